@@ -7,7 +7,7 @@
 namespace zov::platform {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds since an arbitrary start; never goes backwards.
     virtual std::int64_t nowMs() const = 0;
@@ -17,19 +17,19 @@ public:
 };
 
 class MonotonicClock final : public Clock {
-public:
+  public:
     std::int64_t nowMs() const override;
     bool advancesByItself() const override { return true; }
 };
 
 class ManualClock final : public Clock {
-public:
+  public:
     std::int64_t nowMs() const override { return now_; }
     bool advancesByItself() const override { return false; }
     void advance(std::int64_t ms) { now_ += ms; }
     void set(std::int64_t ms) { now_ = ms; }
 
-private:
+  private:
     std::int64_t now_ = 0;
 };
 

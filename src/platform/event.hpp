@@ -11,7 +11,7 @@ namespace zov {
 
 template <class... Args>
 class Event {
-public:
+  public:
     using Handler = std::function<void(Args...)>;
 
     void connect(Handler handler) {
@@ -22,12 +22,13 @@ public:
 
     template <class... CallArgs>
     void operator()(CallArgs&&... args) const {
-        if (!handler_) return;
+        if (!handler_)
+            return;
         auto keep = handler_;
         (*keep)(std::forward<CallArgs>(args)...);
     }
 
-private:
+  private:
     std::shared_ptr<Handler> handler_;
 };
 

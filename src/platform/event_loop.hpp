@@ -31,7 +31,7 @@ struct Readiness {
 };
 
 class EventLoop {
-public:
+  public:
     using Callback = std::function<void()>;
     using FdCallback = std::function<void(Readiness)>;
 

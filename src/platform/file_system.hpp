@@ -16,7 +16,7 @@ namespace zov::platform {
 enum FileAttributes : unsigned { kAttributeHidden = 2, kAttributeSystem = 4 };
 
 struct DiskSpace {
-    std::uint64_t freeBytes = 0;   // free to the calling user
+    std::uint64_t freeBytes = 0;  // free to the calling user
     std::uint64_t totalBytes = 0;
 };
 
@@ -24,7 +24,7 @@ enum class Privacy { Normal, OwnerOnly };
 
 // A file open for reading and writing at arbitrary positions.
 class RandomAccessFile {
-public:
+  public:
     virtual ~RandomAccessFile() = default;
     virtual bool seek(std::int64_t position) = 0;
     // Writes all bytes at the current position and moves past them.
@@ -33,7 +33,7 @@ public:
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // The host path a Windows-form path names; empty when its drive is not mapped.
@@ -41,7 +41,7 @@ public:
     // The Windows form of a host path (through the Z: drive, the host's root).
     virtual std::string windowsPath(std::string_view hostPath) const = 0;
 
-    virtual bool fileExists(std::string_view path) const = 0;    // a file, not a folder
+    virtual bool fileExists(std::string_view path) const = 0;  // a file, not a folder
     virtual bool folderExists(std::string_view path) const = 0;
     // Creates every missing folder of the path; a path ending in "\" creates its last
     // folder too. True when the whole path exists afterwards.

@@ -16,11 +16,13 @@ namespace zov::platform {
 
 PollLoop::PollLoop(const Clock& clock) : clock_(clock) {
     wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+    if (wakeFd_ < 0)
+        throw std::system_error(errno, std::generic_category(), "eventfd");
 }
 
 PollLoop::~PollLoop() {
-    if (wakeFd_ >= 0) ::close(wakeFd_);
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
 }
 
 void PollLoop::setTimer(TimerKey key, std::int64_t intervalMs, Callback callback) {
@@ -29,16 +31,22 @@ void PollLoop::setTimer(TimerKey key, std::int64_t intervalMs, Callback callback
                          std::make_shared<Callback>(std::move(callback))};
 }
 
-void PollLoop::killTimer(TimerKey key) { timers_.erase(key); }
-
-bool PollLoop::hasTimer(TimerKey key) const { return timers_.count(key) != 0; }
-
-void PollLoop::watch(int fd, Interest interest, FdCallback callback) {
-    watches_[fd] = Watch{interest, nextGeneration_++,
-                         std::make_shared<FdCallback>(std::move(callback))};
+void PollLoop::killTimer(TimerKey key) {
+    timers_.erase(key);
 }
 
-void PollLoop::unwatch(int fd) { watches_.erase(fd); }
+bool PollLoop::hasTimer(TimerKey key) const {
+    return timers_.count(key) != 0;
+}
+
+void PollLoop::watch(int fd, Interest interest, FdCallback callback) {
+    watches_[fd] =
+        Watch{interest, nextGeneration_++, std::make_shared<FdCallback>(std::move(callback))};
+}
+
+void PollLoop::unwatch(int fd) {
+    watches_.erase(fd);
+}
 
 void PollLoop::post(Callback callback) {
     {
@@ -49,17 +57,21 @@ void PollLoop::post(Callback callback) {
     [[maybe_unused]] auto written = ::write(wakeFd_, &one, sizeof one);
 }
 
-void PollLoop::processPending() { waitAndDispatch(0); }
+void PollLoop::processPending() {
+    waitAndDispatch(0);
+}
 
 void PollLoop::run() {
     bool quitRequested = false;
     runStack_.push_back(&quitRequested);
-    while (!quitRequested) waitAndDispatch(timeoutUntilNextTimer());
+    while (!quitRequested)
+        waitAndDispatch(timeoutUntilNextTimer());
     runStack_.pop_back();
 }
 
 void PollLoop::quit() {
-    if (!runStack_.empty()) *runStack_.back() = true;
+    if (!runStack_.empty())
+        *runStack_.back() = true;
 }
 
 bool PollLoop::runUntil(const std::function<bool()>& predicate,
@@ -67,9 +79,10 @@ bool PollLoop::runUntil(const std::function<bool()>& predicate,
     using std::chrono::steady_clock;
     const auto deadline = steady_clock::now() + watchdog;
     while (!predicate()) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                          steady_clock::now());
-        if (left.count() <= 0) return false;
+        auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now());
+        if (left.count() <= 0)
+            return false;
         int timeout = timeoutUntilNextTimer();
         int cap = static_cast<int>(std::min<std::int64_t>(left.count(), 50));
         waitAndDispatch(timeout < 0 ? cap : std::min(timeout, cap));
@@ -80,7 +93,8 @@ bool PollLoop::runUntil(const std::function<bool()>& predicate,
 std::optional<std::int64_t> PollLoop::nextTimerDue() const {
     std::optional<std::int64_t> due;
     for (const auto& [key, timer] : timers_) {
-        if (!due || timer.dueMs < *due) due = timer.dueMs;
+        if (!due || timer.dueMs < *due)
+            due = timer.dueMs;
     }
     return due;
 }
@@ -88,13 +102,17 @@ std::optional<std::int64_t> PollLoop::nextTimerDue() const {
 int PollLoop::timeoutUntilNextTimer() const {
     {
         std::lock_guard lock(const_cast<std::mutex&>(postedMutex_));
-        if (!posted_.empty()) return 0;
+        if (!posted_.empty())
+            return 0;
     }
     auto due = nextTimerDue();
-    if (!due) return -1;
+    if (!due)
+        return -1;
     std::int64_t wait = *due - clock_.nowMs();
-    if (wait <= 0) return 0;
-    if (!clock_.advancesByItself()) return -1;
+    if (wait <= 0)
+        return 0;
+    if (!clock_.advancesByItself())
+        return -1;
     return static_cast<int>(std::min<std::int64_t>(wait, std::numeric_limits<int>::max()));
 }
 
@@ -106,23 +124,29 @@ void PollLoop::waitAndDispatch(int timeoutMs) {
     fds.push_back(pollfd{wakeFd_, POLLIN, 0});
     for (const auto& [fd, w] : watches_) {
         short events = 0;
-        if (hasInterest(w.interest, Interest::Read)) events |= POLLIN;
-        if (hasInterest(w.interest, Interest::Write)) events |= POLLOUT;
+        if (hasInterest(w.interest, Interest::Read))
+            events |= POLLIN;
+        if (hasInterest(w.interest, Interest::Write))
+            events |= POLLOUT;
         fds.push_back(pollfd{fd, events, 0});
         generations.push_back(w.generation);
     }
     int ready = ::poll(fds.data(), fds.size(), timeoutMs);
-    if (ready < 0 && errno != EINTR) throw std::system_error(errno, std::generic_category(), "poll");
+    if (ready < 0 && errno != EINTR)
+        throw std::system_error(errno, std::generic_category(), "poll");
 
-    if (ready > 0 && (fds[0].revents & POLLIN)) drainWakeFd();
+    if (ready > 0 && (fds[0].revents & POLLIN))
+        drainWakeFd();
     dispatchPosted();
 
     if (ready > 0) {
         for (std::size_t i = 1; i < fds.size(); ++i) {
-            if (fds[i].revents == 0) continue;
+            if (fds[i].revents == 0)
+                continue;
             // The watch may have been removed or replaced by an earlier callback.
             auto it = watches_.find(fds[i].fd);
-            if (it == watches_.end() || it->second.generation != generations[i - 1]) continue;
+            if (it == watches_.end() || it->second.generation != generations[i - 1])
+                continue;
             Readiness r;
             r.readable = (fds[i].revents & POLLIN) != 0;
             r.writable = (fds[i].revents & POLLOUT) != 0;
@@ -143,21 +167,24 @@ void PollLoop::dispatchPosted() {
         std::lock_guard lock(postedMutex_);
         batch.swap(posted_);
     }
-    for (auto& callback : batch) callback();
+    for (auto& callback : batch)
+        callback();
 }
 
 void PollLoop::dispatchTimers() {
     const std::int64_t now = clock_.nowMs();
     std::vector<std::pair<TimerKey, std::uint64_t>> due;
     for (const auto& [key, timer] : timers_) {
-        if (timer.dueMs <= now) due.emplace_back(key, timer.generation);
+        if (timer.dueMs <= now)
+            due.emplace_back(key, timer.generation);
     }
     std::sort(due.begin(), due.end(), [this](const auto& a, const auto& b) {
         return timers_.at(a.first).dueMs < timers_.at(b.first).dueMs;
     });
     for (const auto& [key, generation] : due) {
         auto it = timers_.find(key);
-        if (it == timers_.end() || it->second.generation != generation) continue;
+        if (it == timers_.end() || it->second.generation != generation)
+            continue;
         // Re-arm first: like a window timer, an overdue timer fires once, then counts
         // a whole interval again from now.
         it->second.dueMs = clock_.nowMs() + it->second.intervalMs;

@@ -15,7 +15,7 @@
 namespace zov::platform {
 
 class PollLoop final : public EventLoop {
-public:
+  public:
     explicit PollLoop(const Clock& clock);
     ~PollLoop() override;
     PollLoop(const PollLoop&) = delete;
@@ -39,7 +39,7 @@ public:
     std::optional<std::int64_t> nextTimerDue() const;
     std::size_t watchedCount() const { return watches_.size(); }
 
-private:
+  private:
     struct Timer {
         std::int64_t intervalMs;
         std::int64_t dueMs;

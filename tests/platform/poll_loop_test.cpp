@@ -145,5 +145,6 @@ TEST_F(LoopFixture, CallbackRemovedByAnEarlierCallbackOfTheSamePassDoesNotRun) {
     ASSERT_EQ(::write(b[1], "x", 1), 1);
     loop.processPending();
     EXPECT_EQ(calls, 1);
-    for (int fd : {a[0], a[1], b[0], b[1]}) ::close(fd);
+    for (int fd : {a[0], a[1], b[0], b[1]})
+        ::close(fd);
 }

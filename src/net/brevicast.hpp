@@ -1,0 +1,92 @@
+#pragma once
+// The download engine: fetches one movie at a time from the delivery server over an
+// FTP-style control connection and a passive-mode data connection, into the movie folder,
+// resuming from the side file after an interruption.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/event.hpp"
+
+namespace zov::platform {
+class EventLoop;
+class Resolver;
+class FileSystem;
+class RandomAccessFile;
+}  // namespace zov::platform
+namespace zov::runtime {
+class CSocket;
+class CTimeout;
+}  // namespace zov::runtime
+namespace zov::config {
+class MediaInfo;
+}
+
+namespace zov::net {
+
+class Brevicast : public std::enable_shared_from_this<Brevicast> {
+  public:
+    static std::shared_ptr<Brevicast> create(platform::EventLoop& loop,
+                                             platform::Resolver& resolver,
+                                             platform::FileSystem& fileSystem);
+    ~Brevicast();
+
+    std::int32_t port() const { return port_; }
+    void setPort(std::int32_t port) { port_ = port; }
+    const std::string& serverURL() const { return serverURL_; }
+    void setServerURL(std::string url) { serverURL_ = std::move(url); }
+    const std::string& account() const { return account_; }
+    void setAccount(std::string account) { account_ = std::move(account); }
+    const std::string& pass() const { return pass_; }
+    void setPass(std::string pass) { pass_ = std::move(pass); }
+    std::int32_t currentState() const { return downloadStatus_; }
+
+    // Paths are Windows-form; dataPath ends with "\".
+    void downloadAndAllowTrickleDownload(const config::MediaInfo& mediafile,
+                                         const std::string& dataPath);
+    void downloadNoTrickle(const config::MediaInfo& mediafile, const std::string& dataPath);
+    void cancelCurrentDownload();
+    void closeConnection();
+
+    // Events, in interface order. Arguments are passed by reference, as the engine's
+    // owner may look at them in place.
+    Event<std::string&> onServerReply;
+    Event<> onTimeOut;
+    Event<std::int32_t&> onFileSize;
+    Event<std::int32_t&> onDownloading;
+    Event<std::int32_t&> onError;
+    Event<std::string&> onDataSend;
+    Event<std::string&> onDownloadPreparation;
+    Event<> onDownloaded;
+
+    // Reply handlers of the command state machine, called by name ("handle_" + state).
+    void handle_CONNECTING(std::int16_t replyCode);
+    void handle_USER(std::int16_t replyCode);
+    void handle_PASS(std::int16_t replyCode);
+    void handle_TYPE(std::int16_t replyCode);
+    void handle_SIZE(std::int16_t replyCode);
+    void handle_PASV(std::int16_t replyCode);
+    void handle_REST(std::int16_t replyCode);
+    void handle_RETR(std::int16_t replyCode);
+
+    // The last command sent ("CONNECTING", "USER", ... "RETR"): for tests and tracing.
+    const std::string& commandState() const { return commandState_; }
+
+  private:
+    Brevicast(platform::EventLoop& loop, platform::Resolver& resolver,
+              platform::FileSystem& fileSystem);
+
+    platform::EventLoop& loop_;
+    platform::Resolver& resolver_;
+    platform::FileSystem& fileSystem_;
+
+    std::int32_t port_ = 21;  // 16 bits are too few for ports above 32767
+    std::string serverURL_;
+    std::string account_;
+    std::string pass_;
+    std::int32_t downloadStatus_ = 0;
+    std::string commandState_;
+};
+
+}  // namespace zov::net

@@ -1,0 +1,296 @@
+#include "runtime/c_socket.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/cares_resolver.hpp"
+#include "platform/clock.hpp"
+#include "platform/error.hpp"
+#include "platform/poll_loop.hpp"
+
+using namespace zov;
+using namespace std::chrono_literals;
+using runtime::CSocket;
+
+namespace {
+
+struct ErrorSeen {
+    int number = 0;
+    std::string description;
+};
+
+struct SocketTest : ::testing::Test {
+    platform::ManualClock clock;
+    platform::PollLoop loop{clock};
+    platform::CaresResolver resolver{loop, {.lookups = "f"}};  // never asks a DNS server
+
+    std::shared_ptr<CSocket> server = CSocket::create(loop, resolver);
+    std::shared_ptr<CSocket> accepted = CSocket::create(loop, resolver);
+    std::shared_ptr<CSocket> client = CSocket::create(loop, resolver);
+
+    std::shared_ptr<CSocket> newSocket() { return CSocket::create(loop, resolver); }
+
+    bool until(const std::function<bool()>& predicate) { return loop.runUntil(predicate, 10s); }
+
+    // A listening server on a free loopback port whose first connection is adopted by
+    // `accepted`.
+    int listen() {
+        server->Bind(0, "127.0.0.1");
+        server->Listen();
+        server->OnConnectionRequest.connect([this](std::int32_t id) { accepted->Accept(id); });
+        return server->LocalPort();
+    }
+
+    void connectPair() {
+        int port = listen();
+        client->Connect("127.0.0.1", port);
+        ASSERT_TRUE(until([&] {
+            return client->State() == runtime::sckConnected &&
+                   accepted->State() == runtime::sckConnected;
+        }));
+    }
+
+    static void recordErrors(CSocket& socket, std::vector<ErrorSeen>& errors) {
+        socket.OnError.connect([&errors](std::int16_t number, const std::string& text, std::int32_t,
+                                         const std::string&, const std::string&, std::int32_t,
+                                         bool&) {
+            errors.push_back({number, text});
+        });
+    }
+};
+
+}  // namespace
+
+TEST_F(SocketTest, ListenAcceptAndConnectGiveAConnectedPairThatTalksBothWays) {
+    bool connected = false;
+    client->OnConnect.connect([&] { connected = true; });
+    connectPair();
+    EXPECT_TRUE(connected);
+    EXPECT_EQ(server->State(), runtime::sckListening);
+    EXPECT_EQ(accepted->RemotePort(), client->LocalPort());
+    EXPECT_EQ(accepted->RemoteHostIP(), "127.0.0.1");
+
+    client->SendData(std::string("USER bob\r\n"));
+    ASSERT_TRUE(until([&] { return accepted->BytesReceived() == 10; }));
+    std::string line;
+    accepted->GetData(line);
+    EXPECT_EQ(line, "USER bob\r\n");
+
+    accepted->SendData(std::string("331 ok\r\n"));
+    ASSERT_TRUE(until([&] { return client->BytesReceived() == 8; }));
+}
+
+TEST_F(SocketTest, ChunksAccumulateAndEachArrivalReportsTheWholeWaitingCount) {
+    connectPair();
+    std::vector<int> totals;
+    accepted->OnDataArrival.connect([&](std::int32_t total) { totals.push_back(total); });
+    client->SendData(std::string("abc"));
+    ASSERT_TRUE(until([&] { return accepted->BytesReceived() == 3; }));
+    client->SendData(std::string("defg"));
+    ASSERT_TRUE(until([&] { return accepted->BytesReceived() == 7; }));
+    EXPECT_EQ(totals, (std::vector<int>{3, 7}));
+
+    std::string part;
+    accepted->PeekData(part, 2);
+    EXPECT_EQ(part, "ab");
+    EXPECT_EQ(accepted->BytesReceived(), 7);
+    accepted->GetData(part, 2);
+    EXPECT_EQ(part, "ab");
+    EXPECT_EQ(accepted->BytesReceived(), 5);
+    accepted->GetData(part, 5);  // maxLen equal to the waiting count takes everything
+    EXPECT_EQ(part, "cdefg");
+    EXPECT_EQ(accepted->BytesReceived(), 0);
+    accepted->GetData(part);  // an empty buffer leaves the target alone
+    EXPECT_EQ(part, "cdefg");
+}
+
+TEST_F(SocketTest, APeerThatSendsAndClosesDeliversAllDataBeforeOnClose) {
+    connectPair();
+    std::string got;
+    std::vector<std::string> order;
+    client->OnDataArrival.connect([&](std::int32_t) {
+        std::string chunk;
+        client->GetData(chunk);
+        got += chunk;
+        order.push_back("data");
+    });
+    client->OnClose.connect([&] { order.push_back("close"); });
+    std::string payload(300000, 'x');
+    accepted->SendData(payload);
+    accepted->CloseSocket();
+    EXPECT_EQ(accepted->State(), runtime::sckClosing);
+    ASSERT_TRUE(until([&] { return !order.empty() && order.back() == "close"; }));
+    EXPECT_EQ(got, payload);
+    EXPECT_EQ(client->State(), runtime::sckClosed);
+    EXPECT_EQ(client->SocketHandle(), -1);
+    // our own close completes when the peer's close arrives
+    ASSERT_TRUE(until([&] { return accepted->State() == runtime::sckClosed; }));
+}
+
+TEST_F(SocketTest, SendWhileAnEarlierMessageIsStillGoingQueuesBehindIt) {
+    connectPair();
+    std::string big(8 << 20, 'a');
+    for (std::size_t i = 0; i < big.size(); i += 4096)
+        big[i] = static_cast<char>('a' + i % 26);
+    int complete = 0;
+    client->OnSendComplete.connect([&] { ++complete; });
+    client->SendData(big);
+    client->SendData(std::string("TAIL"));
+    std::string got;
+    accepted->OnDataArrival.connect([&](std::int32_t) {
+        std::string chunk;
+        accepted->GetData(chunk);
+        got += chunk;
+    });
+    ASSERT_TRUE(until([&] { return got.size() == big.size() + 4 && complete > 0; }));
+    EXPECT_EQ(got, big + "TAIL");
+}
+
+TEST_F(SocketTest, CloseWhileConnectingDestroysTheSocketWithoutOnClose) {
+    int port = listen();
+    bool closed = false, connected = false;
+    client->OnClose.connect([&] { closed = true; });
+    client->OnConnect.connect([&] { connected = true; });
+    client->Connect("127.0.0.1", port);
+    EXPECT_EQ(client->State(), runtime::sckConnecting);
+    client->CloseSocket();
+    EXPECT_EQ(client->State(), runtime::sckClosed);
+    EXPECT_EQ(client->SocketHandle(), -1);
+    for (int i = 0; i < 5; ++i)
+        loop.processPending();
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(connected);
+}
+
+TEST_F(SocketTest, ConnectWithoutAHostRaises10049AndLeavesStateClosed) {
+    try {
+        client->Connect();
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), 10049);
+        EXPECT_EQ(e.description(), "Cannot assign requested address.");
+        EXPECT_EQ(e.source(), "CSocket.Connect");
+    }
+    EXPECT_EQ(client->State(), runtime::sckClosed);
+    EXPECT_NE(client->SocketHandle(), -1);  // the socket itself was already made
+}
+
+TEST_F(SocketTest, RefusedConnectionIsAnErrorEventAndState9) {
+    auto probe = newSocket();
+    probe->Bind(0, "127.0.0.1");
+    int closedPort = probe->LocalPort();
+    probe->CloseSocket();  // bound, never listening: the port refuses
+    std::vector<ErrorSeen> errors;
+    recordErrors(*client, errors);
+    client->Connect("127.0.0.1", closedPort);
+    ASSERT_TRUE(until([&] { return !errors.empty(); }));
+    EXPECT_EQ(errors.front().number, 10061);
+    EXPECT_EQ(errors.front().description, "Connection refused.");
+    EXPECT_EQ(client->State(), runtime::sckError);
+    EXPECT_EQ(client->SocketHandle(), -1);
+    client->CloseSocket();  // without a socket: nothing
+    EXPECT_EQ(client->State(), runtime::sckError);
+}
+
+TEST_F(SocketTest, HostNamesAreLookedUpFirstAndUnknownNamesFailWith11001) {
+    int port = listen();
+    std::vector<int> states;
+    client->OnConnect.connect([&] { states.push_back(client->State()); });
+    client->Connect("localhost", port);
+    states.push_back(client->State());
+    ASSERT_TRUE(until([&] { return client->State() == runtime::sckConnected; }));
+    EXPECT_EQ(states, (std::vector<int>{runtime::sckResolvingHost, runtime::sckConnected}));
+    EXPECT_EQ(client->RemoteHostIP(), "127.0.0.1");
+
+    auto lost = newSocket();
+    std::vector<ErrorSeen> errors;
+    recordErrors(*lost, errors);
+    lost->Connect("no-such-host.invalid", port);
+    ASSERT_TRUE(until([&] { return !errors.empty(); }));
+    EXPECT_EQ(errors.front().number, 11001);
+    EXPECT_EQ(errors.front().description, "Host not found.");
+    EXPECT_EQ(lost->State(), runtime::sckError);
+}
+
+TEST_F(SocketTest, SocketReleasedInsideItsOwnHandlerGetsNothingAfterwards) {
+    connectPair();
+    std::weak_ptr<CSocket> watch = accepted;
+    int arrivals = 0;
+    accepted->OnDataArrival.connect([&](std::int32_t) {
+        ++arrivals;
+        accepted.reset();  // the owner drops it while handling its event
+        EXPECT_FALSE(watch.expired());
+    });
+    client->SendData(std::string("first"));
+    ASSERT_TRUE(until([&] { return arrivals == 1; }));
+    EXPECT_TRUE(watch.expired());
+    client->SendData(std::string("second"));
+    client->CloseSocket();
+    for (int i = 0; i < 10; ++i)
+        loop.processPending();
+    EXPECT_EQ(arrivals, 1);
+}
+
+TEST_F(SocketTest, SendWithoutAConnectionRaises40006) {
+    try {
+        client->SendData(std::string("x"));
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), 40006);
+        EXPECT_EQ(e.source(), "CSocket.SendData");
+    }
+}
+
+TEST_F(SocketTest, TypedValuesTravelInTheirByteForms) {
+    connectPair();
+    client->SendData(std::int16_t{-2});
+    client->SendData(std::int32_t{70000});
+    client->SendData(true);
+    client->SendData(runtime::ByteArray{1, 2, 3});
+    ASSERT_TRUE(until([&] { return accepted->BytesReceived() == 11; }));
+    runtime::SocketValue value;
+    accepted->GetData(value, runtime::VarType::Integer, 2);
+    EXPECT_EQ(std::get<std::int16_t>(value), -2);
+    accepted->GetData(value, runtime::VarType::Long, 4);
+    EXPECT_EQ(std::get<std::int32_t>(value), 70000);
+    accepted->PeekData(value, runtime::VarType::Byte, 1);
+    EXPECT_EQ(std::get<std::uint8_t>(value), 0xff);
+    accepted->GetData(value, runtime::VarType::Boolean, 2);
+    EXPECT_EQ(std::get<bool>(value), true);
+    accepted->GetData(value, runtime::VarType::Other, 1);  // taken, target untouched
+    EXPECT_EQ(std::get<bool>(value), true);
+    runtime::ByteArray rest;
+    accepted->GetData(rest);
+    EXPECT_EQ(rest, (runtime::ByteArray{2, 3}));
+}
+
+TEST_F(SocketTest, AConnectionNobodyAcceptsIsClosedNotLeaked) {
+    server->Bind(0, "127.0.0.1");
+    server->Listen();
+    int requests = 0;
+    server->OnConnectionRequest.connect([&](std::int32_t) { ++requests; });
+    bool closed = false;
+    client->OnClose.connect([&] { closed = true; });
+    client->Connect("127.0.0.1", server->LocalPort());
+    ASSERT_TRUE(until([&] { return closed; }));
+    EXPECT_EQ(requests, 1);
+    EXPECT_THROW(accepted->Accept(12345), Error);  // not a handed-out connection
+}
+
+TEST_F(SocketTest, DatagramsCarryTheSenderAddress) {
+    auto receiver = newSocket();
+    receiver->setProtocol(runtime::sckUDPProtocol);
+    receiver->Bind(0, "127.0.0.1");
+    auto sender = newSocket();
+    sender->setProtocol(runtime::sckUDPProtocol);
+    sender->setRemoteHost("127.0.0.1");
+    sender->setRemotePort(receiver->LocalPort());
+    sender->SendData(std::string("ping"));
+    ASSERT_TRUE(until([&] { return receiver->BytesReceived() == 4; }));
+    EXPECT_EQ(receiver->RemoteHostIP(), "127.0.0.1");
+    EXPECT_EQ(receiver->RemotePort(),
+              sender->LocalPort() ? sender->LocalPort() : receiver->RemotePort());
+}
