@@ -76,6 +76,34 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
   private:
     Brevicast(platform::EventLoop& loop, platform::Resolver& resolver,
               platform::FileSystem& fileSystem);
+    void wireTimers();
+
+    // Starting, connecting and sending.
+    void startDownload(const std::string& remoteName, const std::string& localPath,
+                       bool namesArePlain);
+    void resumeCheck();
+    void connecting();
+    void sendCommand(const std::string& command, const std::string& argument);
+    void setCommandState(const std::string& state);
+
+    // Control connection.
+    void m_controlCon_OnConnect();
+    void m_controlCon_OnDataArrival(std::int32_t bytesTotal);
+    void m_controlCon_OnError();
+    std::int16_t parseReply(std::string text);
+    void dispatchReply(std::int16_t replyCode);
+    void appendToTranscript(const std::string& chunk);
+    void raiseError(std::int32_t code);
+
+    // Data connection and the local file.
+    bool prepareTrickleFile(std::int32_t size);
+    void m_dataCon_OnConnect();
+    void m_dataCon_OnDataArrival(std::int32_t bytesTotal);
+    void writeSideFile();
+    void m_finalizeTimer_TimeOut();
+    void m_timeout_TimeOut();
+    void closeDataConnection();
+    std::string sideFilePath() const { return localPath_ + ".ini"; }
 
     platform::EventLoop& loop_;
     platform::Resolver& resolver_;
@@ -86,7 +114,26 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     std::string account_;
     std::string pass_;
     std::int32_t downloadStatus_ = 0;
+
+    std::shared_ptr<runtime::CSocket> m_controlCon;
+    std::shared_ptr<runtime::CSocket> m_dataCon;
+    std::shared_ptr<runtime::CTimeout> m_timeout;
+    std::shared_ptr<runtime::CTimeout> m_finalizeTimer;
+
     std::string commandState_;
+    std::string transcript_;
+    std::string lastChunk_;
+    int yieldDepth_ = 0;
+
+    std::string remoteName_;
+    std::string localPath_;
+    bool namesArePlain_ = true;
+    std::int64_t resumeOffset_ = 0;
+    std::int64_t bytesSoFar_ = 0;
+    std::int32_t fileSize_ = 0;
+    std::unique_ptr<platform::RandomAccessFile> file_;
+    bool trickle_ = false;
+    std::uint64_t downloadNumber_ = 0;  // tells a nested event that a new download began
 };
 
 }  // namespace zov::net

@@ -1,0 +1,295 @@
+// The control connection of the download engine: connecting, logging in, reading replies
+// and the command state machine. The data transfer lives in brevicast_transfer.cpp.
+
+#include "net/brevicast.hpp"
+
+#include <algorithm>
+#include <map>
+
+#include "platform/error.hpp"
+#include "platform/event_loop.hpp"
+#include "platform/file_system.hpp"
+#include "runtime/c_socket.hpp"
+#include "runtime/c_timeout.hpp"
+
+namespace zov::net {
+
+namespace {
+
+constexpr std::size_t kMinimumReplyLength = 3;
+// Only the tail of the replies matters for parsing; a server that never stops talking
+// must not fill the memory.
+constexpr std::size_t kTranscriptLimit = 64 * 1024;
+
+bool hasControlCharacters(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+}
+
+bool threeDigits(const std::string& line) {
+    return line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])) &&
+           std::isdigit(static_cast<unsigned char>(line[1])) &&
+           std::isdigit(static_cast<unsigned char>(line[2]));
+}
+
+}  // namespace
+
+std::shared_ptr<Brevicast> Brevicast::create(platform::EventLoop& loop,
+                                             platform::Resolver& resolver,
+                                             platform::FileSystem& fileSystem) {
+    std::shared_ptr<Brevicast> engine(new Brevicast(loop, resolver, fileSystem));
+    engine->wireTimers();
+    return engine;
+}
+
+Brevicast::Brevicast(platform::EventLoop& loop, platform::Resolver& resolver,
+                     platform::FileSystem& fileSystem)
+    : loop_(loop),
+      resolver_(resolver),
+      fileSystem_(fileSystem),
+      m_controlCon(runtime::CSocket::create(loop, resolver)),
+      m_dataCon(runtime::CSocket::create(loop, resolver)),
+      m_timeout(runtime::CTimeout::create(loop, 30)),
+      m_finalizeTimer(runtime::CTimeout::create(loop, 1)) {}
+
+Brevicast::~Brevicast() = default;
+
+void Brevicast::wireTimers() {
+    std::weak_ptr<Brevicast> weak = weak_from_this();
+    m_timeout->TimeOut.connect([weak] {
+        if (auto self = weak.lock())
+            self->m_timeout_TimeOut();
+    });
+    m_finalizeTimer->TimeOut.connect([weak] {
+        if (auto self = weak.lock())
+            self->m_finalizeTimer_TimeOut();
+    });
+    m_dataCon->OnConnect.connect([weak] {
+        if (auto self = weak.lock())
+            self->m_dataCon_OnConnect();
+    });
+    m_dataCon->OnDataArrival.connect([weak](std::int32_t total) {
+        if (auto self = weak.lock())
+            self->m_dataCon_OnDataArrival(total);
+    });
+}
+
+// ---- connecting and sending -------------------------------------------------------------
+
+void Brevicast::connecting() {
+    setCommandState("CONNECTING");
+    bytesSoFar_ = 0;
+    transcript_.clear();
+    m_timeout->StartTimer();
+    try {
+        m_controlCon->Connect(serverURL_, port_);
+    } catch (const Error&) {
+        // No host to connect to: the attempt fails as any failed connection does.
+        std::string line = "Connecting to " + serverURL_;
+        onDataSend(line);
+        raiseError(0);
+        return;
+    }
+    std::string line = "Connecting to " + serverURL_;
+    onDataSend(line);
+}
+
+void Brevicast::sendCommand(const std::string& command, const std::string& argument) {
+    if (m_controlCon->State() != runtime::sckConnected)
+        return;
+    // Text from outside never reaches the wire with a line break or NUL in it.
+    if (hasControlCharacters(argument)) {
+        raiseError(command == "SIZE" || command == "RETR" ? 1 : 0);
+        return;
+    }
+    setCommandState(command);
+    std::string line = command + " " + argument;
+    m_controlCon->SendData(line + "\r\n");
+    onDataSend(line);
+}
+
+void Brevicast::setCommandState(const std::string& state) {
+    commandState_ = state;
+}
+
+// ---- receiving --------------------------------------------------------------------------
+
+void Brevicast::m_controlCon_OnConnect() {
+    m_timeout->Reset();
+}
+
+void Brevicast::m_controlCon_OnDataArrival(std::int32_t) {
+    auto self = shared_from_this();
+    try {
+        std::string chunk;
+        m_controlCon->GetData(chunk);
+        lastChunk_ = chunk;
+        appendToTranscript(chunk);
+        onServerReply(transcript_);
+        std::int16_t code = parseReply(lastChunk_);
+        if (code != 0) {
+            if (downloadStatus_ != 0)
+                m_timeout->Reset();
+            dispatchReply(code);
+        }
+    } catch (const Error&) {
+        // A failure while handling one receive ends the handling of that receive.
+    }
+}
+
+void Brevicast::appendToTranscript(const std::string& chunk) {
+    transcript_ += chunk;
+    if (transcript_.size() > kTranscriptLimit) {
+        std::size_t cut = transcript_.size() - kTranscriptLimit / 2;
+        std::size_t lineStart = transcript_.find("\r\n", cut);
+        transcript_.erase(0, lineStart == std::string::npos ? cut : lineStart + 2);
+    }
+}
+
+std::int16_t Brevicast::parseReply(std::string text) {
+    std::int16_t code = 0;
+    std::string continuation;
+    while (true) {
+        if (text.size() < kMinimumReplyLength)
+            return code;
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            std::size_t end = text.find("\r\n", start);
+            if (end == std::string::npos)
+                end = text.size();
+            std::string line = text.substr(start, end - start);
+            if (threeDigits(line) && line[3] == '-') {
+                continuation += line.substr(4) + "\r\n";
+            } else if (threeDigits(line) && line[3] == ' ') {
+                code = static_cast<std::int16_t>(std::stoi(line.substr(0, 3)));
+            }
+            start = end + 2;
+        }
+        if (continuation.size() < 3 || code != 0)
+            return code;
+        // A multi-line reply has begun but its last line is still on the way: let further
+        // receives in, then look at everything received so far. Only the outermost
+        // receive waits like this, so a server cannot stack up waits without end.
+        if (yieldDepth_ > 0)
+            return code;
+        ++yieldDepth_;
+        loop_.processPending();
+        --yieldDepth_;
+        text = transcript_;
+        lastChunk_ = transcript_;
+        if (text.rfind("221-", 0) == 0)
+            return code;
+        if (m_dataCon->State() != runtime::sckConnected)
+            return code;
+        if (continuation.size() > kTranscriptLimit)
+            return code;
+    }
+}
+
+void Brevicast::dispatchReply(std::int16_t replyCode) {
+    using Handler = void (Brevicast::*)(std::int16_t);
+    static const std::map<std::string, Handler> handlers = {
+        {"CONNECTING", &Brevicast::handle_CONNECTING},
+        {"USER", &Brevicast::handle_USER},
+        {"PASS", &Brevicast::handle_PASS},
+        {"TYPE", &Brevicast::handle_TYPE},
+        {"SIZE", &Brevicast::handle_SIZE},
+        {"PASV", &Brevicast::handle_PASV},
+        {"REST", &Brevicast::handle_REST},
+        {"RETR", &Brevicast::handle_RETR},
+    };
+    auto it = handlers.find(commandState_);
+    if (it != handlers.end())
+        (this->*(it->second))(replyCode);
+}
+
+// ---- the command state machine ----------------------------------------------------------
+
+void Brevicast::handle_CONNECTING(std::int16_t replyCode) {
+    if (replyCode == 220)
+        return sendCommand("USER", account_);
+    raiseError(0);
+}
+
+void Brevicast::handle_USER(std::int16_t replyCode) {
+    if (replyCode == 331)
+        return sendCommand("PASS", pass_);
+    if (replyCode == 230)
+        return sendCommand("TYPE", "I");
+    raiseError(0);
+}
+
+void Brevicast::handle_PASS(std::int16_t replyCode) {
+    if (replyCode == 230 || replyCode == 202)
+        return sendCommand("TYPE", "I");
+    raiseError(0);
+}
+
+void Brevicast::handle_TYPE(std::int16_t replyCode) {
+    if (replyCode != 200)
+        return raiseError(3);
+    // A name that would leave the download folder is never asked for.
+    if (!namesArePlain_)
+        return raiseError(1);
+    sendCommand("SIZE", remoteName_);
+}
+
+void Brevicast::handle_REST(std::int16_t replyCode) {
+    if (replyCode != 350)
+        return raiseError(3);
+    m_timeout->Reset();
+    sendCommand("RETR", remoteName_);
+}
+
+void Brevicast::handle_RETR(std::int16_t replyCode) {
+    if (replyCode == 150 || replyCode == 125 || replyCode == 110) {
+        downloadStatus_ = 2;
+    } else if (replyCode == 226 || replyCode == 250) {
+        m_finalizeTimer->StartTimer();
+    } else {
+        raiseError(2);
+    }
+}
+
+// ---- failures ---------------------------------------------------------------------------
+
+void Brevicast::raiseError(std::int32_t code) {
+    auto self = shared_from_this();
+    if (downloadStatus_ != 3)
+        closeConnection();
+    onError(code);
+}
+
+void Brevicast::m_controlCon_OnError() {
+    auto self = shared_from_this();
+    raiseError(downloadStatus_ == 1 ? 0 : 2);
+    closeConnection();
+}
+
+void Brevicast::m_timeout_TimeOut() {
+    auto self = shared_from_this();
+    closeConnection();
+    m_timeout->StopTimer();
+    onTimeOut();
+}
+
+void Brevicast::closeConnection() {
+    if (!trickle_) {
+        m_timeout->StopTimer();
+        m_controlCon->CloseSocket();
+    } else {
+        m_timeout->Reset();
+        resumeOffset_ = 0;
+    }
+    closeDataConnection();
+    file_.reset();
+    // The size stays through the trickle phase: the whole-file transfer that follows
+    // must wait for every byte before it counts as complete.
+    if (!trickle_)
+        fileSize_ = 0;
+    transcript_.clear();
+    if (!trickle_)
+        downloadStatus_ = 0;
+}
+
+}  // namespace zov::net

@@ -1,0 +1,289 @@
+// The data side of the download engine: starting a download, resuming from the side file,
+// the passive data connection, writing the movie, the trickle mode and completion.
+
+#include <limits>
+#include <vector>
+
+#include "config/media_info.hpp"
+#include "net/brevicast.hpp"
+#include "platform/event_loop.hpp"
+#include "platform/file_system.hpp"
+#include "platform/plain_file_name.hpp"
+#include "platform/socket_io.hpp"
+#include "runtime/c_socket.hpp"
+#include "runtime/c_timeout.hpp"
+#include "runtime/numeric_text.hpp"
+
+namespace zov::net {
+
+namespace {
+
+constexpr std::int64_t kResumeBackoff = 1280;
+constexpr std::int32_t kTrickleTail = 500000;
+constexpr std::int32_t kPreparationBlock = 1000000;
+
+std::string trimSpaces(const std::string& text) {
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The data port of a 227 reply: six numbers 0-255 between the first "(" and ")". The
+// host numbers are only checked: the data connection always goes to the server we talk to.
+std::optional<std::uint16_t> passivePort(const std::string& reply) {
+    std::size_t open = reply.find('(');
+    std::size_t close = reply.find(')');
+    if (open == std::string::npos || close == std::string::npos || close < open)
+        return {};
+    std::string inside = reply.substr(open + 1, close - open - 1);
+    std::vector<int> fields;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t comma = inside.find(',', start);
+        auto value = runtime::toInt32(inside.substr(start, comma - start));
+        if (!value || *value < 0 || *value > 255)
+            return {};
+        fields.push_back(*value);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    if (fields.size() != 6)
+        return {};
+    int port = fields[4] * 256 + fields[5];
+    if (port == 0)
+        return {};
+    return static_cast<std::uint16_t>(port);
+}
+
+}  // namespace
+
+// ---- starting ---------------------------------------------------------------------------
+
+void Brevicast::downloadNoTrickle(const config::MediaInfo& mediafile, const std::string& dataPath) {
+    trickle_ = false;
+    std::string name = mediafile.remoteFileName() + mediafile.fileExtension();
+    startDownload(name, dataPath + name, platform::isPlainFileName(name));
+}
+
+void Brevicast::downloadAndAllowTrickleDownload(const config::MediaInfo& mediafile,
+                                                const std::string& dataPath) {
+    trickle_ = true;
+    std::string remote = mediafile.remoteFileName() + ".wmv";
+    std::string local = mediafile.remoteFileName() + mediafile.fileExtension();
+    startDownload(remote, dataPath + local,
+                  platform::isPlainFileName(remote) && platform::isPlainFileName(local));
+}
+
+void Brevicast::cancelCurrentDownload() {
+    if (downloadStatus_ == 0)
+        return;
+    trickle_ = false;
+    downloadStatus_ = 3;
+    closeConnection();
+}
+
+void Brevicast::startDownload(const std::string& remoteName, const std::string& localPath,
+                              bool namesArePlain) {
+    auto self = shared_from_this();
+    ++downloadNumber_;
+    if (downloadStatus_ == 3) {
+        std::int32_t code = 4;
+        onError(code);
+    }
+    downloadStatus_ = 1;
+    m_controlCon = runtime::CSocket::create(loop_, resolver_);
+    std::weak_ptr<Brevicast> weak = weak_from_this();
+    m_controlCon->OnConnect.connect([weak] {
+        if (auto engine = weak.lock())
+            engine->m_controlCon_OnConnect();
+    });
+    m_controlCon->OnDataArrival.connect([weak](std::int32_t total) {
+        if (auto engine = weak.lock())
+            engine->m_controlCon_OnDataArrival(total);
+    });
+    m_controlCon->OnError.connect([weak](std::int16_t, const std::string&, std::int32_t,
+                                         const std::string&, const std::string&, std::int32_t,
+                                         bool&) {
+        if (auto engine = weak.lock())
+            engine->m_controlCon_OnError();
+    });
+
+    remoteName_ = remoteName;
+    localPath_ = localPath;
+    namesArePlain_ = namesArePlain;
+    resumeOffset_ = 0;
+    fileSize_ = 0;
+    file_.reset();
+    // A name that is not a plain file name is refused once the server asks for it; until
+    // then nothing of it touches the disk.
+    if (namesArePlain_)
+        resumeCheck();
+    connecting();
+}
+
+void Brevicast::resumeCheck() {
+    if (!fileSystem_.fileExists(localPath_) || !fileSystem_.fileExists(sideFilePath()))
+        return;
+    std::string firstLine;
+    if (auto content = fileSystem_.readFile(sideFilePath())) {
+        firstLine = content->substr(0, content->find_first_of("\r\n"));
+    }
+    // A count that is not a number, or does not fit 32 bits, starts from the beginning.
+    auto recorded = runtime::toInt32(trimSpaces(firstLine));
+    resumeOffset_ = recorded ? std::max<std::int64_t>(0, *recorded - kResumeBackoff) : 0;
+    trickle_ = false;  // a resumed download never has a trickle phase
+    std::string text = "Preparing Download";
+    onDownloadPreparation(text);
+}
+
+// ---- SIZE and PASV ----------------------------------------------------------------------
+
+void Brevicast::handle_SIZE(std::int16_t replyCode) {
+    if (replyCode != 213)
+        return raiseError(1);
+    std::string firstLine = lastChunk_.substr(0, lastChunk_.find_first_of("\r\n"));
+    std::size_t space = firstLine.find(' ');
+    std::string word;
+    if (space != std::string::npos) {
+        word = firstLine.substr(space + 1);
+        word = word.substr(0, word.find(' '));
+    }
+    auto size = runtime::parseNumber(word);
+    if (size && (*size > std::numeric_limits<std::int32_t>::max() || *size < 0)) {
+        return raiseError(1);  // a movie beyond 32-bit byte counts cannot be kept
+    }
+    if (size)
+        fileSize_ = static_cast<std::int32_t>(runtime::roundHalfEven(*size));
+    // A movie shorter than the tail has no tail phase: it comes whole at once.
+    if (size && trickle_ && fileSize_ < kTrickleTail)
+        trickle_ = false;
+    if (size && trickle_) {
+        m_timeout->StopTimer();
+        const std::uint64_t download = downloadNumber_;
+        if (!prepareTrickleFile(fileSize_) || download != downloadNumber_ || downloadStatus_ == 0) {
+            return;  // the download ended or changed while the file was prepared
+        }
+        resumeOffset_ = fileSize_ - kTrickleTail;
+        m_timeout->StartTimer();
+    }
+    std::int32_t reported = size ? fileSize_ : 0;
+    onFileSize(reported);
+    sendCommand("PASV", "");
+}
+
+bool Brevicast::prepareTrickleFile(std::int32_t size) {
+    auto file = fileSystem_.openReadWrite(localPath_);
+    if (!file || !file->seek(0))
+        return false;
+    const std::vector<char> zeros(kPreparationBlock, '\0');
+    std::int64_t remaining = size;
+    const std::uint64_t download = downloadNumber_;
+    while (remaining > kPreparationBlock - 1) {
+        if (!file->write(zeros.data(), zeros.size()))
+            return false;
+        remaining -= kPreparationBlock;
+        std::string text =
+            "Prepare file for trickle download (bytes remaining): " + std::to_string(remaining);
+        onDownloadPreparation(text);
+        loop_.processPending();
+        if (download != downloadNumber_)
+            return false;
+    }
+    return remaining == 0 || file->write(zeros.data(), static_cast<std::size_t>(remaining));
+}
+
+void Brevicast::handle_PASV(std::int16_t replyCode) {
+    if (replyCode != 227)
+        return raiseError(0);
+    auto port = passivePort(lastChunk_);
+    if (!port)
+        return;  // unreadable: the inactivity time-out ends the download
+    closeDataConnection();
+    m_dataCon->setLocalPort(0);
+    m_dataCon->Connect(m_controlCon->RemoteHostIP(), *port);
+}
+
+// ---- the data connection ----------------------------------------------------------------
+
+void Brevicast::m_dataCon_OnConnect() {
+    file_ = fileSystem_.openReadWrite(localPath_);
+    if (resumeOffset_ == 0) {
+        bytesSoFar_ = 0;
+        sendCommand("RETR", remoteName_);
+        return;
+    }
+    if (file_)
+        file_->seek(resumeOffset_);
+    bytesSoFar_ = resumeOffset_;
+    sendCommand("REST", std::to_string(resumeOffset_));
+}
+
+void Brevicast::m_dataCon_OnDataArrival(std::int32_t bytesTotal) {
+    auto self = shared_from_this();
+    if (downloadStatus_ != 0)
+        m_timeout->Reset();
+    if (bytesTotal <= 0)
+        return;
+    std::string block;
+    m_dataCon->GetData(block);
+    // The data goes to disk before the side file counts it, so the side file is never
+    // ahead of the movie.
+    if (!file_ || !file_->write(block.data(), block.size()))
+        return;
+    if (trickle_)
+        return;
+    bytesSoFar_ += static_cast<std::int64_t>(block.size());
+    if (bytesSoFar_ > std::numeric_limits<std::int32_t>::max()) {
+        return raiseError(2);  // beyond 32-bit byte counts: never wrap, never finish
+    }
+    writeSideFile();
+    std::int32_t count = static_cast<std::int32_t>(bytesSoFar_);
+    onDownloading(count);
+}
+
+void Brevicast::writeSideFile() {
+    fileSystem_.writeFile(sideFilePath(), std::to_string(bytesSoFar_) + "\r\n\r\n");
+}
+
+void Brevicast::closeDataConnection() {
+    if (m_dataCon->State() == runtime::sckClosed)
+        return;
+    if (m_dataCon->SocketHandle() >= 0) {
+        platform::socket_io::shutdownSocket(m_dataCon->SocketHandle(),
+                                            platform::socket_io::Direction::Both);
+    }
+    m_dataCon->CloseSocket();
+    // A connected socket only starts closing; this engine has no more use for it.
+    if (m_dataCon->State() != runtime::sckClosed)
+        m_dataCon->CloseSocket();
+}
+
+// ---- completion -------------------------------------------------------------------------
+
+void Brevicast::m_finalizeTimer_TimeOut() {
+    auto self = shared_from_this();
+    if (!trickle_) {
+        const bool sizeKnown = fileSize_ > 0;
+        // With an unknown size the end of the data is the data connection's close.
+        if ((sizeKnown && bytesSoFar_ < fileSize_) ||
+            (!sizeKnown && m_dataCon->State() == runtime::sckConnected)) {
+            m_finalizeTimer->Reset();
+            return;
+        }
+    }
+    m_finalizeTimer->StopTimer();
+    file_.reset();
+    m_dataCon->CloseSocket();
+    closeConnection();
+    if (!trickle_) {
+        fileSystem_.deleteFile(sideFilePath());
+        onDownloaded();
+        return;
+    }
+    trickle_ = false;
+    sendCommand("PASV", "");
+}
+
+}  // namespace zov::net
