@@ -1,0 +1,173 @@
+#include "config/player_properties.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/error.hpp"
+#include "platform/memory_file_system.hpp"
+
+namespace zov::test {
+namespace {
+
+using config::DeliveryServerInfo;
+using config::PlayerProperties;
+
+struct PlayerPropertiesTest : ::testing::Test {
+    platform::MemoryFileSystem fs;
+    PlayerProperties props{fs};
+
+    void loadLines(std::initializer_list<std::string> lines) {
+        std::string text;
+        for (const auto& line : lines)
+            text += line + "\r\n";
+        ASSERT_TRUE(fs.writeFile("zov.ini", text));
+        props.load("zov.ini");
+    }
+};
+
+TEST_F(PlayerPropertiesTest, AMissingFileGivesEveryDefault) {
+    props.load("zov.ini");
+
+    EXPECT_EQ(props.authServerURL(), "vod.zov.example");
+    EXPECT_EQ(props.website(), "vod.zov.example");
+    EXPECT_EQ(props.contentDistributor(), "");
+    EXPECT_EQ(props.userID(), "");
+    EXPECT_EQ(props.userPass(), "");
+    EXPECT_EQ(props.demoAdsURL(), "");
+    EXPECT_EQ(props.demoStbEPGURL(), "");
+    EXPECT_EQ(props.demoAdsEnable(), "False");
+    EXPECT_EQ(props.mediaPath(), "c:\\zov\\");
+    EXPECT_EQ(props.playPauseKey(), 80);
+    EXPECT_EQ(props.stopKey(), 83);
+    EXPECT_EQ(props.rewindKey(), 82);
+    EXPECT_EQ(props.fastForwardKey(), 70);
+}
+
+TEST_F(PlayerPropertiesTest, ReadsEverySettingFromTheClientFolder) {
+    ASSERT_TRUE(fs.writeFile("c:\\zov-client\\zov.ini",
+                             "ZOVAuthServer.URL=127.0.0.1\r\n"
+                             "ZOVPlayer.website=www.zov.example\r\n"
+                             "ZOVAuthServer.contentDistributor=acme\r\n"
+                             "ZOVLogOn.userID=alice\r\n"
+                             "ZOVLogOn.userPass=s3cret=yes\r\n"
+                             "ZOVDemo.adsUrl=http://ads.example/\r\n"
+                             "ZOVDemo.stbEpgURL=http://epg.example/\r\n"
+                             "ZOVDemo.adsEnable=true\r\n"
+                             "ZOVPlayer.path=d:\\movies\r\n"
+                             "ZOVPlayer.playPauseMappedKey=32\r\n"
+                             "ZOVPlayer.stopMappedKey=88\r\n"
+                             "ZOVPlayer.rewindMappedKey=37\r\n"
+                             "ZOVPlayer.fastForwardMappedKey=39\r\n"));
+    props.load("zov.ini");
+
+    EXPECT_EQ(props.authServerURL(), "127.0.0.1");
+    EXPECT_EQ(props.website(), "www.zov.example");
+    EXPECT_EQ(props.contentDistributor(), "acme");
+    EXPECT_EQ(props.userID(), "alice");
+    EXPECT_EQ(props.userPass(), "s3cret=yes");
+    EXPECT_EQ(props.demoAdsURL(), "http://ads.example/");
+    EXPECT_EQ(props.demoStbEPGURL(), "http://epg.example/");
+    EXPECT_EQ(props.demoAdsEnable(), "True");
+    EXPECT_EQ(props.mediaPath(), "d:\\movies\\");
+    EXPECT_EQ(props.playPauseKey(), 32);
+    EXPECT_EQ(props.stopKey(), 88);
+    EXPECT_EQ(props.rewindKey(), 37);
+    EXPECT_EQ(props.fastForwardKey(), 39);
+}
+
+TEST_F(PlayerPropertiesTest, AdsAreEnabledOnlyByLowerCaseTrue) {
+    loadLines({"ZOVDemo.adsEnable=True"});
+    EXPECT_EQ(props.demoAdsEnable(), "False");
+    loadLines({"ZOVDemo.adsEnable= true"});
+    EXPECT_EQ(props.demoAdsEnable(), "False");
+    loadLines({"ZOVDemo.adsEnable=true   "});
+    EXPECT_EQ(props.demoAdsEnable(), "True");
+}
+
+TEST_F(PlayerPropertiesTest, MediaPathEndsInABackslashUnlessEmpty) {
+    loadLines({"ZOVPlayer.path="});
+    EXPECT_EQ(props.mediaPath(), "");
+
+    loadLines({"ZOVPlayer.path=e:\\zov\\"});
+    EXPECT_EQ(props.mediaPath(), "e:\\zov\\");
+
+    props.setMediaPath("E:\\zov");
+    EXPECT_EQ(props.mediaPath(), "E:\\zov\\");
+    props.setMediaPath("");
+    EXPECT_EQ(props.mediaPath(), "");
+}
+
+TEST_F(PlayerPropertiesTest, UnusableKeyCodesTakeTheirDefaults) {
+    loadLines({"ZOVPlayer.playPauseMappedKey=32848",  // 80 + 32768: out of range
+               "ZOVPlayer.stopMappedKey=S",
+               "ZOVPlayer.rewindMappedKey=", "ZOVPlayer.fastForwardMappedKey=70.5"});
+    EXPECT_EQ(props.playPauseKey(), 80);
+    EXPECT_EQ(props.stopKey(), 83);
+    EXPECT_EQ(props.rewindKey(), 82);
+    EXPECT_EQ(props.fastForwardKey(), 70);  // half to even
+}
+
+TEST_F(PlayerPropertiesTest, SaveOfTwentyReadEntriesWritesFiveLinesReadableOnlyByTheOwner) {
+    std::string twenty;
+    for (int i = 0; i < 15; ++i)
+        twenty += "extra" + std::to_string(i) + "=x\r\n";
+    ASSERT_TRUE(fs.writeFile("zov.ini", twenty + "ZOVAuthServer.URL=10.0.0.1\r\n"
+                                                 "ZOVPlayer.website=site\r\n"
+                                                 "ZOVDemo.adsEnable=true\r\n"
+                                                 "ZOVPlayer.stopMappedKey=81\r\n"
+                                                 "ZOVPlayer.path=c:\\zov\r\n"
+                                                 "ZOVPlayer.rewindMappedKey=1\r\n"
+                                                 "ZOVLogOn.userID=twenty-second\r\n"));
+    props.load("zov.ini");
+    EXPECT_EQ(props.rewindKey(), 82);  // entries after the 20th are not read
+    EXPECT_EQ(props.userID(), "");
+    EXPECT_EQ(props.mediaPath(), "c:\\zov\\");
+    props.setUserID("bob");
+    props.setUserPass("pa ss");
+    props.setContentDistributor("acme");
+    props.setMediaPath("E:\\zov\\");
+
+    ASSERT_TRUE(props.save("C:\\zov-client\\zov.ini"));
+
+    EXPECT_EQ(fs.readFile("zov.ini"),
+              "ZOVAuthServer.URL=10.0.0.1\r\n"
+              "ZOVLogOn.userID=bob\r\n"
+              "ZOVLogOn.userPass=pa ss\r\n"
+              "ZOVAuthServer.contentDistributor=acme\r\n"
+              "ZOVPlayer.path=E:\\zov\\\r\n");
+    EXPECT_EQ(fs.privacy("zov.ini"), platform::Privacy::OwnerOnly);
+
+    PlayerProperties reread(fs);
+    reread.load("zov.ini");
+    EXPECT_EQ(reread.userPass(), "pa ss");
+    EXPECT_EQ(reread.website(), "vod.zov.example");
+    EXPECT_EQ(reread.stopKey(), 83);
+}
+
+TEST_F(PlayerPropertiesTest, SaveReportsAFolderThatDoesNotExist) {
+    EXPECT_FALSE(props.save("c:\\no such folder\\zov.ini"));
+}
+
+TEST_F(PlayerPropertiesTest, TheFirstDeliveryServerIsTheOneUsed) {
+    try {
+        props.getDeliveryServer();
+        FAIL() << "an empty list must raise";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.source(), "PlayerProperties.getDeliveryServer");
+        EXPECT_NE(error.number(), 0);
+    }
+
+    DeliveryServerInfo first;
+    first.setServerURL("127.0.0.1");
+    first.setPort(60999);
+    DeliveryServerInfo second;
+    second.setServerURL("127.0.0.2");
+    props.addDeliveryServer(first);
+    props.addDeliveryServer(second);
+    EXPECT_EQ(props.getDeliveryServer().serverURL(), "127.0.0.1");
+    EXPECT_EQ(props.getDeliveryServer().port(), 60999);
+}
+
+}  // namespace
+}  // namespace zov::test

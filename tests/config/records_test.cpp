@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "config/delivery_server_info.hpp"
+#include "config/media_info.hpp"
+#include "platform/memory_file_system.hpp"
+#include "ui/headless/memory_browser.hpp"
+
+namespace zov::test {
+namespace {
+
+using config::DeliveryServerInfo;
+using config::MediaInfo;
+using ui::headless::MemoryBrowser;
+
+TEST(DeliveryServerInfo, StartsWithTheDeploymentDefaults) {
+    DeliveryServerInfo server;
+    EXPECT_EQ(server.serverURL(), "cdn.zov.example");
+    EXPECT_EQ(server.accountName(), "anonymous");
+    EXPECT_EQ(server.password(), "guest@zov.example");
+    EXPECT_EQ(server.port(), 21);
+}
+
+TEST(MediaInfo, FileExtensionGetsALeadingDotUnlessEmpty) {
+    MediaInfo media;
+    EXPECT_EQ(media.fileExtension(), ".wmv");
+    media.setFileExtension("avi");
+    EXPECT_EQ(media.fileExtension(), ".avi");
+    media.setFileExtension(".streaming");
+    EXPECT_EQ(media.fileExtension(), ".streaming");
+    media.setFileExtension("");
+    EXPECT_EQ(media.fileExtension(), "");
+}
+
+TEST(MediaInfo, FillsFromTheGuidePage) {
+    MemoryBrowser browser;
+    auto& page = browser.showNewDocument();
+    page.addElement("c_uid", "m1234");
+    page.addElement("c_filename", "Movie One.wmv");
+    page.addElement("c_mediaTitle", "Movie One");
+    page.addElement("c_fileExtension", "mp4");
+
+    MediaInfo media;
+    media.fillNeededInfo(&browser);
+    EXPECT_EQ(media.remoteFileName(), "m1234");
+    EXPECT_EQ(media.localFileName(), "Movie One.wmv");
+    EXPECT_EQ(media.mediaTitle(), "Movie One");
+    EXPECT_EQ(media.fileExtension(), ".mp4");
+    EXPECT_EQ(media.guideBrowser(), &browser);
+}
+
+TEST(MediaInfo, SkipsMissingFieldsAndStillReadsTheOthers) {
+    MemoryBrowser browser;
+    auto& page = browser.showNewDocument();
+    page.addElementWithoutValue("c_uid");
+    page.addElement("c_mediaTitle", "");
+    page.addElement("c_filename", "two.wmv");
+
+    MediaInfo media;
+    media.setRemoteFileName("kept");
+    media.setMediaTitle("replaced");
+    media.fillNeededInfo(&browser);
+    EXPECT_EQ(media.remoteFileName(), "kept");
+    EXPECT_EQ(media.localFileName(), "two.wmv");
+    EXPECT_EQ(media.mediaTitle(), "");
+    EXPECT_EQ(media.fileExtension(), ".wmv");
+
+    browser.closeDocument();
+    MediaInfo blank;
+    blank.fillNeededInfo(&browser);
+    EXPECT_EQ(blank.remoteFileName(), "");
+    EXPECT_EQ(blank.guideBrowser(), &browser);
+    blank.fillNeededInfo(nullptr);
+    EXPECT_EQ(blank.guideBrowser(), nullptr);
+}
+
+TEST(MediaInfo, KeepsTheDownloadedCountInASmallFile) {
+    platform::MemoryFileSystem fs;
+    ASSERT_TRUE(fs.createFolderPath("c:\\zov\\"));
+    MediaInfo media;
+    media.setDownloadedBytes(2147483647);
+    ASSERT_TRUE(media.save(fs, "c:\\zov\\m1.wmv.ini"));
+    EXPECT_EQ(fs.readFile("C:\\zov\\m1.wmv.ini"), "Media.downloadedBytes=2147483647\r\n");
+
+    MediaInfo reread;
+    reread.load(fs, "c:\\zov\\m1.wmv.ini");
+    EXPECT_EQ(reread.downloadedBytes(), 2147483647);
+}
+
+TEST(MediaInfo, AnUnusableCountLoadsAsZero) {
+    platform::MemoryFileSystem fs;
+    MediaInfo media;
+    const auto loadFrom = [&](const char* text) {
+        media.setDownloadedBytes(5);
+        EXPECT_TRUE(fs.writeFile("count.ini", text));
+        media.load(fs, "count.ini");
+        return media.downloadedBytes();
+    };
+    EXPECT_EQ(loadFrom("Other.key=12\r\n"), 0);
+    EXPECT_EQ(loadFrom("Media.downloadedBytes=4294967396\r\n"), 0);  // must not wrap to 100
+    EXPECT_EQ(loadFrom("Media.downloadedBytes=lots\r\n"), 0);
+    EXPECT_EQ(loadFrom("Media.downloadedBytes= 1500 \r\n"), 1500);
+
+    media.setDownloadedBytes(5);
+    media.load(fs, "missing.ini");
+    EXPECT_EQ(media.downloadedBytes(), 0);
+}
+
+}  // namespace
+}  // namespace zov::test
