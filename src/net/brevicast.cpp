@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 
+#include "net/ftp_reply.hpp"
 #include "platform/error.hpp"
 #include "platform/event_loop.hpp"
 #include "platform/file_system.hpp"
@@ -24,12 +25,6 @@ constexpr std::size_t kTranscriptLimit = 64 * 1024;
 bool hasControlCharacters(const std::string& text) {
     return std::any_of(text.begin(), text.end(),
                        [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
-}
-
-bool threeDigits(const std::string& line) {
-    return line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])) &&
-           std::isdigit(static_cast<unsigned char>(line[1])) &&
-           std::isdigit(static_cast<unsigned char>(line[2]));
 }
 
 }  // namespace
@@ -57,20 +52,16 @@ Brevicast::~Brevicast() = default;
 void Brevicast::wireTimers() {
     std::weak_ptr<Brevicast> weak = weak_from_this();
     m_timeout->TimeOut.connect([weak] {
-        if (auto self = weak.lock())
-            self->m_timeout_TimeOut();
+        if (auto self = weak.lock()) self->m_timeout_TimeOut();
     });
     m_finalizeTimer->TimeOut.connect([weak] {
-        if (auto self = weak.lock())
-            self->m_finalizeTimer_TimeOut();
+        if (auto self = weak.lock()) self->m_finalizeTimer_TimeOut();
     });
     m_dataCon->OnConnect.connect([weak] {
-        if (auto self = weak.lock())
-            self->m_dataCon_OnConnect();
+        if (auto self = weak.lock()) self->m_dataCon_OnConnect();
     });
     m_dataCon->OnDataArrival.connect([weak](std::int32_t total) {
-        if (auto self = weak.lock())
-            self->m_dataCon_OnDataArrival(total);
+        if (auto self = weak.lock()) self->m_dataCon_OnDataArrival(total);
     });
 }
 
@@ -95,8 +86,7 @@ void Brevicast::connecting() {
 }
 
 void Brevicast::sendCommand(const std::string& command, const std::string& argument) {
-    if (m_controlCon->State() != runtime::sckConnected)
-        return;
+    if (m_controlCon->State() != runtime::sckConnected) return;
     // Text from outside never reaches the wire with a line break or NUL in it.
     if (hasControlCharacters(argument)) {
         raiseError(command == "SIZE" || command == "RETR" ? 1 : 0);
@@ -128,8 +118,7 @@ void Brevicast::m_controlCon_OnDataArrival(std::int32_t) {
         onServerReply(transcript_);
         std::int16_t code = parseReply(lastChunk_);
         if (code != 0) {
-            if (downloadStatus_ != 0)
-                m_timeout->Reset();
+            if (downloadStatus_ != 0) m_timeout->Reset();
             dispatchReply(code);
         }
     } catch (const Error&) {
@@ -150,39 +139,23 @@ std::int16_t Brevicast::parseReply(std::string text) {
     std::int16_t code = 0;
     std::string continuation;
     while (true) {
-        if (text.size() < kMinimumReplyLength)
-            return code;
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t end = text.find("\r\n", start);
-            if (end == std::string::npos)
-                end = text.size();
-            std::string line = text.substr(start, end - start);
-            if (threeDigits(line) && line[3] == '-') {
-                continuation += line.substr(4) + "\r\n";
-            } else if (threeDigits(line) && line[3] == ' ') {
-                code = static_cast<std::int16_t>(std::stoi(line.substr(0, 3)));
-            }
-            start = end + 2;
-        }
-        if (continuation.size() < 3 || code != 0)
-            return code;
+        if (text.size() < kMinimumReplyLength) return code;
+        ReplyScan scan = scanReply(text);
+        if (scan.code != 0) code = scan.code;
+        continuation += scan.continuation;
+        if (continuation.size() < 3 || code != 0) return code;
         // A multi-line reply has begun but its last line is still on the way: let further
         // receives in, then look at everything received so far. Only the outermost
         // receive waits like this, so a server cannot stack up waits without end.
-        if (yieldDepth_ > 0)
-            return code;
+        if (yieldDepth_ > 0) return code;
         ++yieldDepth_;
         loop_.processPending();
         --yieldDepth_;
         text = transcript_;
         lastChunk_ = transcript_;
-        if (text.rfind("221-", 0) == 0)
-            return code;
-        if (m_dataCon->State() != runtime::sckConnected)
-            return code;
-        if (continuation.size() > kTranscriptLimit)
-            return code;
+        if (text.rfind("221-", 0) == 0) return code;
+        if (m_dataCon->State() != runtime::sckConnected) return code;
+        if (continuation.size() > kTranscriptLimit) return code;
     }
 }
 
@@ -199,44 +172,36 @@ void Brevicast::dispatchReply(std::int16_t replyCode) {
         {"RETR", &Brevicast::handle_RETR},
     };
     auto it = handlers.find(commandState_);
-    if (it != handlers.end())
-        (this->*(it->second))(replyCode);
+    if (it != handlers.end()) (this->*(it->second))(replyCode);
 }
 
 // ---- the command state machine ----------------------------------------------------------
 
 void Brevicast::handle_CONNECTING(std::int16_t replyCode) {
-    if (replyCode == 220)
-        return sendCommand("USER", account_);
+    if (replyCode == 220) return sendCommand("USER", account_);
     raiseError(0);
 }
 
 void Brevicast::handle_USER(std::int16_t replyCode) {
-    if (replyCode == 331)
-        return sendCommand("PASS", pass_);
-    if (replyCode == 230)
-        return sendCommand("TYPE", "I");
+    if (replyCode == 331) return sendCommand("PASS", pass_);
+    if (replyCode == 230) return sendCommand("TYPE", "I");
     raiseError(0);
 }
 
 void Brevicast::handle_PASS(std::int16_t replyCode) {
-    if (replyCode == 230 || replyCode == 202)
-        return sendCommand("TYPE", "I");
+    if (replyCode == 230 || replyCode == 202) return sendCommand("TYPE", "I");
     raiseError(0);
 }
 
 void Brevicast::handle_TYPE(std::int16_t replyCode) {
-    if (replyCode != 200)
-        return raiseError(3);
+    if (replyCode != 200) return raiseError(3);
     // A name that would leave the download folder is never asked for.
-    if (!namesArePlain_)
-        return raiseError(1);
+    if (!namesArePlain_) return raiseError(1);
     sendCommand("SIZE", remoteName_);
 }
 
 void Brevicast::handle_REST(std::int16_t replyCode) {
-    if (replyCode != 350)
-        return raiseError(3);
+    if (replyCode != 350) return raiseError(3);
     m_timeout->Reset();
     sendCommand("RETR", remoteName_);
 }
@@ -255,8 +220,7 @@ void Brevicast::handle_RETR(std::int16_t replyCode) {
 
 void Brevicast::raiseError(std::int32_t code) {
     auto self = shared_from_this();
-    if (downloadStatus_ != 3)
-        closeConnection();
+    if (downloadStatus_ != 3) closeConnection();
     onError(code);
 }
 
@@ -285,11 +249,9 @@ void Brevicast::closeConnection() {
     file_.reset();
     // The size stays through the trickle phase: the whole-file transfer that follows
     // must wait for every byte before it counts as complete.
-    if (!trickle_)
-        fileSize_ = 0;
+    if (!trickle_) fileSize_ = 0;
     transcript_.clear();
-    if (!trickle_)
-        downloadStatus_ = 0;
+    if (!trickle_) downloadStatus_ = 0;
 }
 
 }  // namespace zov::net

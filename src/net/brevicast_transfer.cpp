@@ -6,6 +6,7 @@
 
 #include "config/media_info.hpp"
 #include "net/brevicast.hpp"
+#include "net/ftp_reply.hpp"
 #include "platform/event_loop.hpp"
 #include "platform/file_system.hpp"
 #include "platform/plain_file_name.hpp"
@@ -21,41 +22,6 @@ namespace {
 constexpr std::int64_t kResumeBackoff = 1280;
 constexpr std::int32_t kTrickleTail = 500000;
 constexpr std::int32_t kPreparationBlock = 1000000;
-
-std::string trimSpaces(const std::string& text) {
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// The data port of a 227 reply: six numbers 0-255 between the first "(" and ")". The
-// host numbers are only checked: the data connection always goes to the server we talk to.
-std::optional<std::uint16_t> passivePort(const std::string& reply) {
-    std::size_t open = reply.find('(');
-    std::size_t close = reply.find(')');
-    if (open == std::string::npos || close == std::string::npos || close < open)
-        return {};
-    std::string inside = reply.substr(open + 1, close - open - 1);
-    std::vector<int> fields;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t comma = inside.find(',', start);
-        auto value = runtime::toInt32(inside.substr(start, comma - start));
-        if (!value || *value < 0 || *value > 255)
-            return {};
-        fields.push_back(*value);
-        if (comma == std::string::npos)
-            break;
-        start = comma + 1;
-    }
-    if (fields.size() != 6)
-        return {};
-    int port = fields[4] * 256 + fields[5];
-    if (port == 0)
-        return {};
-    return static_cast<std::uint16_t>(port);
-}
 
 }  // namespace
 
@@ -77,8 +43,7 @@ void Brevicast::downloadAndAllowTrickleDownload(const config::MediaInfo& mediafi
 }
 
 void Brevicast::cancelCurrentDownload() {
-    if (downloadStatus_ == 0)
-        return;
+    if (downloadStatus_ == 0) return;
     trickle_ = false;
     downloadStatus_ = 3;
     closeConnection();
@@ -96,18 +61,15 @@ void Brevicast::startDownload(const std::string& remoteName, const std::string& 
     m_controlCon = runtime::CSocket::create(loop_, resolver_);
     std::weak_ptr<Brevicast> weak = weak_from_this();
     m_controlCon->OnConnect.connect([weak] {
-        if (auto engine = weak.lock())
-            engine->m_controlCon_OnConnect();
+        if (auto engine = weak.lock()) engine->m_controlCon_OnConnect();
     });
     m_controlCon->OnDataArrival.connect([weak](std::int32_t total) {
-        if (auto engine = weak.lock())
-            engine->m_controlCon_OnDataArrival(total);
+        if (auto engine = weak.lock()) engine->m_controlCon_OnDataArrival(total);
     });
     m_controlCon->OnError.connect([weak](std::int16_t, const std::string&, std::int32_t,
                                          const std::string&, const std::string&, std::int32_t,
                                          bool&) {
-        if (auto engine = weak.lock())
-            engine->m_controlCon_OnError();
+        if (auto engine = weak.lock()) engine->m_controlCon_OnError();
     });
 
     remoteName_ = remoteName;
@@ -118,21 +80,15 @@ void Brevicast::startDownload(const std::string& remoteName, const std::string& 
     file_.reset();
     // A name that is not a plain file name is refused once the server asks for it; until
     // then nothing of it touches the disk.
-    if (namesArePlain_)
-        resumeCheck();
+    if (namesArePlain_) resumeCheck();
     connecting();
 }
 
 void Brevicast::resumeCheck() {
-    if (!fileSystem_.fileExists(localPath_) || !fileSystem_.fileExists(sideFilePath()))
-        return;
-    std::string firstLine;
-    if (auto content = fileSystem_.readFile(sideFilePath())) {
-        firstLine = content->substr(0, content->find_first_of("\r\n"));
-    }
+    if (!fileSystem_.fileExists(localPath_) || !fileSystem_.fileExists(sideFilePath())) return;
     // A count that is not a number, or does not fit 32 bits, starts from the beginning.
-    auto recorded = runtime::toInt32(trimSpaces(firstLine));
-    resumeOffset_ = recorded ? std::max<std::int64_t>(0, *recorded - kResumeBackoff) : 0;
+    auto content = fileSystem_.readFile(sideFilePath());
+    resumeOffset_ = resumeOffsetFromSideFile(content ? *content : std::string(), kResumeBackoff);
     trickle_ = false;  // a resumed download never has a trickle phase
     std::string text = "Preparing Download";
     onDownloadPreparation(text);
@@ -141,24 +97,14 @@ void Brevicast::resumeCheck() {
 // ---- SIZE and PASV ----------------------------------------------------------------------
 
 void Brevicast::handle_SIZE(std::int16_t replyCode) {
-    if (replyCode != 213)
-        return raiseError(1);
-    std::string firstLine = lastChunk_.substr(0, lastChunk_.find_first_of("\r\n"));
-    std::size_t space = firstLine.find(' ');
-    std::string word;
-    if (space != std::string::npos) {
-        word = firstLine.substr(space + 1);
-        word = word.substr(0, word.find(' '));
-    }
-    auto size = runtime::parseNumber(word);
-    if (size && (*size > std::numeric_limits<std::int32_t>::max() || *size < 0)) {
+    if (replyCode != 213) return raiseError(1);
+    auto size = sizeFromReply(lastChunk_);
+    if (size && *size > std::numeric_limits<std::int32_t>::max()) {
         return raiseError(1);  // a movie beyond 32-bit byte counts cannot be kept
     }
-    if (size)
-        fileSize_ = static_cast<std::int32_t>(runtime::roundHalfEven(*size));
+    if (size) fileSize_ = static_cast<std::int32_t>(runtime::roundHalfEven(*size));
     // A movie shorter than the tail has no tail phase: it comes whole at once.
-    if (size && trickle_ && fileSize_ < kTrickleTail)
-        trickle_ = false;
+    if (size && trickle_ && fileSize_ < kTrickleTail) trickle_ = false;
     if (size && trickle_) {
         m_timeout->StopTimer();
         const std::uint64_t download = downloadNumber_;
@@ -175,31 +121,26 @@ void Brevicast::handle_SIZE(std::int16_t replyCode) {
 
 bool Brevicast::prepareTrickleFile(std::int32_t size) {
     auto file = fileSystem_.openReadWrite(localPath_);
-    if (!file || !file->seek(0))
-        return false;
+    if (!file || !file->seek(0)) return false;
     const std::vector<char> zeros(kPreparationBlock, '\0');
     std::int64_t remaining = size;
     const std::uint64_t download = downloadNumber_;
     while (remaining > kPreparationBlock - 1) {
-        if (!file->write(zeros.data(), zeros.size()))
-            return false;
+        if (!file->write(zeros.data(), zeros.size())) return false;
         remaining -= kPreparationBlock;
         std::string text =
             "Prepare file for trickle download (bytes remaining): " + std::to_string(remaining);
         onDownloadPreparation(text);
         loop_.processPending();
-        if (download != downloadNumber_)
-            return false;
+        if (download != downloadNumber_) return false;
     }
     return remaining == 0 || file->write(zeros.data(), static_cast<std::size_t>(remaining));
 }
 
 void Brevicast::handle_PASV(std::int16_t replyCode) {
-    if (replyCode != 227)
-        return raiseError(0);
-    auto port = passivePort(lastChunk_);
-    if (!port)
-        return;  // unreadable: the inactivity time-out ends the download
+    if (replyCode != 227) return raiseError(0);
+    auto port = passiveDataPort(lastChunk_);
+    if (!port) return;  // unreadable: the inactivity time-out ends the download
     closeDataConnection();
     m_dataCon->setLocalPort(0);
     m_dataCon->Connect(m_controlCon->RemoteHostIP(), *port);
@@ -214,26 +155,21 @@ void Brevicast::m_dataCon_OnConnect() {
         sendCommand("RETR", remoteName_);
         return;
     }
-    if (file_)
-        file_->seek(resumeOffset_);
+    if (file_) file_->seek(resumeOffset_);
     bytesSoFar_ = resumeOffset_;
     sendCommand("REST", std::to_string(resumeOffset_));
 }
 
 void Brevicast::m_dataCon_OnDataArrival(std::int32_t bytesTotal) {
     auto self = shared_from_this();
-    if (downloadStatus_ != 0)
-        m_timeout->Reset();
-    if (bytesTotal <= 0)
-        return;
+    if (downloadStatus_ != 0) m_timeout->Reset();
+    if (bytesTotal <= 0) return;
     std::string block;
     m_dataCon->GetData(block);
     // The data goes to disk before the side file counts it, so the side file is never
     // ahead of the movie.
-    if (!file_ || !file_->write(block.data(), block.size()))
-        return;
-    if (trickle_)
-        return;
+    if (!file_ || !file_->write(block.data(), block.size())) return;
+    if (trickle_) return;
     bytesSoFar_ += static_cast<std::int64_t>(block.size());
     if (bytesSoFar_ > std::numeric_limits<std::int32_t>::max()) {
         return raiseError(2);  // beyond 32-bit byte counts: never wrap, never finish
@@ -248,16 +184,14 @@ void Brevicast::writeSideFile() {
 }
 
 void Brevicast::closeDataConnection() {
-    if (m_dataCon->State() == runtime::sckClosed)
-        return;
+    if (m_dataCon->State() == runtime::sckClosed) return;
     if (m_dataCon->SocketHandle() >= 0) {
         platform::socket_io::shutdownSocket(m_dataCon->SocketHandle(),
                                             platform::socket_io::Direction::Both);
     }
     m_dataCon->CloseSocket();
     // A connected socket only starts closing; this engine has no more use for it.
-    if (m_dataCon->State() != runtime::sckClosed)
-        m_dataCon->CloseSocket();
+    if (m_dataCon->State() != runtime::sckClosed) m_dataCon->CloseSocket();
 }
 
 // ---- completion -------------------------------------------------------------------------
