@@ -1,0 +1,215 @@
+#include "platform/posix_file_system.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/xattr.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "platform/drive_map.hpp"
+#include "platform/plain_file_name.hpp"
+
+using namespace zov::platform;
+
+namespace {
+
+// A temporary folder holds drives C: and E:, an F: not created yet, a G: whose folder
+// never exists, and the client folder.
+struct PosixFileSystemTest : ::testing::Test {
+    std::string root;
+    std::unique_ptr<PosixFileSystem> fs;
+
+    void SetUp() override {
+        char pattern[] = "/tmp/zov-fs-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root = pattern;
+        for (auto folder : {"/c", "/e", "/client"})
+            std::filesystem::create_directory(root + folder);
+        std::map<std::string, std::string> variables{{"ZOV_DRIVE_C", root + "/c"},
+                                                     {"ZOV_DRIVE_E", root + "/e/"},
+                                                     {"ZOV_DRIVE_F", root + "/f"},
+                                                     {"ZOV_DRIVE_G", root + "/never"}};
+        auto environment = [variables](const std::string& name) -> std::optional<std::string> {
+            auto found = variables.find(name);
+            return found == variables.end() ? std::nullopt : std::optional(found->second);
+        };
+        fs = std::make_unique<PosixFileSystem>(DriveMap(environment, {}), root + "/client");
+    }
+    void TearDown() override { std::filesystem::remove_all(root); }
+
+    std::string onDisk(const std::string& relative) const { return root + "/" + relative; }
+
+    static std::string contents(const std::string& host) {
+        std::ifstream file(host, std::ios::binary);
+        std::stringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
+    }
+
+    static unsigned modeOf(const std::string& host) {
+        struct stat status {};
+        return ::stat(host.c_str(), &status) == 0 ? (status.st_mode & 07777) : 0xFFFFu;
+    }
+};
+
+}  // namespace
+
+TEST_F(PosixFileSystemTest, WindowsPathsLandInTheirDrivesFolders) {
+    EXPECT_EQ(fs->hostPath("c:\\zov\\a.wmv"), onDisk("c/zov/a.wmv"));
+    EXPECT_EQ(fs->hostPath("C:\\ZOV\\"), onDisk("c/ZOV/"));
+    EXPECT_EQ(fs->hostPath("E:/zov//x"), onDisk("e/zov/x"));
+    EXPECT_EQ(fs->hostPath("c:"), onDisk("c"));
+    EXPECT_EQ(fs->hostPath("zov.ini"), onDisk("client/zov.ini"));
+    EXPECT_EQ(fs->hostPath("Z:\\tmp\\m\\"), "/tmp/m/");
+    EXPECT_EQ(fs->hostPath("q:\\zov\\a.wmv"), "");
+    EXPECT_EQ(fs->hostPath("\\\\server\\share\\a.wmv"), "");
+    EXPECT_EQ(fs->hostPath(std::string("c:\\a.wmv\0\\..\\..", 15)), "");
+
+    EXPECT_EQ(fs->windowsPath("/tmp/m/"), "Z:\\tmp\\m\\");
+    EXPECT_EQ(fs->windowsPath("/"), "Z:\\");
+    EXPECT_EQ(fs->windowsPath("relative/x"),
+              fs->windowsPath(std::filesystem::current_path().string() + "/relative/x"));
+    EXPECT_EQ(fs->hostPath(fs->windowsPath(onDisk("c/x.wmv"))), onDisk("c/x.wmv"));
+}
+
+TEST_F(PosixFileSystemTest, DotDotNeverClimbsAboveTheDrive) {
+    EXPECT_EQ(fs->hostPath("c:\\zov\\.\\sub\\..\\a.wmv"), onDisk("c/zov/a.wmv"));
+    // A relative path climbs out of the client folder as it would on its own drive.
+    EXPECT_EQ(fs->hostPath("..\\c\\zov.ini"), onDisk("c/zov.ini"));
+
+    ASSERT_TRUE(fs->writeFile("c:\\zov\\..\\..\\..\\escape.txt", "x"));
+    EXPECT_TRUE(std::filesystem::exists(onDisk("c/escape.txt")));
+    EXPECT_FALSE(std::filesystem::exists(onDisk("escape.txt")));
+}
+
+TEST_F(PosixFileSystemTest, CreateFolderPathMakesEveryMissingFolder) {
+    EXPECT_TRUE(fs->createFolderPath("c:\\zov\\movies\\"));
+    EXPECT_TRUE(fs->folderExists("c:\\zov\\movies"));
+    EXPECT_TRUE(fs->createFolderPath("c:\\zov\\movies\\"));  // already there is fine
+
+    // The last part of a path without a final "\" is a file name.
+    EXPECT_TRUE(fs->createFolderPath("e:\\a\\b\\movie.wmv"));
+    EXPECT_TRUE(std::filesystem::is_directory(onDisk("e/a/b")));
+    EXPECT_FALSE(std::filesystem::exists(onDisk("e/a/b/movie.wmv")));
+
+    EXPECT_TRUE(fs->createFolderPath("f:\\zov\\"));  // the drive's own folder too
+    EXPECT_TRUE(std::filesystem::is_directory(onDisk("f/zov")));
+
+    ASSERT_TRUE(fs->writeFile("c:\\block", "file in the way"));
+    EXPECT_FALSE(fs->createFolderPath("c:\\block\\sub\\"));
+    EXPECT_FALSE(fs->createFolderPath("q:\\zov\\"));
+}
+
+TEST_F(PosixFileSystemTest, WholeFilesAreWrittenReadReplacedAndDeleted) {
+    std::string movie(300000, '\0');
+    for (std::size_t i = 0; i < movie.size(); ++i)
+        movie[i] = static_cast<char>(i * 7);
+    ASSERT_TRUE(fs->writeFile("c:\\m.wmv", movie));
+    EXPECT_EQ(fs->readFile("c:\\m.wmv"), movie);
+    EXPECT_TRUE(fs->fileExists("c:\\m.wmv"));
+    EXPECT_FALSE(fs->folderExists("c:\\m.wmv"));
+
+    ASSERT_TRUE(fs->writeFile("c:\\m.wmv", "short"));
+    EXPECT_EQ(contents(onDisk("c/m.wmv")), "short");
+
+    EXPECT_EQ(fs->readFile("c:\\missing.wmv"), std::nullopt);
+    EXPECT_EQ(fs->readFile("c:\\"), std::nullopt);
+    EXPECT_FALSE(fs->fileExists("c:\\"));
+    EXPECT_FALSE(fs->writeFile("c:\\no\\such\\folder.txt", "x"));
+
+    EXPECT_TRUE(fs->deleteFile("c:\\m.wmv"));
+    EXPECT_FALSE(fs->fileExists("c:\\m.wmv"));
+    EXPECT_FALSE(fs->deleteFile("c:\\m.wmv"));
+    EXPECT_FALSE(fs->deleteFile("c:\\"));
+}
+
+TEST_F(PosixFileSystemTest, FifoUnderAMoviesNameIsRefusedWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(onDisk("c/pipe.wmv").c_str(), 0600), 0);
+    EXPECT_FALSE(fs->fileExists("c:\\pipe.wmv"));
+    EXPECT_EQ(fs->readFile("c:\\pipe.wmv"), std::nullopt);
+    EXPECT_FALSE(fs->writeFile("c:\\pipe.wmv", "x"));
+    EXPECT_EQ(fs->openReadWrite("c:\\pipe.wmv"), nullptr);
+}
+
+TEST_F(PosixFileSystemTest, OwnerOnlyFilesAreReadableByTheOwnerAlone) {
+    ASSERT_TRUE(fs->writeFile("zov.ini", "ZOVLogOn.userPass=secret", Privacy::OwnerOnly));
+    EXPECT_EQ(modeOf(onDisk("client/zov.ini")), 0600u);
+
+    ::chmod(onDisk("client/zov.ini").c_str(), 0644);
+    ASSERT_TRUE(fs->writeFile("zov.ini", "ZOVLogOn.userPass=other", Privacy::OwnerOnly));
+    EXPECT_EQ(modeOf(onDisk("client/zov.ini")), 0600u);
+    EXPECT_EQ(contents(onDisk("client/zov.ini")), "ZOVLogOn.userPass=other");
+
+    ::chmod(onDisk("client/zov.ini").c_str(), 0640);
+    ASSERT_TRUE(fs->writeFile("zov.ini", "x"));  // an ordinary write leaves the mode alone
+    EXPECT_EQ(modeOf(onDisk("client/zov.ini")), 0640u);
+}
+
+TEST_F(PosixFileSystemTest, RandomAccessWritesInPlaceWithoutTruncating) {
+    ASSERT_TRUE(fs->writeFile("c:\\m.wmv", "HELLO WORLD"));
+    auto file = fs->openReadWrite("c:\\m.wmv");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->size(), 11);
+    ASSERT_TRUE(file->seek(6));
+    ASSERT_TRUE(file->write("ZOV", 3));
+    ASSERT_TRUE(file->write("!!", 2));  // carries on where the last write ended
+    EXPECT_EQ(contents(onDisk("c/m.wmv")), "HELLO ZOV!!");
+
+    ASSERT_TRUE(file->seek(20));  // past the end: zeros in between
+    ASSERT_TRUE(file->write("E", 1));
+    EXPECT_EQ(contents(onDisk("c/m.wmv")), std::string("HELLO ZOV!!") + std::string(9, '\0') + "E");
+    EXPECT_FALSE(file->seek(-1));
+
+    auto created = fs->openReadWrite("e:\\new.wmv");
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(created->size(), 0);
+    EXPECT_EQ(fs->openReadWrite("c:\\"), nullptr);
+}
+
+TEST_F(PosixFileSystemTest, DiskSpaceIsThatOfTheVolumeHoldingTheDrive) {
+    struct statvfs volume {};
+    ASSERT_EQ(::statvfs(onDisk("c").c_str(), &volume), 0);
+    const std::uint64_t total = static_cast<std::uint64_t>(volume.f_blocks) * volume.f_frsize;
+
+    auto drive = fs->diskSpace("c:");
+    ASSERT_TRUE(drive);
+    EXPECT_EQ(drive->totalBytes, total);
+    EXPECT_LE(drive->freeBytes, drive->totalBytes);
+    auto notYetMade = fs->diskSpace("c:\\not\\yet\\made\\");
+    ASSERT_TRUE(notYetMade);
+    EXPECT_EQ(notYetMade->totalBytes, total);
+
+    // No medium: the drive's own folder is missing, or the letter is not mapped.
+    EXPECT_EQ(fs->diskSpace("g:\\zov\\"), std::nullopt);
+    EXPECT_EQ(fs->diskSpace("q:"), std::nullopt);
+}
+
+TEST_F(PosixFileSystemTest, HiddenAndSystemAttributesAreKeptAsFileServersKeepThem) {
+    ASSERT_TRUE(fs->createFolderPath("c:\\zov\\"));
+    const std::string host = onDisk("c/zov");
+    const bool supported = ::setxattr(host.c_str(), "user.zov-probe", "1", 1, 0) == 0;
+
+    EXPECT_EQ(fs->setAttributes("c:\\zov\\", kAttributeHidden | kAttributeSystem), supported);
+    if (supported) {
+        char value[32] = {};
+        const ssize_t length = ::getxattr(host.c_str(), "user.DOSATTRIB", value, sizeof value);
+        EXPECT_EQ(std::string(value, length > 0 ? static_cast<std::size_t>(length) : 0), "0x6");
+    }
+    EXPECT_FALSE(fs->setAttributes("c:\\missing\\", 6));
+}
+
+TEST(PlainFileNameTest, OnlyNamesThatStayInTheirFolderPass) {
+    for (std::string name : {"movie1.wmv", "a b.wmv", "..hidden", "\xc3\xa9t\xc3\xa9.wmv"}) {
+        EXPECT_TRUE(isPlainFileName(name)) << name;
+    }
+    for (std::string name :
+         {std::string(), std::string("."), std::string(".."), std::string("..\\..\\zov.ini"),
+          std::string("a/b"), std::string("c:evil"), std::string("line\r\nbreak"),
+          std::string("del\x7f"), std::string("nul\0byte", 8)}) {
+        EXPECT_FALSE(isPlainFileName(name)) << name;
+    }
+}

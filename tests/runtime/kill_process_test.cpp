@@ -1,0 +1,173 @@
+#include "runtime/kill_process.hpp"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <map>
+
+#include "platform/proc_process_table.hpp"
+
+extern char** environ;
+
+using namespace zov::platform;
+using zov::runtime::KillProcessById;
+using zov::runtime::KillProcessByName;
+
+namespace {
+
+// Real children: copies of sleep named after this test run ("zovtest<pid>player.exe"), so
+// nothing but the test's own children can ever match.
+struct KillProcessTest : ::testing::Test {
+    std::string folder;
+    std::string player;
+    std::map<pid_t, bool> reaped;
+    ProcProcessTable table;
+
+    void SetUp() override {
+        char pattern[] = "/tmp/zov-kill-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder = pattern;
+        player = "zovtest" + std::to_string(::getpid()) + "player.exe";
+    }
+
+    void TearDown() override {
+        for (auto [pid, done] : reaped) {
+            if (!done && ::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
+        }
+        std::filesystem::remove_all(folder);
+    }
+
+    pid_t start(const std::string& name) {
+        const std::string path = folder + "/" + name;
+        std::filesystem::copy_file("/bin/sleep", path,
+                                   std::filesystem::copy_options::skip_existing);
+        std::string argv0 = path, seconds = "60";
+        char* argv[] = {argv0.data(), seconds.data(), nullptr};
+        pid_t pid = 0;
+        EXPECT_EQ(::posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ), 0);
+        reaped[pid] = false;
+        return pid;
+    }
+
+    // The signal that ended the child, once it has ended (a 10 s hang guard, never a delay);
+    // 0 when it did not end or ended by itself.
+    int endingSignal(pid_t pid) {
+        pollfd ended{static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)), POLLIN, 0};
+        const bool gone = ended.fd >= 0 && ::poll(&ended, 1, 10000) == 1;
+        if (ended.fd >= 0) ::close(ended.fd);
+        int status = 0;
+        if (!gone || ::waitpid(pid, &status, 0) != pid) return 0;
+        reaped[pid] = true;
+        return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    }
+
+    bool running(pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) == 0; }
+};
+
+}  // namespace
+
+TEST_F(KillProcessTest, ProcessesWhoseNameEndsWithTheNameAreEndedAtOnce) {
+    const pid_t first = start(player);
+    const pid_t second = start(player);
+    const pid_t longer = start("xyz" + player);
+    const pid_t bystander = start(player + ".bak");
+
+    std::string capitals = player;
+    for (auto& c : capitals)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(KillProcessByName(table, capitals));
+    EXPECT_EQ(endingSignal(first), SIGKILL);
+    EXPECT_EQ(endingSignal(second), SIGKILL);
+    EXPECT_EQ(endingSignal(longer), SIGKILL);
+    EXPECT_TRUE(running(bystander));
+
+    EXPECT_FALSE(KillProcessByName(table, "nomatch" + player));
+    EXPECT_FALSE(KillProcessByName(table, ""));  // every name ends with nothing
+    EXPECT_TRUE(running(bystander));
+}
+
+TEST_F(KillProcessTest, ByIdEndsTheChildButNeverTheCaller) {
+    const pid_t pid = start(player);
+    EXPECT_FALSE(KillProcessById(table, ::getpid(), 0));
+    EXPECT_TRUE(KillProcessById(table, pid, 0));
+    EXPECT_EQ(endingSignal(pid), SIGKILL);
+}
+
+TEST_F(KillProcessTest, ListingNamesTheProgramAndOwner) {
+    const pid_t pid = start("xyz" + player);
+    auto child = table.process(pid);
+    ASSERT_TRUE(child);
+    EXPECT_EQ(child->uid, ::getuid());
+    EXPECT_EQ(child->executablePath, folder + "/xyz" + player);
+
+    // A child's start-up name settles a moment after its program does; ours is settled.
+    auto self = table.process(::getpid());
+    ASSERT_TRUE(self);
+    EXPECT_EQ(self->argv0, program_invocation_name);
+    EXPECT_EQ(self->commandName, std::string(program_invocation_short_name).substr(0, 15));
+}
+
+TEST_F(KillProcessTest, APidThatPassedToAnotherProcessIsNotEnded) {
+    const pid_t pid = start(player);
+    auto info = table.process(pid);
+    ASSERT_TRUE(info);
+    info->startTime -= 1;  // as if the listed process ended and its pid was given again
+    EXPECT_FALSE(table.terminate(*info));
+    info->pid = 0;  // signals to 0 and -1 would reach whole groups of processes
+    EXPECT_FALSE(table.terminate(*info));
+    info->pid = -1;
+    EXPECT_FALSE(table.terminate(*info));
+    EXPECT_TRUE(running(pid));
+}
+
+namespace {
+
+// Processes of several owners; records what it is asked to end.
+struct FakeProcessTable : ProcessTable {
+    std::vector<ProcessInfo> list;
+    std::vector<std::int32_t> terminated;
+
+    std::vector<ProcessInfo> processes() const override { return list; }
+    std::optional<ProcessInfo> process(std::int32_t pid) const override {
+        for (const auto& p : list) {
+            if (p.pid == pid) return p;
+        }
+        return std::nullopt;
+    }
+    bool terminate(const ProcessInfo& process) override {
+        terminated.push_back(process.pid);
+        return true;
+    }
+    std::int32_t currentProcessId() const override { return 100; }
+    std::uint32_t currentUserId() const override { return 1000; }
+};
+
+}  // namespace
+
+TEST(KillProcessRules, OnlyTheCallersOwnProcessesAreEverEnded) {
+    FakeProcessTable fake;
+    fake.list = {
+        {100, 1000, 1, "/opt/zov/zovplayer1.exe", "", ""},  // the caller itself
+        {200, 0, 1, "/opt/zov/zovplayer1.exe", "", ""},     // other users' copies
+        {201, 1001, 1, "", "", "zovplayer1.exe"},
+        {300, 1000, 1, "/usr/bin/wine-preloader", "C:\\zov\\ZOVPLAYER1.EXE", ""},
+        {301, 1000, 1, "", "", "zovplayer1.exe"},
+        {302, 1000, 1, "/home/ann/zov/zovplayer1.exe.old", "", ""},
+    };
+    EXPECT_TRUE(KillProcessByName(fake, "zovplayer1.exe"));
+    EXPECT_EQ(fake.terminated, (std::vector<std::int32_t>{300, 301}));
+
+    fake.terminated.clear();
+    EXPECT_FALSE(KillProcessById(fake, 200, 0));
+    EXPECT_FALSE(KillProcessById(fake, 100, 0));
+    fake.list = {fake.list[1]};  // only another user's copy is running
+    EXPECT_FALSE(KillProcessByName(fake, "zovplayer1.exe"));
+    EXPECT_TRUE(fake.terminated.empty());
+}
