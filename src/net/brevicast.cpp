@@ -117,7 +117,9 @@ void Brevicast::m_controlCon_OnDataArrival(std::int32_t) {
         appendToTranscript(chunk);
         onServerReply(transcript_);
         std::int16_t code = parseReply(lastChunk_);
-        if (code != 0) {
+        // A reply that arrives after the engine gave up (a late 226 crossing our close)
+        // belongs to no download and changes nothing.
+        if (code != 0 && downloadStatus_ != 0) {
             if (downloadStatus_ != 0) m_timeout->Reset();
             dispatchReply(code);
         }
@@ -211,6 +213,8 @@ void Brevicast::handle_RETR(std::int16_t replyCode) {
         downloadStatus_ = 2;
     } else if (replyCode == 226 || replyCode == 250) {
         m_finalizeTimer->StartTimer();
+        transferReported_ = true;
+        finishWhenEveryByteIsIn();
     } else {
         raiseError(2);
     }
@@ -220,6 +224,7 @@ void Brevicast::handle_RETR(std::int16_t replyCode) {
 
 void Brevicast::raiseError(std::int32_t code) {
     auto self = shared_from_this();
+    trickle_ = false;  // a failure ends the whole download, also during its tail phase
     if (downloadStatus_ != 3) closeConnection();
     onError(code);
 }
@@ -232,6 +237,7 @@ void Brevicast::m_controlCon_OnError() {
 
 void Brevicast::m_timeout_TimeOut() {
     auto self = shared_from_this();
+    trickle_ = false;
     closeConnection();
     m_timeout->StopTimer();
     onTimeOut();
@@ -240,6 +246,8 @@ void Brevicast::m_timeout_TimeOut() {
 void Brevicast::closeConnection() {
     if (!trickle_) {
         m_timeout->StopTimer();
+        // A download that ended any other way must not be found complete a second later.
+        m_finalizeTimer->StopTimer();
         m_controlCon->CloseSocket();
     } else {
         m_timeout->Reset();
@@ -247,6 +255,8 @@ void Brevicast::closeConnection() {
     }
     closeDataConnection();
     file_.reset();
+    sideFile_.reset();
+    transferReported_ = false;
     // The size stays through the trickle phase: the whole-file transfer that follows
     // must wait for every byte before it counts as complete.
     if (!trickle_) fileSize_ = 0;

@@ -100,6 +100,7 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     void m_dataCon_OnConnect();
     void m_dataCon_OnDataArrival(std::int32_t bytesTotal);
     void writeSideFile();
+    void finishWhenEveryByteIsIn();
     void m_finalizeTimer_TimeOut();
     void m_timeout_TimeOut();
     void closeDataConnection();
@@ -132,6 +133,8 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     std::int64_t bytesSoFar_ = 0;
     std::int32_t fileSize_ = 0;
     std::unique_ptr<platform::RandomAccessFile> file_;
+    std::unique_ptr<platform::RandomAccessFile> sideFile_;  // kept open while counting
+    bool transferReported_ = false;  // the server has said the transfer is complete
     bool trickle_ = false;
     std::uint64_t downloadNumber_ = 0;  // tells a nested event that a new download began
 };

@@ -177,10 +177,32 @@ void Brevicast::m_dataCon_OnDataArrival(std::int32_t bytesTotal) {
     writeSideFile();
     std::int32_t count = static_cast<std::int32_t>(bytesSoFar_);
     onDownloading(count);
+    if (transferReported_) finishWhenEveryByteIsIn();
 }
 
 void Brevicast::writeSideFile() {
-    fileSystem_.writeFile(sideFilePath(), std::to_string(bytesSoFar_) + "\r\n\r\n");
+    const std::string text = std::to_string(bytesSoFar_) + "\r\n\r\n";
+    // The first count of a transfer creates the file anew; later ones overwrite it in place.
+    // The count only grows, so the file holds exactly the new text either way, without a
+    // truncating open per block (which file systems make wait for the previous write).
+    if (sideFile_ && sideFile_->seek(0) && sideFile_->write(text.data(), text.size())) return;
+    sideFile_.reset();
+    if (fileSystem_.writeFile(sideFilePath(), text)) {
+        sideFile_ = fileSystem_.openReadWrite(sideFilePath());
+    }
+}
+
+void Brevicast::finishWhenEveryByteIsIn() {
+    // The server has reported the end and every byte of the known size is on disk: finish
+    // now rather than at the next completion check, a second later.
+    if (trickle_ || fileSize_ <= 0 || bytesSoFar_ < fileSize_) return;
+    std::weak_ptr<Brevicast> weak = weak_from_this();
+    const std::uint64_t download = downloadNumber_;
+    loop_.post([weak, download] {
+        auto self = weak.lock();
+        if (!self || self->downloadNumber_ != download || !self->transferReported_) return;
+        if (self->m_finalizeTimer->running()) self->m_finalizeTimer_TimeOut();
+    });
 }
 
 void Brevicast::closeDataConnection() {
@@ -209,6 +231,7 @@ void Brevicast::m_finalizeTimer_TimeOut() {
     }
     m_finalizeTimer->StopTimer();
     file_.reset();
+    sideFile_.reset();
     m_dataCon->CloseSocket();
     closeConnection();
     if (!trickle_) {
