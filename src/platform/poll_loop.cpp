@@ -16,13 +16,11 @@ namespace zov::platform {
 
 PollLoop::PollLoop(const Clock& clock) : clock_(clock) {
     wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd_ < 0)
-        throw std::system_error(errno, std::generic_category(), "eventfd");
+    if (wakeFd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
 }
 
 PollLoop::~PollLoop() {
-    if (wakeFd_ >= 0)
-        ::close(wakeFd_);
+    if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 
 void PollLoop::setTimer(TimerKey key, std::int64_t intervalMs, Callback callback) {
@@ -64,14 +62,17 @@ void PollLoop::processPending() {
 void PollLoop::run() {
     bool quitRequested = false;
     runStack_.push_back(&quitRequested);
+    // The flag lives on this frame: it must leave the stack however the frame ends.
+    struct Pop {
+        std::vector<bool*>& stack;
+        ~Pop() { stack.pop_back(); }
+    } pop{runStack_};
     while (!quitRequested)
         waitAndDispatch(timeoutUntilNextTimer());
-    runStack_.pop_back();
 }
 
 void PollLoop::quit() {
-    if (!runStack_.empty())
-        *runStack_.back() = true;
+    if (!runStack_.empty()) *runStack_.back() = true;
 }
 
 bool PollLoop::runUntil(const std::function<bool()>& predicate,
@@ -81,8 +82,7 @@ bool PollLoop::runUntil(const std::function<bool()>& predicate,
     while (!predicate()) {
         auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now());
-        if (left.count() <= 0)
-            return false;
+        if (left.count() <= 0) return false;
         int timeout = timeoutUntilNextTimer();
         int cap = static_cast<int>(std::min<std::int64_t>(left.count(), 50));
         waitAndDispatch(timeout < 0 ? cap : std::min(timeout, cap));
@@ -93,8 +93,7 @@ bool PollLoop::runUntil(const std::function<bool()>& predicate,
 std::optional<std::int64_t> PollLoop::nextTimerDue() const {
     std::optional<std::int64_t> due;
     for (const auto& [key, timer] : timers_) {
-        if (!due || timer.dueMs < *due)
-            due = timer.dueMs;
+        if (!due || timer.dueMs < *due) due = timer.dueMs;
     }
     return due;
 }
@@ -102,17 +101,13 @@ std::optional<std::int64_t> PollLoop::nextTimerDue() const {
 int PollLoop::timeoutUntilNextTimer() const {
     {
         std::lock_guard lock(const_cast<std::mutex&>(postedMutex_));
-        if (!posted_.empty())
-            return 0;
+        if (!posted_.empty()) return 0;
     }
     auto due = nextTimerDue();
-    if (!due)
-        return -1;
+    if (!due) return -1;
     std::int64_t wait = *due - clock_.nowMs();
-    if (wait <= 0)
-        return 0;
-    if (!clock_.advancesByItself())
-        return -1;
+    if (wait <= 0) return 0;
+    if (!clock_.advancesByItself()) return -1;
     return static_cast<int>(std::min<std::int64_t>(wait, std::numeric_limits<int>::max()));
 }
 
@@ -124,10 +119,8 @@ void PollLoop::waitAndDispatch(int timeoutMs) {
     fds.push_back(pollfd{wakeFd_, POLLIN, 0});
     for (const auto& [fd, w] : watches_) {
         short events = 0;
-        if (hasInterest(w.interest, Interest::Read))
-            events |= POLLIN;
-        if (hasInterest(w.interest, Interest::Write))
-            events |= POLLOUT;
+        if (hasInterest(w.interest, Interest::Read)) events |= POLLIN;
+        if (hasInterest(w.interest, Interest::Write)) events |= POLLOUT;
         fds.push_back(pollfd{fd, events, 0});
         generations.push_back(w.generation);
     }
@@ -135,18 +128,15 @@ void PollLoop::waitAndDispatch(int timeoutMs) {
     if (ready < 0 && errno != EINTR)
         throw std::system_error(errno, std::generic_category(), "poll");
 
-    if (ready > 0 && (fds[0].revents & POLLIN))
-        drainWakeFd();
+    if (ready > 0 && (fds[0].revents & POLLIN)) drainWakeFd();
     dispatchPosted();
 
     if (ready > 0) {
         for (std::size_t i = 1; i < fds.size(); ++i) {
-            if (fds[i].revents == 0)
-                continue;
+            if (fds[i].revents == 0) continue;
             // The watch may have been removed or replaced by an earlier callback.
             auto it = watches_.find(fds[i].fd);
-            if (it == watches_.end() || it->second.generation != generations[i - 1])
-                continue;
+            if (it == watches_.end() || it->second.generation != generations[i - 1]) continue;
             Readiness r;
             r.readable = (fds[i].revents & POLLIN) != 0;
             r.writable = (fds[i].revents & POLLOUT) != 0;
@@ -175,16 +165,14 @@ void PollLoop::dispatchTimers() {
     const std::int64_t now = clock_.nowMs();
     std::vector<std::pair<TimerKey, std::uint64_t>> due;
     for (const auto& [key, timer] : timers_) {
-        if (timer.dueMs <= now)
-            due.emplace_back(key, timer.generation);
+        if (timer.dueMs <= now) due.emplace_back(key, timer.generation);
     }
     std::sort(due.begin(), due.end(), [this](const auto& a, const auto& b) {
         return timers_.at(a.first).dueMs < timers_.at(b.first).dueMs;
     });
     for (const auto& [key, generation] : due) {
         auto it = timers_.find(key);
-        if (it == timers_.end() || it->second.generation != generation)
-            continue;
+        if (it == timers_.end() || it->second.generation != generation) continue;
         // Re-arm first: like a window timer, an overdue timer fires once, then counts
         // a whole interval again from now.
         it->second.dueMs = clock_.nowMs() + it->second.intervalMs;

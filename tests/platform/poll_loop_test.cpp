@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -147,4 +148,16 @@ TEST_F(LoopFixture, CallbackRemovedByAnEarlierCallbackOfTheSamePassDoesNotRun) {
     EXPECT_EQ(calls, 1);
     for (int fd : {a[0], a[1], b[0], b[1]})
         ::close(fd);
+}
+
+TEST_F(LoopFixture, AnExceptionLeavingANestedRunDoesNotBreakALaterQuit) {
+    loop.post([] { throw std::runtime_error("handler failed"); });
+    EXPECT_THROW(loop.run(), std::runtime_error);
+    bool done = false;
+    loop.post([&] {
+        done = true;
+        loop.quit();  // must reach this run, not the frame that is gone
+    });
+    loop.run();
+    EXPECT_TRUE(done);
 }
