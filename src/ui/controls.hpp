@@ -30,6 +30,7 @@ class Label : public Control {
   public:
     virtual std::string caption() const = 0;
     virtual void setCaption(const std::string& caption) = 0;
+    virtual int fontSize() const = 0;
     virtual void setFontSize(int points) = 0;
     Event<> Click;
     Event<> MouseMove;
@@ -64,7 +65,9 @@ class ListBox : public Control {
 };
 
 // The list of drives the cache manager offers; `drive` is the chosen entry's text, whose
-// first two characters are the letter and the colon ("e: [usb]").
+// first two characters are the letter and the colon ("e: [usb]"). Setting it chooses the
+// entry of the same letter without raising Change (which is the user's choice); a letter
+// the list does not offer raises zov::Error 68 "Device unavailable".
 class DriveList : public Control {
   public:
     virtual std::string drive() const = 0;
@@ -84,10 +87,12 @@ class PictureBox : public Control {
     virtual void setFocus() = 0;
     Event<> DblClick;
     Event<int> KeyPress;
+    // Raised when the box's size changes.
     Event<> Resize;
 };
 
-// A periodic timer control placed on a window (milliseconds; 0 disables it).
+// A periodic timer control placed on a window (milliseconds; 0 disables it). It starts
+// enabled with interval 0, and setting the interval of an enabled timer counts it afresh.
 class IntervalTimer {
   public:
     virtual ~IntervalTimer() = default;

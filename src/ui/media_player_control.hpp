@@ -10,7 +10,8 @@
 
 namespace zov::ui {
 
-// Values of playState.
+// Values of playState. The system relies on 1, 2, 3, 6 and 8; the others are what the
+// player passes through on its way (opening, scanning, no media).
 enum PlayState : int {
     wmppsUndefined = 0,
     wmppsStopped = 1,
@@ -27,8 +28,9 @@ enum PlayState : int {
 
 class MediaPlayerControl : public Control {
   public:
-    // "" unloads.
+    // Opens a local path or a stream address and, with autoStart, plays it; "" unloads.
     virtual void setURL(const std::string& url) = 0;
+    // The address last set.
     virtual std::string URL() const = 0;
     virtual int playState() const = 0;
 
@@ -36,25 +38,31 @@ class MediaPlayerControl : public Control {
     virtual void play() = 0;
     virtual void pause() = 0;
     virtual void stop() = 0;
+    // Scan forward / backward until play.
     virtual void fastForward() = 0;
     virtual void fastReverse() = 0;
     virtual double currentPosition() const = 0;
     virtual void setCurrentPosition(double seconds) = 0;
+    // The position as display text ("01:05"; "" with nothing open).
     virtual std::string currentPositionString() const = 0;
 
     // settings.*
     virtual void setMute(bool mute) = 0;
     virtual bool mute() const = 0;
     virtual void setAutoStart(bool autoStart) = 0;
+    virtual bool autoStart() const = 0;
 
-    // currentMedia.duration: the length in seconds, valid once playing.
+    // currentMedia.duration: the length in seconds, valid once playing (0 before).
     virtual double duration() const = 0;
 
+    // Set: the player takes over the whole screen while it has media to show; get: whether
+    // it has. It leaves full screen by itself when playback stops, ends or fails.
     virtual bool fullScreen() const = 0;
     virtual void setFullScreen(bool fullScreen) = 0;
 
     // The new state; the handler reads playState itself.
     Event<int> PlayStateChange;
+    // The player cannot open the media or cannot go on playing it.
     Event<> Error;
 };
 

@@ -1,35 +1,72 @@
 #include "ui/headless/memory_browser.hpp"
 
+#include <stdexcept>
+
+#include "platform/event_loop.hpp"
+#include "ui/headless/memory_document.hpp"
+#include "ui/headless/page_sources.hpp"
+
 namespace zov::ui::headless {
 
-MemoryBrowser::Element::Element(std::string name, std::optional<std::string> value)
-    : name_(std::move(name)), value_(std::move(value)) {}
+MemoryBrowser::MemoryBrowser() : HeadlessControl(ControlName{}) {}
 
-MemoryBrowser::Element& MemoryBrowser::Document::addElement(std::string name, std::string value) {
-    return elements_.emplace_back(std::move(name), std::move(value));
-}
+MemoryBrowser::MemoryBrowser(ControlName name, platform::EventLoop& loop, const PageSources& pages)
+    : HeadlessControl(std::move(name)), loop_(&loop), pages_(&pages) {}
 
-MemoryBrowser::Element& MemoryBrowser::Document::addElementWithoutValue(std::string name) {
-    return elements_.emplace_back(std::move(name), std::nullopt);
-}
-
-void MemoryBrowser::Document::removeElements(std::string_view name) {
-    elements_.remove_if([name](const Element& element) { return element.name() == name; });
-}
-
-MemoryBrowser::Element* MemoryBrowser::Document::all(std::string_view name) {
-    for (auto& element : elements_) {
-        if (element.name() == name)
-            return &element;
-    }
-    return nullptr;
-}
-
-MemoryBrowser::MemoryBrowser() = default;
 MemoryBrowser::~MemoryBrowser() = default;
 
-MemoryBrowser::Document& MemoryBrowser::showNewDocument() {
-    document_ = std::make_unique<Document>();
+ui::Document* MemoryBrowser::document() {
+    return document_.get();
+}
+
+void MemoryBrowser::Navigate(const std::string& url) {
+    if (!loop_) throw std::logic_error("MemoryBrowser: no event loop to load pages on");
+    const unsigned long generation = ++generation_;
+    std::weak_ptr<int> alive = alive_;
+    BeforeNavigate2(url, FrameLevel::TopLevel);
+    // The handler may have navigated elsewhere or released the browser.
+    if (alive.expired() || generation != generation_) return;
+    startLoad(url);
+}
+
+void MemoryBrowser::Refresh() {
+    if (!loop_) throw std::logic_error("MemoryBrowser: no event loop to load pages on");
+    if (location_.empty()) return;
+    ++generation_;
+    startLoad(location_);
+}
+
+void MemoryBrowser::startLoad(const std::string& url) {
+    busy_ = true;
+    const unsigned long generation = generation_;
+    std::weak_ptr<int> alive = alive_;
+    loop_->post([this, alive, url, generation] {
+        if (!alive.expired() && generation == generation_) completeLoad(url, generation);
+    });
+}
+
+void MemoryBrowser::completeLoad(const std::string& url, unsigned long generation) {
+    auto page = pages_->load(url);
+    document_ = page ? std::move(page) : std::make_shared<MemoryDocument>();
+    location_ = url;
+    busy_ = false;
+    ++loadCount_;
+    notify("location", url);
+
+    // Each handler may navigate again or release the browser: stop announcing this load.
+    std::weak_ptr<int> alive = alive_;
+    const auto stale = [&] { return alive.expired() || generation != generation_; };
+    for (const std::string& frame : document_->frames()) {
+        BeforeNavigate2(frame, FrameLevel::Frame);
+        if (stale()) return;
+        DocumentComplete(frame, FrameLevel::Frame);
+        if (stale()) return;
+    }
+    DocumentComplete(url, FrameLevel::TopLevel);
+}
+
+MemoryDocument& MemoryBrowser::showNewDocument() {
+    document_ = std::make_shared<MemoryDocument>();
     return *document_;
 }
 

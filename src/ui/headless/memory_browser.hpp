@@ -1,57 +1,66 @@
 #pragma once
-// A browser without a screen: it shows a document of named elements that a test or the
-// remote-control channel fills in directly. No markup is parsed and nothing is fetched.
+// A browser without a screen. Navigate raises BeforeNavigate2 at once and loads the page
+// from its page sources on a later turn of the event loop: the frames inside the page
+// complete first (each announced as a frame), then the page itself. A new navigation
+// cancels a load still under way. An address nothing serves shows an empty page.
+//
+// A browser made without an event loop only shows documents given to it directly
+// (showNewDocument), for tests of code that reads a page.
 
-#include <list>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "ui/browser.hpp"
+#include "ui/headless/headless_control.hpp"
+#include "ui/headless/memory_document.hpp"
+
+namespace zov::platform {
+class EventLoop;
+}
 
 namespace zov::ui::headless {
 
-class MemoryBrowser final : public ui::Browser {
+class PageSources;
+
+class MemoryBrowser final : public HeadlessControl<ui::Browser> {
   public:
-    class Element final : public ui::Element {
-      public:
-        Element(std::string name, std::optional<std::string> value);
-        std::string name() const override { return name_; }
-        bool hasValue() const override { return value_.has_value(); }
-        std::string value() const override { return value_.value_or(std::string()); }
-        // Gives a value even to an element that had none.
-        void setValue(std::string_view value) override { value_ = std::string(value); }
-
-      private:
-        std::string name_;
-        std::optional<std::string> value_;
-    };
-
-    class Document final : public ui::Document {
-      public:
-        // Elements keep their address while the document lives. With several of one name,
-        // the first added is found.
-        Element& addElement(std::string name, std::string value);
-        Element& addElementWithoutValue(std::string name);
-        void removeElements(std::string_view name);
-        Element* all(std::string_view name) override;
-
-      private:
-        std::list<Element> elements_;
-    };
-
     MemoryBrowser();
+    // Neither the loop nor the sources are owned; both outlive the browser.
+    MemoryBrowser(ControlName name, platform::EventLoop& loop, const PageSources& pages);
     ~MemoryBrowser() override;
+    MemoryBrowser(const MemoryBrowser&) = delete;
+    MemoryBrowser& operator=(const MemoryBrowser&) = delete;
 
+    // Raises std::logic_error on a browser without an event loop.
+    void Navigate(const std::string& url) override;
+    // Loads the current address again; DocumentComplete follows, BeforeNavigate2 does not.
+    void Refresh() override;
+    std::string LocationURL() const override { return location_; }
+    ui::Document* document() override;
+
+    MemoryDocument* memoryDocument() { return document_.get(); }
+    // Whether a load is under way.
+    bool busy() const { return busy_; }
+    // Pages loaded so far (navigations and reloads that completed).
+    int loadCount() const { return loadCount_; }
     // Replaces the shown document with an empty one and returns it to be filled.
-    Document& showNewDocument();
+    MemoryDocument& showNewDocument();
     // Leaves the browser with no document.
     void closeDocument();
-    ui::Document* document() override { return document_.get(); }
 
   private:
-    std::unique_ptr<Document> document_;
+    void startLoad(const std::string& url);
+    void completeLoad(const std::string& url, unsigned long generation);
+
+    platform::EventLoop* loop_ = nullptr;
+    const PageSources* pages_ = nullptr;
+    std::shared_ptr<MemoryDocument> document_;
+    std::string location_;
+    unsigned long generation_ = 0;
+    bool busy_ = false;
+    int loadCount_ = 0;
+    // Posted loads hold it weakly: they never reach a browser that is gone.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace zov::ui::headless

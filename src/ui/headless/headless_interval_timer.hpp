@@ -1,0 +1,39 @@
+#pragma once
+// An interval timer control on the event loop: it ticks every interval while enabled and
+// the interval is above 0. Made by the factory, held by shared pointer; a tick never
+// reaches a timer that is gone.
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/event_loop.hpp"
+#include "ui/controls.hpp"
+
+namespace zov::ui::headless {
+
+class HeadlessIntervalTimer final : public IntervalTimer,
+                                    public std::enable_shared_from_this<HeadlessIntervalTimer> {
+  public:
+    static std::shared_ptr<HeadlessIntervalTimer> create(platform::EventLoop& loop);
+    ~HeadlessIntervalTimer() override;
+    HeadlessIntervalTimer(const HeadlessIntervalTimer&) = delete;
+    HeadlessIntervalTimer& operator=(const HeadlessIntervalTimer&) = delete;
+
+    std::int32_t interval() const override { return interval_; }
+    void setInterval(std::int32_t milliseconds) override;
+    bool enabled() const override { return enabled_; }
+    void setEnabled(bool enabled) override;
+
+    bool ticking() const;
+
+  private:
+    explicit HeadlessIntervalTimer(platform::EventLoop& loop);
+    void arm();
+
+    platform::EventLoop& loop_;
+    platform::TimerKey key_;
+    std::int32_t interval_ = 0;
+    bool enabled_ = true;
+};
+
+}  // namespace zov::ui::headless
