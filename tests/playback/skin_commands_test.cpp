@@ -1,0 +1,291 @@
+#include "playback/skin_commands.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/player_properties.hpp"
+#include "platform/clock.hpp"
+#include "platform/error.hpp"
+#include "platform/memory_file_system.hpp"
+#include "platform/memory_window_messages.hpp"
+#include "platform/poll_loop.hpp"
+#include "platform/process_launcher.hpp"
+#include "platform/process_table.hpp"
+#include "playback/bookmarks.hpp"
+#include "playback/h264_player.hpp"
+#include "playback/player_adaptor.hpp"
+#include "runtime/dialogs.hpp"
+#include "runtime/popupwindow.hpp"
+#include "support/manual_time.hpp"
+#include "ui/headless/headless_picture_box.hpp"
+#include "ui/headless/headless_ui_factory.hpp"
+#include "ui/headless/simulated_media_player.hpp"
+
+namespace zov::test {
+namespace {
+
+using namespace std::chrono_literals;
+using playback::h264Player;
+using Variables = std::map<std::string, std::string>;
+using Sent = std::vector<std::pair<std::uint32_t, std::int64_t>>;
+
+constexpr const char* kBookmark = "c:\\zov\\m1.wmv.pos";
+
+// The external player's processes: what was started, and ending them.
+class FakeProcesses final : public platform::ProcessLauncher, public platform::ProcessTable {
+  public:
+    std::int32_t start(const std::string& path, const std::vector<std::string>& args) override {
+        if (failure) throw *failure;
+        arguments.push_back(args);
+        list_.push_back({nextPid_++, 1000, 0, path, path, h264Player::kProgramName});
+        return list_.back().pid;
+    }
+    bool running(std::int32_t) override { return !list_.empty(); }
+    std::vector<platform::ProcessInfo> processes() const override { return list_; }
+    std::optional<platform::ProcessInfo> process(std::int32_t) const override { return {}; }
+    bool terminate(const platform::ProcessInfo& p) override {
+        return std::erase_if(list_, [&](const auto& listed) { return listed.pid == p.pid; }) > 0;
+    }
+    std::int32_t currentProcessId() const override { return 1; }
+    std::uint32_t currentUserId() const override { return 1000; }
+
+    std::vector<std::vector<std::string>> arguments;
+    std::optional<Error> failure;
+
+  private:
+    std::int32_t nextPid_ = 100;
+    std::vector<platform::ProcessInfo> list_;
+};
+
+// The skin's commands with both players: the embedded one simulated, the external one with
+// its process and messages in memory.
+struct SkinCommandsTest : ::testing::Test {
+    platform::ManualClock clock;
+    platform::PollLoop loop{clock};
+    platform::MemoryFileSystem files;
+    platform::MemoryWindowMessages messages{loop};
+    FakeProcesses processes;
+    ui::headless::HeadlessUiFactory ui{loop, files};
+    std::shared_ptr<ui::Window> mainPlayer = ui.createWindow("mainPlayer");
+    std::shared_ptr<ui::MediaPlayerControl> control =
+        ui.createMediaPlayer(*mainPlayer, "wmpPlayer");
+    ui::headless::SimulatedMediaPlayer& wmp = *ui.simulatedPlayer("mainPlayer", "wmpPlayer");
+    std::shared_ptr<ui::PictureBox> screenBox = ui.createPictureBox(*mainPlayer, "h264Screen");
+    ui::headless::HeadlessPictureBox& h264Screen = *ui.pictureBox("mainPlayer", "h264Screen");
+    runtime::Dialogs dialogs{loop, ui};
+    runtime::popupwindow& popup = dialogs.popupwindow();
+    config::PlayerProperties playerProp{files};
+    playback::PlayerAdaptor mediaPlayer{loop, dialogs};
+    h264Player streamingPlayer{{messages, processes, processes, "/opt/zov", h264Screen, wmp}};
+
+    Variables skin;
+    std::vector<std::string> mainWindowCalls;
+    playback::SkinCommands commands{
+        mediaPlayer,
+        *control,
+        streamingPlayer,
+        h264Screen,
+        files,
+        dialogs,
+        {[this](const std::string& name, const std::string& value) { skin[name] = value; },
+         [this] { mainWindowCalls.push_back("guide"); },
+         [this] { mainWindowCalls.push_back("HDEngine"); },
+         [this] { mainWindowCalls.push_back("min"); },
+         [this] {
+             mainWindowCalls.push_back("exit, external player " +
+                                       std::to_string(streamingPlayer.PlayerCurrentStatus()));
+         }}};
+
+    SkinCommandsTest() {
+        playerProp.setMediaPath("c:\\zov\\");
+        EXPECT_TRUE(files.createFolderPath("c:\\zov\\"));
+        EXPECT_TRUE(files.writeFile("c:\\zov\\m1.wmv", "movie"));
+        EXPECT_TRUE(files.writeFile("c:\\zov\\ad.wmv", "ad"));
+        ui.media().setDuration("c:\\zov\\m1.wmv", 5400);
+        mainPlayer->setRect({0, 0, 1600, 1000});
+        wmp.setRect({0, 125, 1600, 650});
+        streamingPlayer.setFormToFocus(*mainPlayer);
+        mediaPlayer.setMediaPlayer(*control);
+        mediaPlayer.setPlayerProp(playerProp);
+    }
+
+    void skinSays(const std::string& command, const std::string& args = {}) {
+        commands.PlayerSkin_FSCommand(command, args);
+    }
+    void settle() {
+        ASSERT_TRUE(loop.runUntil(
+            [&] {
+                return wmp.playState() != ui::wmppsTransitioning &&
+                       wmp.playState() != ui::wmppsBuffering;
+            },
+            10s));
+    }
+    // The movie in the embedded player, as the guide starts it.
+    void playEmbedded() {
+        config::MediaInfo item;
+        item.setRemoteFileName("m1");
+        mediaPlayer.setCurrentPlayingItem(item);
+        mediaPlayer.loadContent("m1.wmv");
+        settle();
+    }
+    // A running external player that has told its control window and its length.
+    void playExternal(std::int32_t length) {
+        streamingPlayer.loadContent("xms://127.0.0.1/one");
+        streamingPlayer.setController(900);
+        streamingPlayer.setDuration(length);
+    }
+    Sent sentToPlayer() const {
+        Sent sent;
+        for (const auto& posted : messages.posted())
+            sent.emplace_back(posted.record.message, posted.record.wParam);
+        return sent;
+    }
+};
+
+TEST_F(SkinCommandsTest, WithNothingInTheEmbeddedPlayerTheExternalPlayerIsSteered) {
+    skinSays("UPDATE_TIME");
+    EXPECT_EQ(skin, (Variables{{"txtTime", " "}, {"totalTimestring", " "}, {"nowTime", "0"}}));
+
+    playExternal(0);  // before its length is known, seeking and scanning wait
+    for (const char* command : {"UPDATE_POSITION", "forward", "rewind", "play"})
+        skinSays(command, "125");
+    EXPECT_EQ(sentToPlayer(), (Sent{{h264Player::kPlayPause, 0}}));
+
+    messages.clearPosted();
+    streamingPlayer.setDuration(5400);
+    streamingPlayer.setCurrentPosition(125);
+    skinSays("UPDATE_TIME");
+    EXPECT_EQ(skin["txtTime"], "00:02:05");
+    EXPECT_EQ(skin["nowTime"], "125");
+    skinSays("UPDATE_POSITION", "130.5");
+    skinSays("UPDATE_POSITION", "not a number");
+    skinSays("forward");
+    skinSays("rewind");
+    EXPECT_EQ(
+        sentToPlayer(),
+        (Sent{{h264Player::kSeek, 130}, {h264Player::kFastForward, 0}, {h264Player::kRewind, 0}}));
+
+    skinSays("pause");
+    EXPECT_EQ(streamingPlayer.PlayerCurrentStatus(), h264Player::Paused);
+    EXPECT_EQ(h264Screen.repaints(), 1);
+    EXPECT_EQ(h264Screen.backColour(), (ui::Colour{1, 2, 1}));
+    processes.failure = Error(53, "File not found", "ProcessLauncher.start");
+    skinSays("play");  // cannot start again: still paused, and nothing escapes
+    EXPECT_EQ(streamingPlayer.PlayerCurrentStatus(), h264Player::Paused);
+    processes.failure.reset();
+    skinSays("play");
+    EXPECT_EQ(processes.arguments.back().back(), "125");  // where it was paused
+
+    skin.clear();
+    skinSays("stop");
+    EXPECT_EQ(streamingPlayer.PlayerCurrentStatus(), h264Player::Stopped);
+    EXPECT_EQ(h264Screen.repaints(), 2);
+    EXPECT_EQ(skin, (Variables{{"videoName", " "}, {"slashstring", " "}}));
+    EXPECT_TRUE(wmp.states().empty());
+}
+
+TEST_F(SkinCommandsTest, TheEmbeddedPlayerTakesTheCommandsWhileItHasACurrentItem) {
+    playExternal(5400);  // still up behind the embedded player: it must not be touched
+    playEmbedded();
+    advanceTime(loop, clock, 10'000);
+    skinSays("pause");
+    EXPECT_EQ(wmp.playState(), ui::wmppsPaused);
+    skinSays("forward");
+    EXPECT_EQ(wmp.playState(), ui::wmppsScanForward);
+    EXPECT_TRUE(wmp.mute());
+    skinSays("rewind");
+    EXPECT_EQ(wmp.playState(), ui::wmppsScanReverse);
+    skinSays("play");
+    EXPECT_EQ(wmp.playState(), ui::wmppsPlaying);
+    EXPECT_FALSE(wmp.mute());
+
+    skinSays("UPDATE_POSITION", "30.5");
+    skinSays("UPDATE_TIME");
+    EXPECT_EQ(skin["txtTime"], "00:30");
+    EXPECT_EQ(skin["nowTime"], "30.5");
+    EXPECT_TRUE(messages.posted().empty());
+    EXPECT_EQ(streamingPlayer.PlayerCurrentStatus(), h264Player::Running);
+
+    // "stop" empties the embedded player and its current item: the next command goes to
+    // the external player.
+    skinSays("stop");
+    EXPECT_EQ(wmp.URL(), "");
+    EXPECT_EQ(skin["videoName"], " ");
+    skinSays("forward");
+    EXPECT_EQ(sentToPlayer(), (Sent{{h264Player::kFastForward, 0}}));
+}
+
+TEST_F(SkinCommandsTest, CommandsMatchExactlyAndTheWindowCommandsReachTheMainWindow) {
+    playEmbedded();
+    playExternal(5400);
+    const auto states = wmp.states().size();
+    for (const char* command :
+         {"Play", "play ", " play", "PAUSE", "end", "End ", "update_time", "bookmark ", "", "help",
+          "open_favorite", "preview", "DONE_ENCODING", "LOAD", "DELETE", "DOWNLOAD"})
+        skinSays(command, "10");
+    EXPECT_EQ(wmp.states().size(), states);
+    EXPECT_TRUE(skin.empty());
+    EXPECT_TRUE(mainWindowCalls.empty());
+    EXPECT_TRUE(messages.posted().empty());
+
+    skinSays("idv_central");
+    skinSays("HDEngine");
+    skinSays("min");
+    EXPECT_EQ(mainWindowCalls, (std::vector<std::string>{"guide", "HDEngine", "min"}));
+
+    skinSays("full_screen");  // both players alike
+    EXPECT_TRUE(wmp.fullScreen());
+    EXPECT_EQ(h264Screen.rect().height, 1000);
+
+    skinSays("End");  // the external player ends before the program does
+    EXPECT_EQ(mainWindowCalls.back(), "exit, external player 0");
+    EXPECT_TRUE(processes.processes().empty());
+}
+
+TEST_F(SkinCommandsTest, BookmarkWritesThePositionOfAMovieOnlyWhileItIsShownWithoutAnAd) {
+    playEmbedded();
+    advanceTime(loop, clock, 1'234'560);
+    skinSays("bookmark");
+    EXPECT_EQ(files.readFile(kBookmark), "1234.56\r\n");
+    EXPECT_EQ(popup.Label1().caption(), "Current Position is successfully bookmarked.");
+    EXPECT_FALSE(popup.diableKey);
+    playback::Bookmarks bookmarks(files);
+    EXPECT_EQ(bookmarks.readPosition("c:\\zov\\m1.wmv"), "1234.56");
+
+    skinSays("pause");
+    skinSays("UPDATE_POSITION", "100");
+    skinSays("bookmark");  // paused counts too; the file is written anew
+    EXPECT_EQ(files.readFile(kBookmark), "100\r\n");
+
+    // Stopped, during the ad, or a stream: nothing is written.
+    ASSERT_TRUE(files.deleteFile(kBookmark));
+    mediaPlayer.stopPlaying();
+    skinSays("bookmark");
+    playerProp.setAdsEnabled(true);
+    playerProp.setAdsURL("c:\\zov\\ad.wmv");
+    mediaPlayer.loadContent("m1.wmv");
+    settle();
+    skinSays("bookmark");
+    mediaPlayer.loadStreamingContent("mms://127.0.0.1/live");
+    settle();
+    popup.window().hide();
+    skinSays("bookmark");
+    EXPECT_FALSE(popup.window().visible());
+    EXPECT_FALSE(files.fileExists(kBookmark));
+    EXPECT_FALSE(files.fileExists("c:\\zov\\ad.wmv.pos"));
+
+    // Only a numeric first line is a position.
+    ASSERT_TRUE(files.writeFile(kBookmark, " 12.5 \nnot read"));
+    EXPECT_EQ(bookmarks.readPosition("c:\\zov\\m1.wmv"), " 12.5 ");
+    ASSERT_TRUE(files.writeFile(kBookmark, "twelve\r\n"));
+    EXPECT_EQ(bookmarks.readPosition("c:\\zov\\m1.wmv"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace zov::test
