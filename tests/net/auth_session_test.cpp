@@ -1,0 +1,420 @@
+// The login conversation against a scripted authentication server on the same loop: the
+// lines the client sends, the status lines the user reads, and what the windows are told.
+
+#include "net/auth_session.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config/player_properties.hpp"
+#include "net/auth_reply.hpp"
+#include "net/auth_session_host.hpp"
+#include "platform/cares_resolver.hpp"
+#include "platform/clock.hpp"
+#include "platform/error.hpp"
+#include "platform/http_client.hpp"
+#include "platform/memory_file_system.hpp"
+#include "platform/poll_loop.hpp"
+#include "support/manual_time.hpp"
+#include "support/scripted_auth_server.hpp"
+
+namespace zov::test {
+namespace {
+
+using namespace std::chrono_literals;
+using net::AuthSession;
+using Lines = std::vector<std::string>;
+
+const std::string kConnecting = "Connecting to Server...";
+const std::string kAuthenticating = "Authenticating User...";
+const std::string kRetrieving = "Retrieving Information from Server...";
+const std::string kConnectionFailed = "Connection to Server Failed...";
+const std::string kInvalidConfig = "Invalid Config Data Retrieved...";
+
+// The attributes of a valid service configuration, in the order the service writes them.
+const std::vector<std::pair<std::string, std::string>> kConfig{
+    {"location", "cdn.example"},
+    {"username", "downloader"},
+    {"password", "s3cret"},
+    {"cdnport", "2121"},
+    {"epgGuide", "http://127.0.0.1/guide.html"},
+    {"AdsUrl", "http://127.0.0.1/banner.html"},
+};
+
+// A movie list; the attribute `name` is written as `replacement` ("" leaves it out).
+std::string movieList(const std::string& name = "", const std::string& replacement = "") {
+    std::string attributes;
+    for (const auto& [key, value] : kConfig)
+        attributes += key == name ? replacement : " " + key + "=\"" + value + "\"";
+    return "<movieList" + attributes + "><movie title=\"A Movie\"/></movieList>";
+}
+
+std::string versionAnswer(const std::string& newer) {
+    return "<product name=\"ZOV Player\" url=\"http://zov.example/\">"
+           "<version id=\"5.4.0\" newer-than-you=\"" +
+           newer +
+           "\" require-update=\"no\"><modifications>Faster.</modifications>"
+           "<url>http://zov.example/setup.exe</url></version></product>";
+}
+
+class RecordingHost final : public net::AuthSessionHost {
+  public:
+    void displayInfo(const std::string& info) override { statuses.push_back(info); }
+    bool mainWindowVisible() const override { return visible; }
+    void createMediaPath() override { calls.push_back("createMediaPath"); }
+    void acceptSession() override {
+        calls.push_back("acceptSession");
+        visible = true;
+    }
+    void loginError() override { calls.push_back("loginError"); }
+
+    std::string status() const { return statuses.empty() ? "" : statuses.back(); }
+    long count(const std::string& call) const {
+        return std::count(calls.begin(), calls.end(), call);
+    }
+
+    Lines statuses;
+    Lines calls;
+    bool visible = false;
+};
+
+// The version server, answering from memory.
+class FakeVersionServer final : public platform::HttpClient {
+  public:
+    platform::HttpResponse get(const std::string& url, const platform::HttpLimits&) override {
+        asked.push_back(url);
+        return answer();
+    }
+    Lines asked;
+    std::function<platform::HttpResponse()> answer = [] {
+        return platform::HttpResponse{200, versionAnswer("no")};
+    };
+};
+
+class AuthSessionTest : public ::testing::Test {
+  protected:
+    AuthSessionTest() {
+        files.writeFile("zov.ini",
+                        "ZOVAuthServer.URL=127.0.0.1\r\nZOVAuthServer.contentDistributor=acme\r\n");
+        playerProp.load("zov.ini");
+        session->setAuthPort(server.port());
+    }
+
+    bool waitFor(const std::function<bool()>& condition) { return loop.runUntil(condition, 10s); }
+    void advance(std::int64_t ms) { advanceTime(loop, clock, ms); }
+    // Runs until the server has played its whole script.
+    void play() {
+        ASSERT_TRUE(waitFor([&] { return server.finished() || !server.mismatch().empty(); }));
+        ASSERT_EQ(server.mismatch(), "");
+    }
+    // Logs in as far as the movie list request.
+    void loginAccepted() {
+        server.expect("USER acme bob pw").send("RPL_ACCEPTED").expect("MOVIELIST");
+        session->authUser("", "bob", "pw");
+        play();
+    }
+
+    platform::ManualClock clock;
+    platform::PollLoop loop{clock};
+    platform::CaresResolver resolver{loop, {.lookups = "f"}};  // never asks a DNS server
+    platform::MemoryFileSystem files;
+    config::PlayerProperties playerProp{files};
+    FakeVersionServer http;
+    RecordingHost host;
+    ScriptedAuthServer server{loop};
+    std::shared_ptr<AuthSession> session =
+        AuthSession::create(loop, resolver, playerProp, http, host, "5.3.135");
+};
+
+TEST_F(AuthSessionTest, AcceptedLoginAppliesTheServiceConfiguration) {
+    // The end of the list cut across two reads is still its end.
+    const std::string list = movieList();
+    server.expect("USER acme al ice p  w").send("RPL_ACCEPTED").expect("MOVIELIST");
+    server.send(list.substr(0, list.size() - 5)).send(list.substr(list.size() - 5));
+    session->authUser("   ", "  al ice ", " p  w ");  // inner spaces go as typed
+    play();
+
+    EXPECT_EQ(host.statuses, (Lines{kConnecting, kAuthenticating, kRetrieving}));
+    EXPECT_EQ(host.calls, (Lines{"createMediaPath", "acceptSession"}));
+    EXPECT_EQ(http.asked, Lines{"http://127.0.0.1/pcplayer_version_control/"
+                                "version_control_server.asp?5.3.135"});
+    EXPECT_TRUE(session->sessionAccepted());
+    EXPECT_EQ(playerProp.userID(), "al ice");
+    EXPECT_EQ(playerProp.userPass(), "p  w");
+    EXPECT_EQ(playerProp.contentDistributor(), "acme");  // empty field: zov.ini's
+    EXPECT_EQ(playerProp.stbEpgURL(), "http://127.0.0.1/guide.html");
+    EXPECT_EQ(playerProp.bannerURL(), "http://127.0.0.1/banner.html");
+    EXPECT_FALSE(playerProp.adsEnabled());
+    const config::DeliveryServerInfo delivery = playerProp.getDeliveryServer();
+    EXPECT_EQ(delivery.serverURL(), "cdn.example");
+    EXPECT_EQ(delivery.accountName(), "downloader");
+    EXPECT_EQ(delivery.password(), "s3cret");
+    EXPECT_EQ(delivery.port(), 2121);
+
+    // The connection stays open, and its time-out no longer acts.
+    advance(100'000);
+    EXPECT_FALSE(server.closedByClient());
+    EXPECT_EQ(host.status(), kRetrieving);
+    EXPECT_EQ(host.count("loginError"), 0);
+}
+
+struct ErrorCase {
+    std::string reply;
+    std::string status;  // empty: no status line of its own
+};
+void PrintTo(const ErrorCase& c, std::ostream* out) {
+    *out << c.reply;
+}
+
+class ErrorReplyTest : public AuthSessionTest, public ::testing::WithParamInterface<ErrorCase> {};
+
+TEST_P(ErrorReplyTest, EndsTheAttemptAndReturnsToTheLoginPageOnce) {
+    server.expect("USER other bob pw").send(GetParam().reply);
+    session->authUser(" other ", "bob", "pw");
+    play();
+    ASSERT_TRUE(waitFor([&] { return server.closedByClient(); }));
+
+    EXPECT_EQ(host.status(), GetParam().status.empty() ? kAuthenticating : GetParam().status);
+    EXPECT_EQ(playerProp.contentDistributor(), "other");
+    EXPECT_EQ(session->dataBuffer(), GetParam().status.empty() ? GetParam().reply : "");
+    advance(1999);
+    EXPECT_EQ(host.count("loginError"), 0);
+    advance(1);
+    EXPECT_EQ(host.count("loginError"), 1);
+    advance(100'000);
+    EXPECT_EQ(host.count("loginError"), 1);
+    EXPECT_EQ(host.status(), GetParam().status.empty() ? kAuthenticating : GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, ErrorReplyTest,
+    ::testing::Values(
+        ErrorCase{"ERR_INVALID_PASS", "Invalid Password..."},
+        ErrorCase{"ERR_MULTI_LOGIN", "Duplicated Logins Detected..."},
+        ErrorCase{"ERR_INVALID_USER_OR_CONTENT_DISTRIBUTOR", "User ID Does Not Exist..."},
+        ErrorCase{"ERR_INVALIDID", "Communication Error.  Please Try to Login Again..."},
+        ErrorCase{"ERR_INCOMPLETEINFO", "Insufficient Information Provided..."},
+        ErrorCase{"ERROR_GETTING_DATA", "Communication Error.  Please Try to Login Again..."},
+        ErrorCase{"ERR_SERVER_BUSY", ""}, ErrorCase{"ERR_INVALID_PASS\r\n", ""}));
+
+class StalledReplyTest : public AuthSessionTest,
+                         public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(StalledReplyTest, IsKeptAsListTextAndTheAttemptTimesOut) {
+    server.expect("USER acme bob pw").send(GetParam());
+    session->authUser("", "bob", "pw");
+    play();
+    EXPECT_EQ(session->dataBuffer(), GetParam());
+
+    advance(39'999);
+    EXPECT_EQ(host.status(), kAuthenticating);
+    advance(1);
+    EXPECT_EQ(host.status(), kConnectionFailed);
+    EXPECT_TRUE(waitFor([&] { return server.closedByClient(); }));
+    advance(2000);
+    EXPECT_EQ(host.calls, Lines{"loginError"});
+    EXPECT_EQ(server.lines(), Lines{"USER acme bob pw"});  // the list was never asked for
+}
+
+INSTANTIATE_TEST_SUITE_P(NoKeyword, StalledReplyTest,
+                         ::testing::Values("RPL_ACCEPTED\r\n", "CM_PINGRPL_ACCEPTED",
+                                           "rpl_accepted"));
+
+TEST_F(AuthSessionTest, EveryReplyRearmsTheTimeOutAndAPingDoesNothingElse) {
+    server.expect("USER acme bob pw");
+    session->authUser("", "bob", "pw");
+    play();
+    advance(30'000);
+    server.send("CM_PING");
+    play();
+    EXPECT_EQ(session->dataBuffer(), "");
+    advance(39'999);
+    EXPECT_EQ(host.status(), kAuthenticating);
+    advance(1);
+    EXPECT_EQ(host.status(), kConnectionFailed);
+}
+
+TEST_F(AuthSessionTest, WithNoHostToConnectToTheFailureIsToldAtOnce) {
+    files.writeFile("zov.ini", "ZOVAuthServer.URL=\r\n");
+    playerProp.load("zov.ini");
+    session->authUser("", "bob", "pw");
+    EXPECT_EQ(host.statuses, (Lines{kConnecting, kConnectionFailed}));
+    advance(2000);
+    EXPECT_EQ(host.calls, Lines{"loginError"});
+}
+
+TEST_F(AuthSessionTest, LoginValuesWithLineBreaksAreNeverSent) {
+    for (const char bad : {'\r', '\n', '\0'}) {
+        const std::string value = std::string("a") + bad + "MOVIELIST";
+        for (int field = 0; field < 3; ++field) {
+            const long before = host.count("loginError");
+            session->authUser(field == 0 ? value : "", field == 1 ? value : "bob",
+                              field == 2 ? value : "pw");
+            EXPECT_NE(host.status().find("Line Breaks"), std::string::npos);
+            advance(2000);
+            EXPECT_EQ(host.count("loginError"), before + 1);
+        }
+    }
+    for (int i = 0; i < 20; ++i)
+        loop.processPending();
+    EXPECT_EQ(server.connections(), 0);
+    EXPECT_EQ(playerProp.userID(), "");
+    EXPECT_EQ(playerProp.contentDistributor(), "acme");
+}
+
+TEST_F(AuthSessionTest, ANewerClientBlocksTheLoginUntilTheTimeOut) {
+    http.answer = [] { return platform::HttpResponse{200, versionAnswer("yes")}; };
+    server.expect("USER acme bob pw").send("RPL_ACCEPTED");
+    session->authUser("", "bob", "pw");
+    play();
+    EXPECT_EQ(host.status(),
+              "The current version of the player is 5.3.135  The latest version is 5.4.0.  "
+              "Please go to http://zov.example/ to update your player.");
+    advance(40'000);
+    EXPECT_EQ(host.status(), kConnectionFailed);
+    advance(2000);
+    EXPECT_EQ(host.calls, Lines{"loginError"});
+    EXPECT_EQ(server.lines(), Lines{"USER acme bob pw"});
+}
+
+class BrokenVersionServerTest
+    : public AuthSessionTest,
+      public ::testing::WithParamInterface<std::function<platform::HttpResponse()>> {};
+
+TEST_P(BrokenVersionServerTest, CountsAsNoUpdate) {
+    http.answer = GetParam();
+    loginAccepted();
+    server.send(movieList());
+    play();
+    EXPECT_TRUE(session->sessionAccepted());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, BrokenVersionServerTest,
+    ::testing::Values(
+        []() -> platform::HttpResponse {
+            throw Error(platform::kHttpCannotConnect, "Cannot connect.", "test");
+        },
+        [] {
+            return platform::HttpResponse{500, versionAnswer("yes")};
+        },
+        [] {
+            return platform::HttpResponse{200, "<product name=\"ZOV\" url=\"x\">"};
+        }));
+
+struct ConfigCase {
+    std::string attribute;
+    std::string writtenAs;
+};
+void PrintTo(const ConfigCase& c, std::ostream* out) {
+    *out << c.attribute << " as '" << c.writtenAs << "'";
+}
+
+class RejectedConfigTest : public AuthSessionTest,
+                           public ::testing::WithParamInterface<ConfigCase> {};
+
+TEST_P(RejectedConfigTest, EndsTheAttemptAndChangesNoSetting) {
+    loginAccepted();
+    server.send(movieList(GetParam().attribute, GetParam().writtenAs));
+    play();
+    ASSERT_TRUE(waitFor([&] { return server.closedByClient(); }));
+
+    EXPECT_EQ(host.status(), kInvalidConfig);
+    EXPECT_EQ(host.calls, Lines{"createMediaPath"});
+    EXPECT_THROW(playerProp.getDeliveryServer(), Error);
+    EXPECT_EQ(playerProp.stbEpgURL(), "");
+    advance(2000);
+    EXPECT_EQ(host.calls, (Lines{"createMediaPath", "loginError"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Attributes, RejectedConfigTest,
+    ::testing::Values(ConfigCase{"cdnport", ""}, ConfigCase{"cdnport", " cdnport=\"\""},
+                      ConfigCase{"cdnport", " cdnport=\"ftp\""},
+                      ConfigCase{"cdnport", " cdnport=\"70000\""},
+                      ConfigCase{"cdnport", " cdnport=\"0\""},
+                      ConfigCase{"location", " location = \"cdn.example\""},
+                      ConfigCase{"location", " location=\"\""},  // not the next attribute
+                      ConfigCase{"username", " UserName=\"downloader\""},
+                      ConfigCase{"epgGuide", ""}, ConfigCase{"AdsUrl", " adsurl=\"x\""}));
+
+TEST_F(AuthSessionTest, ASecondLoginReadsOnlyItsOwnList) {
+    loginAccepted();
+    server.send("<movieList location=\"old.example\" username=\"old\"");  // never ends
+    play();
+    advance(42'000);
+    EXPECT_EQ(host.calls, Lines{"loginError"});
+
+    server.nextConnection().expect("USER acme bob pw").send("RPL_ACCEPTED").expect("MOVIELIST");
+    server.send(movieList());
+    session->authUser("", "bob", "pw");
+    play();
+    EXPECT_TRUE(session->sessionAccepted());
+    EXPECT_EQ(playerProp.getDeliveryServer().serverURL(), "cdn.example");
+    EXPECT_EQ(playerProp.getDeliveryServer().accountName(), "downloader");
+}
+
+TEST_F(AuthSessionTest, AnEndlessListEndsTheAttempt) {
+    loginAccepted();
+    server.send("<movieList" + std::string(AuthSession::kDataBufferLimit, ' '));
+    ASSERT_TRUE(waitFor([&] { return host.status() == kInvalidConfig; }));
+    EXPECT_EQ(session->dataBuffer(), "");
+    advance(2000);
+    EXPECT_EQ(host.count("loginError"), 1);
+    EXPECT_EQ(host.count("acceptSession"), 0);
+}
+
+TEST_F(AuthSessionTest, AfterAcceptanceListsReapplyAndAnErrorClosesQuietly) {
+    loginAccepted();
+    server.send(movieList()).send("CM_PING");
+    server.send(movieList("epgGuide", " epgGuide=\"http://127.0.0.1/new.html\""));
+    play();
+    EXPECT_EQ(host.count("acceptSession"), 2);
+    EXPECT_EQ(playerProp.stbEpgURL(), "http://127.0.0.1/new.html");
+    EXPECT_FALSE(server.closedByClient());
+
+    server.send("ERR_MULTI_LOGIN");
+    play();
+    EXPECT_TRUE(waitFor([&] { return server.closedByClient(); }));
+    EXPECT_EQ(host.status(), "Duplicated Logins Detected...");  // in the hidden status window
+    advance(100'000);
+    EXPECT_EQ(host.count("loginError"), 0);
+}
+
+TEST_F(AuthSessionTest, ExitDuringALoginClosesTheConnectionFirst) {
+    server.expect("USER acme bob pw");
+    session->authUser("", "bob", "pw");
+    play();
+    session->closeForExit();
+    EXPECT_TRUE(waitFor([&] { return server.closedByClient(); }));
+    advance(100'000);
+    EXPECT_EQ(host.status(), kAuthenticating);
+    EXPECT_TRUE(host.calls.empty());
+}
+
+TEST(AuthReply, AttributeValuesAreReadBetweenTheirOwnQuotes) {
+    const std::string text =
+        "<movieList a=\"\" location=\"first host\" location=\"second\" x=\"1\" open=\"";
+    EXPECT_EQ(net::readReplyValue(text, "location"), "first host");
+    EXPECT_EQ(net::readReplyValue(text, "a"), "");
+    EXPECT_EQ(net::readReplyValue(text, "x"), "1");
+    EXPECT_EQ(net::readReplyValue(text, "open"), "");
+    EXPECT_EQ(net::readReplyValue(text, "Location"), "");
+    EXPECT_EQ(net::readReplyValue("<movieList location", "location"), "");
+
+    EXPECT_EQ(net::cdnPort("21"), 21);
+    EXPECT_EQ(net::cdnPort("65535"), 65535);
+    EXPECT_EQ(net::cdnPort(" 8021 "), 8021);
+    for (const char* bad : {"", "0", "-21", "65536", "4294967317", "21a", "port"})
+        EXPECT_EQ(net::cdnPort(bad), -1) << bad;
+}
+
+}  // namespace
+}  // namespace zov::test
