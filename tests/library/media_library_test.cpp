@@ -1,0 +1,245 @@
+#include "library/media_library.hpp"
+
+#include <fstream>
+#include <sstream>
+
+#include "library/library_fixture.hpp"
+#include "ui/headless/memory_browser.hpp"
+#include "ui/headless/memory_document.hpp"
+
+using namespace zov;
+using library::mediaLibrary;
+
+namespace {
+
+std::string pageMarkup() {
+    std::ifstream in(ZOV_SOURCE_DIR "/app/zov/playlistSkin.html");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+config::MediaInfo movie(const std::string& remote, const std::string& title) {
+    config::MediaInfo media;
+    media.setRemoteFileName(remote);
+    media.setMediaTitle(title);
+    return media;
+}
+
+struct PlaylistTest : test::LibraryFixture {
+    std::unique_ptr<mediaLibrary> library;
+
+    PlaylistTest() {
+        const std::string page = pageMarkup();
+        EXPECT_FALSE(page.empty());
+        files.writeFile(programFolder() + "\\playlistSkin.html", page);
+    }
+    void load() { library = std::make_unique<mediaLibrary>(ui, files, dialogs, *this); }
+    void loadAndWait() {
+        load();
+        ASSERT_TRUE(waitFor([this] { return browser().loadCount() == 2 && !browser().busy(); }));
+    }
+    ui::headless::MemoryBrowser& browser() { return *ui.browser("mediaLibrary", "PlayListView"); }
+    ui::headless::MemoryDocument& page() { return *browser().memoryDocument(); }
+    void press(int key) { ui.window("mediaLibrary")->pressKey(key); }
+
+    // What the page shows highlighted, as a person sees it.
+    std::string highlighted() {
+        std::string seen;
+        for (const char* id : {"playbutton_over", "repeatbutton_over", "exitbutton_over"})
+            if (page().all(id)->mouseIsOver()) seen += std::string(seen.empty() ? "" : " ") + id;
+        const auto frames = page().elementsByName("selectionControl");
+        for (std::size_t i = 0; i < frames.size(); ++i)
+            if (frames[i]->mouseIsOver())
+                seen += (seen.empty() ? "entry " : " entry ") + std::to_string(i);
+        return seen;
+    }
+    std::vector<std::string> shownTitles() {
+        std::vector<std::string> titles;
+        for (auto* frame : page().elementsByName("selectionControl"))
+            titles.push_back(frame->innerText());
+        EXPECT_EQ(page().getElementById("myPlayList")->rowCount(), static_cast<int>(titles.size()));
+        return titles;
+    }
+    std::vector<std::string> listedTitles() {
+        std::vector<std::string> titles;
+        for (const auto& entry : library->playlist())
+            titles.push_back(entry.mediaTitle());
+        return titles;
+    }
+    void addMovies(std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            library->addToPlayList(movie(name, name));
+    }
+    using Titles = std::vector<std::string>;
+};
+
+}  // namespace
+
+TEST_F(PlaylistTest, TheLoadedPageStartsOnThePlayButton) {
+    loadAndWait();
+    EXPECT_EQ(browser().LocationURL(), programFolder() + "/playlistSkin.html");
+    EXPECT_EQ(highlighted(), "playbutton_over");
+    EXPECT_EQ(page().getElementById("MLRepeat")->innerText(), "REPEAT");
+    EXPECT_TRUE(shownTitles().empty());
+}
+
+TEST_F(PlaylistTest, EachMovieIsListedOnceUnderItsTitleCutTo25Characters) {
+    loadAndWait();
+    library->addToPlayList(movie("m1", "The Longest Title Ever Written Here"));
+    EXPECT_EQ(popupText(), "The Longest Title Ever Written Here is added to the playlist");
+
+    // The same movie under another title is still the same movie.
+    library->addToPlayList(movie("m1", "Another Title"));
+    EXPECT_EQ(popupText(), "Media is already in the playlist");
+    EXPECT_EQ(shownTitles(), Titles{"The Longest Title Ever Wr"});
+    EXPECT_EQ(listedTitles(), Titles{"The Longest Title Ever Written Here"});
+
+    // Titles are text, never markup, and a character is never cut in two.
+    std::string accents;
+    for (int i = 0; i < 30; ++i)
+        accents += "\xC3\xA9";
+    library->addToPlayList(movie("m2", "Tom & Jerry <b>bold</b>"));
+    library->addToPlayList(movie("m3", accents));
+    EXPECT_EQ(shownTitles(), (Titles{"The Longest Title Ever Wr", "Tom & Jerry <b>bold</b>",
+                                     accents.substr(0, 50)}));
+    EXPECT_TRUE(page().elementsByName("b").empty());
+    for (auto* frame : page().elementsByName("selectionControl"))
+        EXPECT_EQ(frame->tagName(), "div");
+}
+
+TEST_F(PlaylistTest, MoviesAddedBeforeThePageArrivesAreShownWhenItLoads) {
+    load();
+    addMovies({"early one", "early two"});
+    ASSERT_TRUE(waitFor([this] { return browser().loadCount() == 2 && !browser().busy(); }));
+    EXPECT_EQ(shownTitles(), (Titles{"early one", "early two"}));
+
+    // A reload of the page shows the list again rather than an empty page.
+    browser().Refresh();
+    ASSERT_TRUE(waitFor([this] { return browser().loadCount() == 3; }));
+    EXPECT_EQ(shownTitles(), (Titles{"early one", "early two"}));
+    EXPECT_EQ(highlighted(), "playbutton_over");
+}
+
+TEST_F(PlaylistTest, UpAndDownWrapAroundInBothColumns) {
+    loadAndWait();
+    press(mediaLibrary::kKeyUp);
+    EXPECT_EQ(highlighted(), "exitbutton_over");
+    press(mediaLibrary::kKeyDown);
+    EXPECT_EQ(highlighted(), "playbutton_over");
+    press(mediaLibrary::kKeyDown);
+    EXPECT_EQ(highlighted(), "repeatbutton_over");
+
+    addMovies({"a", "b", "c"});
+    press(mediaLibrary::kKeyRight);
+    EXPECT_EQ(highlighted(), "entry 0");
+    press(mediaLibrary::kKeyUp);
+    EXPECT_EQ(highlighted(), "entry 2");
+    press(mediaLibrary::kKeyDown);
+    EXPECT_EQ(highlighted(), "entry 0");
+    press(mediaLibrary::kKeyDown);
+    EXPECT_EQ(highlighted(), "entry 1");
+
+    // Back in the buttons the play button comes first, whatever was chosen there before.
+    press(mediaLibrary::kKeyLeft);
+    EXPECT_EQ(highlighted(), "playbutton_over");
+    press(mediaLibrary::kKeyRight);
+    EXPECT_EQ(highlighted(), "entry 0");
+}
+
+TEST_F(PlaylistTest, LeftRightAndDeleteDoNothingWhileThePlaylistIsEmpty) {
+    loadAndWait();
+    press(mediaLibrary::kKeyDown);
+    press(mediaLibrary::kKeyRight);
+    EXPECT_EQ(highlighted(), "repeatbutton_over");
+    press(mediaLibrary::kKeyLeft);
+    press(mediaLibrary::kKeyDelete);
+    EXPECT_EQ(highlighted(), "repeatbutton_over");
+    press(mediaLibrary::kKeyDown);
+    EXPECT_EQ(highlighted(), "exitbutton_over");
+}
+
+TEST_F(PlaylistTest, DeleteRemovesTheChosenEntryFromPageAndListAlike) {
+    loadAndWait();
+    addMovies({"a", "b", "c"});
+    library->onControlKeyRight();
+    library->onControlKeyDown();
+    press(mediaLibrary::kKeyDelete);
+    EXPECT_EQ(shownTitles(), (Titles{"a", "c"}));
+    EXPECT_EQ(listedTitles(), (Titles{"a", "c"}));
+    EXPECT_EQ(highlighted(), "entry 1");
+
+    // The last entry gone, the one above it is chosen.
+    press(mediaLibrary::kKeyDelete);
+    EXPECT_EQ(listedTitles(), Titles{"a"});
+    EXPECT_EQ(highlighted(), "entry 0");
+}
+
+TEST_F(PlaylistTest, DeletingTheOnlyEntryReturnsToTheButtonItLeft) {
+    loadAndWait();
+    press(mediaLibrary::kKeyUp);  // exit
+    ASSERT_TRUE(files.createFolderPath("c:\\zov\\"));
+    ASSERT_TRUE(files.writeFile("c:\\zov\\only.wmv", "movie"));
+    addMovies({"only"});
+    press(mediaLibrary::kKeyRight);
+    press(mediaLibrary::kKeyDelete);
+    EXPECT_TRUE(shownTitles().empty());
+    EXPECT_TRUE(library->playlist().empty());
+    EXPECT_EQ(highlighted(), "exitbutton_over");
+    // Back in the buttons: the arrows wrap over three rows again.
+    press(mediaLibrary::kKeyDown);
+    EXPECT_EQ(highlighted(), "playbutton_over");
+    EXPECT_TRUE(files.fileExists("c:\\zov\\only.wmv"));  // the movie itself stays
+}
+
+TEST_F(PlaylistTest, TheButtonsPlayTheListToggleRepeatAndStepAside) {
+    loadAndWait();
+    library->showPlayList();
+    ASSERT_TRUE(ui.window("mediaLibrary")->visible());
+
+    // Play with nothing listed leaves the player as it was.
+    press(mediaLibrary::kKeyEnter);
+    EXPECT_FALSE(adaptor.isOnPlayList());
+    EXPECT_TRUE(mainWindow->visible());
+    EXPECT_FALSE(ui.window("mediaLibrary")->visible());
+
+    library->showPlayList();
+    addMovies({"first", "second"});
+    press(mediaLibrary::kKeyDown);
+    press(mediaLibrary::kKeyEnter);
+    EXPECT_EQ(page().getElementById("MLRepeat")->innerText(), "ONCE");
+    press(mediaLibrary::kKeyEnter);
+    EXPECT_EQ(page().getElementById("MLRepeat")->innerText(), "REPEAT");
+
+    press(mediaLibrary::kKeyUp);
+    press(mediaLibrary::kKeyEnter);
+    EXPECT_TRUE(adaptor.isOnPlayList());
+    EXPECT_EQ(wmpPlayer->URL(), "c:\\zov\\first.wmv");
+    EXPECT_GT(ui.window("mainPlayer")->focusCount(), 0);
+    EXPECT_FALSE(ui.window("mediaLibrary")->visible());
+
+    // A click on the page's exit button steps aside too.
+    library->showPlayList();
+    mainWindow->hide();
+    page().all("exitbutton_over")->click();
+    EXPECT_TRUE(mainWindow->visible());
+    EXPECT_FALSE(ui.window("mediaLibrary")->visible());
+}
+
+TEST_F(PlaylistTest, FileHelpersLookInTheMovieFolderAndCreateWholePaths) {
+    loadAndWait();
+    ASSERT_TRUE(files.createFolderPath("c:\\zov\\folder\\"));
+    ASSERT_TRUE(files.writeFile("c:\\zov\\m1.wmv", "movie"));
+
+    std::string name = "m1.wmv";
+    EXPECT_TRUE(library->FileExists(name));
+    EXPECT_EQ(name, "c:\\zov\\m1.wmv");
+    std::string folder = "folder";
+    EXPECT_FALSE(library->FileExists(folder));
+    std::string missing = "m2.wmv";
+    EXPECT_FALSE(library->FileExists(missing));
+
+    EXPECT_FALSE(library->CreatePath("e:\\a\\b"));  // drive E is not there
+    EXPECT_TRUE(library->CreatePath("c:\\a\\b"));
+    EXPECT_TRUE(files.folderExists("c:\\a\\b\\"));
+}
