@@ -1,0 +1,83 @@
+// Deleting a downloaded movie: the movie, its completion marker and its bookmark, after
+// asking; a movie loaded in the player is unloaded first.
+
+#include "config/media_info.hpp"
+#include "config/player_properties.hpp"
+#include "guide/guide_host.hpp"
+#include "guide/media_names.hpp"
+#include "guide/movie_guide.hpp"
+#include "platform/error.hpp"
+#include "platform/file_system.hpp"
+#include "playback/player_adaptor.hpp"
+#include "runtime/dialogs.hpp"
+#include "runtime/yes_no_popup.hpp"
+#include "ui/controls.hpp"
+#include "ui/window.hpp"
+
+namespace zov::guide {
+
+void movieGuide::processEPGDeleteClick() {
+    auto media = std::make_shared<config::MediaInfo>();
+    media->fillNeededInfo(epgBrowser_.get());
+    if (isStreaming(*media) || refuseUnsafeNames(*media)) {
+        // A stream has nothing on disk; an unusable name is never turned into a path.
+        if (isStreaming(*media))
+            services_.dialogs.showPopup("This media content has not been retrieved yet");
+        return;
+    }
+    currentSelected_ = media;
+    auto& files = services_.fileSystem;
+    if (services_.host.fileExistsInMediaPath(movieFileName(*media)) &&
+        files.fileExists(mediaPath() + markerFileName(*media))) {
+        deleteFile(*media);
+    } else {
+        services_.dialogs.showPopup("This media content has not been retrieved yet");
+    }
+}
+
+void movieGuide::deleteFile(const config::MediaInfo& media) {
+    auto& dialogs = services_.dialogs;
+    if (isStreaming(media) || refuseUnsafeNames(media)) return;
+    auto& files = services_.fileSystem;
+    const std::string name = movieFileName(media);
+    const std::string moviePath = mediaPath() + name;
+    const std::string markerPath = mediaPath() + markerFileName(media);
+    if (!files.fileExists(moviePath) || !files.fileExists(markerPath)) {
+        dialogs.showPopup("This media has not been retrieved yet");
+        return;
+    }
+
+    auto& question = dialogs.yesNoPopup();
+    question.Label1().setCaption("Do you really want to delete the file?");
+    question.ask();
+    if (question.decision) {
+        bool failed = false;
+        auto& player = services_.host.mediaPlayer();
+        try {
+            std::string loaded = name;
+            if (player.isCurrentFileLoaded(loaded)) player.unloadContent();
+        } catch (const Error&) {
+            failed = true;
+        }
+        // Every step is tried even after a failure.
+        failed = !files.deleteFile(moviePath) || failed;
+        failed = !files.deleteFile(markerPath) || failed;
+        const std::string bookmarkPath = moviePath + ".pos";
+        if (files.fileExists(bookmarkPath)) failed = !files.deleteFile(bookmarkPath) || failed;
+
+        if (!failed) {
+            // The deleted movie, when it is the one selected, can only be downloaded now.
+            if (currentSelected_ && currentSelected_->remoteFileName() == media.remoteFileName()) {
+                MLplay_->setVisible(false);
+                MLDelete_->setVisible(false);
+                MLdownload_->setVisible(true);
+            }
+            dialogs.showPopup("The movie " + media.mediaTitle() + " has been deleted");
+        } else {
+            dialogs.showPopup("Can't delete, movie is currently playing");
+        }
+    }
+    question.window().hide();
+}
+
+}  // namespace zov::guide

@@ -1,0 +1,170 @@
+// Playing the guide's selected item: a downloaded movie from the movie folder (from its
+// bookmark when the viewer wants), a stream in the embedded or the external player, and a
+// movie still downloading once 5% of it is in.
+
+#include <cmath>
+#include <cstdint>
+
+#include "config/media_info.hpp"
+#include "config/player_properties.hpp"
+#include "guide/guide_host.hpp"
+#include "guide/media_names.hpp"
+#include "guide/movie_guide.hpp"
+#include "platform/error.hpp"
+#include "platform/file_system.hpp"
+#include "playback/bookmarks.hpp"
+#include "playback/h264_player.hpp"
+#include "playback/player_adaptor.hpp"
+#include "runtime/dialogs.hpp"
+#include "runtime/yes_no_popup.hpp"
+#include "ui/controls.hpp"
+#include "ui/media_player_control.hpp"
+#include "ui/window.hpp"
+
+namespace zov::guide {
+
+namespace {
+
+constexpr std::int32_t kStatusTickAfterAction = 10000;
+constexpr std::int16_t kPreviewPercent = 5;
+constexpr std::int32_t kPreviewMargin = 30;  // seconds of material ahead of the position
+
+// To the nearest whole number, halves to even, as a 32-bit count.
+std::int32_t toInt32(double value) {
+    return static_cast<std::int32_t>(std::nearbyint(value));
+}
+
+}  // namespace
+
+void movieGuide::blankTimeDisplay() {
+    for (const char* name : {"videoName", "slashstring", "txttime", "Totaltimestring"})
+        setSkinVariable(name, " ");
+}
+
+void movieGuide::MLplay_Click() {
+    if (!currentSelected_) return;
+    // The question below lets other events run: keep the record this click was about.
+    const Media selected = currentSelected_;
+    if (refuseUnsafeNames(*selected)) return;
+    auto& host = services_.host;
+    auto& player = host.mediaPlayer();
+    const std::string name = movieFileName(*selected);
+
+    std::string loaded = name;
+    if (player.isCurrentFileLoaded(loaded)) {
+        player.justPlay();
+        return finishPlayStart(*selected);
+    }
+
+    if (isStreaming(*selected) && selected->remoteFileName().starts_with("xms")) {
+        if (player.currentPlayingMedia()) {
+            player.stopPlaying();
+            player.unloadContent();
+            blankTimeDisplay();
+        }
+        setSkinVariable("videoName", selected->mediaTitle());
+        try {
+            host.streamingPlayer().loadContent(selected->remoteFileName());
+        } catch (const Error& error) {
+            // The external player could not be started: say so and keep the guide up.
+            services_.dialogs.showPopup(error.description());
+            return;
+        }
+        return finishPlayStart(*selected);
+    }
+
+    if (isStreaming(*selected)) {
+        auto& external = host.streamingPlayer();
+        if (external.duration() >= 1) {
+            blankTimeDisplay();
+            external.stopPlaying();
+            host.h264Screen().setBackColour(ui::Colour{1, 2, 1});
+        }
+        if (player.currentPlayingMedia()) {
+            player.stopPlaying();
+            player.unloadContent();
+            blankTimeDisplay();
+        }
+        setSkinVariable("videoName", selected->mediaTitle());
+        player.setCurrentPlayingItem(*selected);
+        player.loadStreamingContent(selected->remoteFileName());
+        return finishPlayStart(*selected);
+    }
+
+    if (services_.fileSystem.fileExists(mediaPath() + name + ".pos")) {
+        auto& question = services_.dialogs.yesNoPopup();
+        question.Label1().setCaption("Do you want to play the video from where you left off?");
+        question.defaultToYes();
+        question.ask();
+        if (question.decision) {
+            resumeFrom(*selected);
+            host.showMainWindow();
+            window_->hide();
+            return;
+        }
+    }
+    player.setCurrentPlayingItem(*selected);
+    player.loadContent(name);
+    finishPlayStart(*selected);
+}
+
+void movieGuide::finishPlayStart(const config::MediaInfo& media) {
+    statustextimer_->setInterval(kStatusTickAfterAction);
+    temp_selectnamelabel_ = media.mediaTitle();
+    if (!isStreaming(media)) second_line_status_->setCaption("Now Playing");
+    window_->hide();
+}
+
+void movieGuide::resumeFromBookmark() {
+    if (currentSelected_) resumeFrom(*currentSelected_);
+}
+
+void movieGuide::resumeFrom(const config::MediaInfo& media) {
+    if (refuseUnsafeNames(media)) return;
+    auto& player = services_.host.mediaPlayer();
+    const std::string name = movieFileName(media);
+    // An unreadable bookmark, or one that is not a number, plays from the start.
+    playback::Bookmarks bookmarks(services_.fileSystem);
+    if (auto position = bookmarks.readPosition(mediaPath() + name))
+        player.loadContentAndResume(name, *position);
+    else
+        player.loadContent(name);
+    player.setCurrentPlayingItem(media);
+}
+
+bool movieGuide::playWhileDownloading() {
+    if (progressBarValue_ < kPreviewPercent) {
+        services_.dialogs.showPopup(
+            "Please wait for the download to be at 5% or greater to use this function");
+        return false;
+    }
+    MLplay_Click();
+    playingWhileDownloading_ = true;
+    return true;
+}
+
+void movieGuide::previewBt_Click() {
+    if (!currentDownload_) return;
+    // Preview is for the movie being downloaded; another selection has nothing on disk yet.
+    if (!currentSelected_ ||
+        currentSelected_->remoteFileName() != currentDownload_->remoteFileName())
+        return;
+    if (playWhileDownloading()) {
+        services_.host.showMainWindow();
+        window_->hide();
+    }
+}
+
+bool movieGuide::previewTimeout() const {
+    if (!currentDownload_ || !playingWhileDownloading_) return false;
+    const auto& control = services_.host.wmpPlayer();
+    const double position = control.currentPosition();
+    const double duration = control.duration();
+    // No length known (nothing open yet): nothing to say about what lies ahead.
+    if (!(duration > 0) || !std::isfinite(position)) return false;
+    const double available = static_cast<double>(toInt32(duration)) * progressBarValue_ / 100.0;
+    const std::int32_t ahead = toInt32(available - toInt32(position));
+    return ahead < kPreviewMargin;
+}
+
+}  // namespace zov::guide

@@ -1,0 +1,37 @@
+#pragma once
+// What the windows of the client work with: the event loop and the platform's ports, the
+// front end's controls, and the client folder. One set for the whole process.
+
+#include <functional>
+#include <string>
+
+namespace zov::platform {
+class EventLoop;
+class Resolver;
+class FileSystem;
+class HttpClient;
+class WindowMessages;
+class ProcessLauncher;
+class ProcessTable;
+}  // namespace zov::platform
+namespace zov::ui {
+class UiFactory;
+}
+
+namespace zov::shell {
+
+struct ClientServices {
+    platform::EventLoop& loop;
+    platform::Resolver& resolver;
+    platform::FileSystem& fileSystem;
+    platform::HttpClient& http;
+    platform::WindowMessages& messages;
+    platform::ProcessLauncher& launcher;
+    platform::ProcessTable& processes;
+    ui::UiFactory& ui;
+    std::string clientFolder;  // host path of the program folder
+    // Ends the process at once (the front end flushes what it must first).
+    std::function<void()> endProcess;
+};
+
+}  // namespace zov::shell

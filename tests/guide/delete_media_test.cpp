@@ -1,0 +1,72 @@
+// Deleting downloaded movies from the guide: all of a movie's files go after a Yes, a
+// loaded movie is unloaded first, and only movies that are fully on disk can be deleted.
+
+#include <gtest/gtest.h>
+
+#include "guide_fixture.hpp"
+#include "ui/headless/headless_window.hpp"
+#include "ui/media_player_control.hpp"
+#include "ui/window.hpp"
+
+namespace zov::test {
+namespace {
+
+class DeleteMediaTest : public GuideFixture {
+  protected:
+    void SetUp() override { loadGuidePage(); }
+};
+
+TEST_F(DeleteMediaTest, AMovieWithoutBookmarkIsDeletedAndCanBeDownloadedAgain) {
+    putMovie("m1");
+    clickItem("m1", "First");
+
+    answerNextQuestion(false);
+    ASSERT_TRUE(click("MLDelete"));
+    EXPECT_TRUE(fileExists("m1.wmv"));
+    EXPECT_TRUE(popups.empty());
+
+    answerNextQuestion(true);
+    ASSERT_TRUE(click("MLDelete"));
+    EXPECT_FALSE(fileExists("m1.wmv"));
+    EXPECT_FALSE(fileExists("m1.conf"));
+    EXPECT_EQ(popups, (std::vector<std::string>{"The movie First has been deleted"}));
+    EXPECT_TRUE(shown("MLdownload"));
+    EXPECT_FALSE(shown("MLDelete"));
+    EXPECT_FALSE(shown("MLplay"));
+    EXPECT_FALSE(ui.window("yesNoPopup")->visible());
+}
+
+TEST_F(DeleteMediaTest, ALoadedMovieIsUnloadedAndAllItsFilesGo) {
+    putMovie("m1");
+    files.writeFile("C:\\zov\\m1.wmv.pos", "12\r\n");
+    clickItem("m1", "First");
+    answerNextQuestion(false);
+    click("MLplay");
+    ASSERT_EQ(host.player->URL(), "C:\\zov\\m1.wmv");
+
+    guide->window().show();
+    answerNextQuestion(true);
+    ASSERT_TRUE(click("MLDelete"));
+    EXPECT_EQ(host.player->URL(), "");
+    EXPECT_FALSE(fileExists("m1.wmv"));
+    EXPECT_FALSE(fileExists("m1.conf"));
+    EXPECT_FALSE(fileExists("m1.wmv.pos"));
+    EXPECT_EQ(popups.back(), "The movie First has been deleted");
+}
+
+TEST_F(DeleteMediaTest, AGuideItemWithoutItsMarkerCannotBeDeleted) {
+    putMovie("m1", ".wmv", /*withMarker=*/false);
+    clickItem("m1", "First");
+    ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);
+    EXPECT_EQ(popups, (std::vector<std::string>{"This media content has not been retrieved yet"}));
+    EXPECT_TRUE(fileExists("m1.wmv"));
+
+    // Asked directly, the same movie is refused in the other wording.
+    guide->deleteFile(*guide->currentSelected());
+    EXPECT_EQ(popups.back(), "This media has not been retrieved yet");
+    EXPECT_TRUE(fileExists("m1.wmv"));
+    EXPECT_EQ(ui.window("yesNoPopup"), nullptr);  // never asked
+}
+
+}  // namespace
+}  // namespace zov::test

@@ -1,0 +1,116 @@
+// The guide window's pages and the selected item: pages come through the pre-load browser,
+// every guide item is wired, and a click sets up the buttons that fit the movie.
+
+#include <gtest/gtest.h>
+
+#include "guide_fixture.hpp"
+#include "runtime/dialogs.hpp"
+#include "runtime/popupwindow.hpp"
+#include "ui/browser.hpp"
+#include "ui/headless/headless_window.hpp"
+#include "ui/headless/memory_browser.hpp"
+#include "ui/media_player_control.hpp"
+#include "ui/window.hpp"
+
+namespace zov::test {
+namespace {
+
+class GuidePageTest : public GuideFixture {};
+
+TEST_F(GuidePageTest, ABlankPageSaysLoadingAndNothingActsBeforeAGuidePageIsWired) {
+    auto epg = ui.browser("movieGuide", "epgBrowser");
+    ASSERT_TRUE(runUntil([&] { return epg->loadCount() > 0 && !epg->busy(); }));
+    EXPECT_EQ(epg->document()->body()->innerHtml(), " Loading...");
+    EXPECT_FALSE(guide->pageReady());
+
+    putMovie("m1");
+    ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);
+    EXPECT_TRUE(popups.empty());
+    EXPECT_TRUE(fileExists("m1.wmv"));
+}
+
+TEST_F(GuidePageTest, APageLoadsTwiceThroughThePreloadBrowserAndEveryItemIsWired) {
+    dialogs.showPersistentPopup("Logging in");
+    guide->bufferView().Navigate(kGuideUrl);
+    EXPECT_TRUE(guide->preLoading());
+    loadGuidePage();
+    EXPECT_FALSE(guide->preLoading());
+    EXPECT_TRUE(guide->pageReady());
+    EXPECT_FALSE(dialogs.popupwindow().window().visible());
+
+    auto* page = guide->epgBrowser().document();
+    page->all("c_uid")->setValue("m7");
+    page->all("c_mediaTitle")->setValue("Seventh");
+    for (auto* item : page->getElementsByName("clip_control")) {
+        const auto before = guide->currentSelected();
+        item->fireEvent(ui::PageEvent::onclick);
+        ASSERT_NE(guide->currentSelected(), nullptr);
+        EXPECT_NE(guide->currentSelected(), before);
+        EXPECT_EQ(guide->selectedTitle(), "Seventh");
+    }
+}
+
+TEST_F(GuidePageTest, AStreamingItemPlaysAtOnceWithNoButtons) {
+    loadGuidePage();
+    clickItem("http://127.0.0.1/live", "Live news", ".streaming");
+
+    EXPECT_EQ(host.player->URL(), "http://127.0.0.1/live");
+    for (const char* button : {"MLplay", "MLdownload", "MLDelete", "stopDownload", "previewbt"})
+        EXPECT_FALSE(shown(button)) << button;
+    EXPECT_EQ(caption("SelectedNameLabel"), "");
+    EXPECT_EQ(host.skin["videoName"], "Live news");
+    EXPECT_FALSE(guide->window().visible());
+    EXPECT_EQ(peer.controlConnections(), 0);
+}
+
+TEST_F(GuidePageTest, AMovieCountsAsOnDiskOnlyWithItsCompletionMarker) {
+    loadGuidePage();
+    putMovie("m1", ".wmv", /*withMarker=*/false);
+    clickItem("m1", "First");
+    EXPECT_TRUE(shown("MLdownload"));
+    EXPECT_FALSE(shown("MLplay"));
+    EXPECT_FALSE(shown("MLDelete"));
+    EXPECT_EQ(caption("second_line_status"), "Download");
+    EXPECT_EQ(host.skin["videoName"], "First-Download");
+
+    putMovie("m1");
+    clickItem("m1", "First");
+    EXPECT_TRUE(shown("MLplay"));
+    EXPECT_TRUE(shown("MLDelete"));
+    EXPECT_FALSE(shown("MLdownload"));
+    EXPECT_EQ(caption("second_line_status"), "Video On Demand");
+    EXPECT_EQ(host.skin["videoName"], "First");
+}
+
+TEST_F(GuidePageTest, NamesThatWouldLeaveTheMovieFolderAreRefused) {
+    loadGuidePage();
+    // What a hostile page would aim at: files beside the movie folder.
+    files.writeFile("C:\\secret.wmv", "keep");
+    files.writeFile("C:\\secret.conf", "keep");
+
+    struct Case {
+        const char* uid;
+        const char* extension;
+    };
+    for (const Case& item : {Case{"..\\secret", ".wmv"}, Case{"m1", ".wmv\\..\\..\\secret"},
+                             Case{"", ".wmv"}, Case{"a:b", ".wmv"}, Case{"m\x01", ".wmv"}}) {
+        SCOPED_TRACE(item.uid);
+        popups.clear();
+        clickItem(item.uid, "Hostile", item.extension);
+        EXPECT_EQ(guide->currentSelected(), nullptr);
+        EXPECT_EQ(popupsContaining("cannot be used").size(), 1u);
+        for (const char* button : {"MLplay", "MLdownload", "MLDelete"})
+            EXPECT_FALSE(shown(button)) << button;
+
+        // Deleting what the page describes refuses too.
+        ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);
+        EXPECT_EQ(popupsContaining("cannot be used").size(), 2u);
+    }
+    EXPECT_EQ(files.readFile("C:\\secret.wmv"), "keep");
+    EXPECT_EQ(files.readFile("C:\\secret.conf"), "keep");
+    EXPECT_EQ(peer.controlConnections(), 0);
+    EXPECT_EQ(host.player->URL(), "");
+}
+
+}  // namespace
+}  // namespace zov::test

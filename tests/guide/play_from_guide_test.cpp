@@ -1,0 +1,100 @@
+// Playing from the guide: movies on disk with or without their bookmark, streams to the
+// embedded or the external player, and preview of the movie being downloaded.
+
+#include <gtest/gtest.h>
+
+#include "guide_fixture.hpp"
+#include "ui/headless/headless_window.hpp"
+#include "ui/media_player_control.hpp"
+#include "ui/window.hpp"
+
+namespace zov::test {
+namespace {
+
+class PlayFromGuideTest : public GuideFixture {
+  protected:
+    void SetUp() override { loadGuidePage(); }
+
+    bool playing() {
+        return runUntil([&] { return host.player->playState() == ui::wmppsPlaying; });
+    }
+};
+
+TEST_F(PlayFromGuideTest, PreviewNeedsFivePercentAndThenWatchesTheDownloadAhead) {
+    std::string bytes(200'000, 'x');
+    scriptDownload("m1.wmv", bytes, 12'000);
+    clickItem("m1", "First");
+    click("MLdownload");
+    ASSERT_TRUE(runUntil([&] { return guide->currentDownload()->downloadedBytes() >= 12'000; }));
+    ui.media().setDuration("C:\\zov\\m1.wmv", 100);
+
+    guide->setProgressBarValue(4);
+    ASSERT_TRUE(click("previewbt"));
+    EXPECT_EQ(popups.back(),
+              "Please wait for the download to be at 5% or greater to use this function");
+    EXPECT_EQ(host.player->URL(), "");
+    EXPECT_TRUE(guide->window().visible());
+    EXPECT_FALSE(guide->playingWhileDownloading());
+
+    guide->setProgressBarValue(5);
+    ASSERT_TRUE(click("previewbt"));
+    EXPECT_EQ(host.player->URL(), "C:\\zov\\m1.wmv");
+    EXPECT_TRUE(guide->playingWhileDownloading());
+    EXPECT_FALSE(guide->window().visible());
+    EXPECT_TRUE(host.mainWindow->visible());
+    ASSERT_TRUE(playing());
+
+    // 50 of the 100 seconds are in: less than 30 ahead of 21 s, exactly 30 ahead of 20 s.
+    guide->setProgressBarValue(50);
+    host.player->setCurrentPosition(21);
+    EXPECT_TRUE(guide->previewTimeout());
+    host.player->setCurrentPosition(20);
+    EXPECT_FALSE(guide->previewTimeout());
+}
+
+TEST_F(PlayFromGuideTest, OnlyLowerCaseXmsStreamsGoToTheExternalPlayer) {
+    clickItem("xmslive", "Channel one", ".streaming");
+    ASSERT_EQ(host.launcher.started.size(), 1u);
+    EXPECT_EQ(host.player->URL(), "");
+    EXPECT_EQ(host.skin["videoName"], "Channel one");
+    EXPECT_EQ(guide->temp_selectnamelabel(), "Channel one");
+    EXPECT_FALSE(guide->window().visible());
+
+    guide->window().show();
+    clickItem("XMSlive", "Channel two", ".streaming");
+    EXPECT_EQ(host.launcher.started.size(), 1u);
+    EXPECT_EQ(host.player->URL(), "XMSlive");
+    EXPECT_EQ(host.skin["videoName"], "Channel two");
+}
+
+TEST_F(PlayFromGuideTest, TheBookmarkQuestionResumesOnYesAndPlaysFromTheStartOnNo) {
+    putMovie("m1");
+    files.writeFile("C:\\zov\\m1.wmv.pos", "42.5\r\n");
+    clickItem("m1", "First");
+    answerNextQuestion(false);
+    ASSERT_TRUE(click("MLplay"));
+    EXPECT_EQ(host.player->URL(), "C:\\zov\\m1.wmv");
+    ASSERT_TRUE(playing());
+    EXPECT_LT(host.player->currentPosition(), 1.0);
+    EXPECT_EQ(caption("second_line_status"), "Now Playing");
+    EXPECT_EQ(guide->temp_selectnamelabel(), "First");
+    EXPECT_FALSE(guide->window().visible());
+
+    guide->window().show();
+    putMovie("m2");
+    files.writeFile("C:\\zov\\m2.wmv.pos", "42.5\r\n");
+    clickItem("m2", "Second");
+    answerNextQuestion(true);
+    ASSERT_TRUE(click("MLplay"));
+    EXPECT_EQ(host.player->URL(), "C:\\zov\\m2.wmv");
+    ASSERT_TRUE(playing());
+    EXPECT_NEAR(host.player->currentPosition(), 42.5, 0.01);
+    EXPECT_FALSE(guide->window().visible());
+    EXPECT_TRUE(host.mainWindow->visible());
+    // The texts stay as the selection left them.
+    EXPECT_EQ(caption("second_line_status"), "Video On Demand");
+    EXPECT_EQ(guide->temp_selectnamelabel(), "First");
+}
+
+}  // namespace
+}  // namespace zov::test

@@ -1,0 +1,121 @@
+#include "shell/main_player.hpp"
+
+#include <gtest/gtest.h>
+
+#include "config/player_properties.hpp"
+#include "net/auth_session.hpp"
+#include "runtime/c_socket.hpp"
+#include "ui/media_player_control.hpp"
+#include "runtime/dialogs.hpp"
+#include "runtime/popupwindow.hpp"
+#include "shell/frm_logo.hpp"
+#include "shell/login_page.hpp"
+#include "support/client_fixture.hpp"
+#include "ui/headless/headless_flash_movie.hpp"
+#include "ui/headless/headless_label.hpp"
+#include "ui/headless/headless_picture_box.hpp"
+#include "ui/headless/headless_window.hpp"
+#include "ui/headless/memory_browser.hpp"
+
+using namespace zov;
+
+namespace {
+
+struct MainPlayerTest : test::ClientFixture {
+    bool shown(const std::string& window) {
+        auto w = ui.window(window);
+        return w && w->visible();
+    }
+    std::string status() { return ui.label("frmLogo", "status")->caption(); }
+    ui::headless::HeadlessFlashMovie& loginMovie() {
+        return *ui.flashMovie("LoginPage", "loginFlash");
+    }
+};
+
+}  // namespace
+
+TEST_F(MainPlayerTest, StartsOnTheLoginPageWithTheMainWindowHidden) {
+    startClient({"ZOVAuthServer.URL=127.0.0.1", "ZOVPlayer.path=c:\\movies"});
+    loop.processPending();  // the blank page arrives on the next turn of the loop
+    EXPECT_TRUE(shown("LoginPage"));
+    EXPECT_FALSE(shown("mainPlayer"));
+    EXPECT_FALSE(shown("frmLogo"));
+    EXPECT_FALSE(shown("mediaLibrary"));  // loaded, but not seen
+    EXPECT_NE(ui.window("mediaLibrary"), nullptr);
+    EXPECT_EQ(ui.window("mainPlayer")->caption(), "ZOV Player");
+    EXPECT_EQ(ui.window("LoginPage")->caption(), "_Login");
+    EXPECT_EQ(ui.flashMovie("mainPlayer", "PlayerSkin")->movie(), "Z:\\opt\\zov/mainplayer.swf");
+    EXPECT_EQ(loginMovie().movie(), "Z:\\opt\\zov/Main.swf");
+    EXPECT_EQ(ui.browser("mainPlayer", "commercialViewer")->LocationURL(), "about:blank");
+    EXPECT_EQ(ui.pictureBox("mainPlayer", "h264Screen")->backColour(), (ui::Colour{1, 2, 1}));
+    client->frmLogo();  // made on first use
+    EXPECT_EQ(ui.label("frmLogo", "lblVersion")->caption(), "Version 5.3.135");
+    EXPECT_EQ(client->mainPlayer().playerProp().mediaPath(), "c:\\movies\\");
+}
+
+TEST_F(MainPlayerTest, TheBannerSitsInACentredFourByThreeFrame) {
+    ui.headlessScreen().setSize(1600, 1000);  // 1.6:1
+    startClient();
+    const double F = 1000.0 * 4 / 3;
+    auto banner = ui.browser("mainPlayer", "commercialViewer")->rect();
+    EXPECT_DOUBLE_EQ(banner.left, (1600 - F) / 2 + 0.68 * F);
+    EXPECT_DOUBLE_EQ(banner.width, 0.345 * F);
+    EXPECT_DOUBLE_EQ(banner.top, 900);
+    EXPECT_DOUBLE_EQ(banner.height, 1000.0 / 9);
+    auto player = ui.mediaPlayer("mainPlayer", "wmpPlayer")->rect();
+    EXPECT_DOUBLE_EQ(player.top, 125);
+    EXPECT_DOUBLE_EQ(player.height, 650);
+
+    // An exactly 4:3 screen: both formulas give the same banner.
+    ui.headlessScreen().setSize(1024, 768);
+    client->mainPlayer().layoutPlayer();
+    banner = ui.browser("mainPlayer", "commercialViewer")->rect();
+    EXPECT_DOUBLE_EQ(banner.left, 0.68 * 1024);
+    EXPECT_DOUBLE_EQ(banner.top, 0.9 * 768);
+    EXPECT_DOUBLE_EQ(banner.width, 0.345 * 1024);
+    EXPECT_DOUBLE_EQ(banner.height, 768.0 / 9);
+    ui.headlessScreen().setSize(768, 1024);  // taller than 4:3
+    client->mainPlayer().layoutPlayer();
+    banner = ui.browser("mainPlayer", "commercialViewer")->rect();
+    const double G = 768.0 * 3 / 4;
+    EXPECT_DOUBLE_EQ(banner.top, (1024 - G) / 2 + 0.9 * G);
+    EXPECT_DOUBLE_EQ(banner.height, G / 9);
+}
+
+TEST_F(MainPlayerTest, LoginMovieCommandsAreExactAndEndEndsTheProgram) {
+    startClient();
+    loginMovie().FSCommand("connect", "");
+    EXPECT_TRUE(shown("LoginPage"));
+    EXPECT_FALSE(shown("frmLogo"));
+    EXPECT_EQ(processEnded, 0);
+    loginMovie().FSCommand("End", "");
+    EXPECT_EQ(processEnded, 1);
+    EXPECT_EQ(client->dialogs().popupwindow().Label1().caption(),
+              "Terminating Players, Please wait");
+    EXPECT_FALSE(shown("popupwindow"));
+}
+
+TEST_F(MainPlayerTest, ExitDuringALoginClosesTheConnectionFirstAndNothingFollows) {
+    auto server = runtime::CSocket::create(loop, resolver);
+    server->Bind(0, "127.0.0.1");
+    server->Listen();
+    auto accepted = runtime::CSocket::create(loop, resolver);
+    bool closed = false;
+    accepted->OnClose.connect([&] { closed = true; });
+    server->OnConnectionRequest.connect([&](std::int32_t id) { accepted->Accept(id); });
+
+    startClient({"ZOVAuthServer.URL=127.0.0.1"});
+    client->mainPlayer().authSession().setAuthPort(server->LocalPort());
+    loginMovie().SetVariable("userBox", "bob");
+    loginMovie().FSCommand("Connect", "");
+    EXPECT_FALSE(shown("LoginPage"));
+    EXPECT_TRUE(shown("frmLogo"));
+    ASSERT_TRUE(runUntil([&] { return accepted->State() == runtime::sckConnected; }));
+    ASSERT_TRUE(runUntil([&] { return accepted->BytesReceived() > 0; }));
+
+    client->mainPlayer().ExitPlayer();
+    EXPECT_EQ(processEnded, 1);
+    ASSERT_TRUE(runUntil([&] { return closed; }));
+    advance(60'000);
+    EXPECT_NE(status(), "Connection to Server Failed...");
+}

@@ -1,0 +1,46 @@
+#include "support/client_fixture.hpp"
+
+#include "shell/main_player.hpp"
+#include "support/manual_time.hpp"
+
+namespace zov::test {
+
+platform::HttpResponse FakeVersionServer::get(const std::string& url, const platform::HttpLimits&) {
+    requests.push_back(url);
+    return {200,
+            "<answer><product name=\"ZOV\" url=\"http://vod.zov.example/\">"
+            "<version id=\"" +
+                latestVersion + "\" newer-than-you=\"" + (updateExists ? "yes" : "no") +
+                "\" require-update=\"no\"><modifications>Faster.</modifications>"
+                "<url>http://vod.zov.example/update</url></version></product></answer>"};
+}
+
+std::int32_t FakeLauncher::start(const std::string& path,
+                                 const std::vector<std::string>& arguments) {
+    std::vector<std::string> line{path};
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    started.push_back(line);
+    return 4242;
+}
+
+void ClientFixture::startClient(const std::vector<std::string>& zovIni) {
+    std::string text;
+    for (const auto& line : zovIni)
+        text += line + "\r\n";
+    files.createFolderPath("Z:\\opt\\zov\\");
+    if (!zovIni.empty()) files.writeFile("Z:\\opt\\zov\\zov.ini", text);
+    client = std::make_unique<shell::Client>(
+        shell::ClientServices{loop, resolver, files, versionServer, messages, launcher, processes,
+                              ui, kClientFolder, [this] { ++processEnded; }});
+    client->start();
+}
+
+void ClientFixture::advance(std::int64_t ms) {
+    advanceTime(loop, clock, ms);
+}
+
+bool ClientFixture::runUntil(const std::function<bool()>& predicate) {
+    return loop.runUntil(predicate, std::chrono::seconds(10));
+}
+
+}  // namespace zov::test
