@@ -231,8 +231,10 @@ void Brevicast::raiseError(std::int32_t code) {
 
 void Brevicast::m_controlCon_OnError() {
     auto self = shared_from_this();
+    const std::uint64_t download = downloadNumber_;
     raiseError(downloadStatus_ == 1 ? 0 : 2);
-    closeConnection();
+    // The owner may have started the next download from its error handler: leave that one.
+    if (download == downloadNumber_) closeConnection();
 }
 
 void Brevicast::m_timeout_TimeOut() {

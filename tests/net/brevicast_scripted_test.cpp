@@ -400,6 +400,30 @@ TEST_F(BrevicastTest, AServerThatCannotBeReachedIsError0) {
     EXPECT_EQ(engine->currentState(), 0);
 }
 
+TEST_F(BrevicastTest, ADownloadStartedFromTheErrorHandlerIsNotClosedBehindIt) {
+    // The queue starts the next movie from its error handler; the failed connection's
+    // clean-up must not end that new download.
+    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ::bind(probe, reinterpret_cast<sockaddr*>(&addr), len);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(probe);
+    engine->setPort(ntohs(addr.sin_port));
+    engine->onError.connect([this](std::int32_t& code) {
+        seen.errors.push_back(code);
+        engine->setPort(peer.port());
+        download();
+    });
+    download();
+    ASSERT_TRUE(runUntil([&] { return !seen.errors.empty(); }));
+    ASSERT_TRUE(runUntil([&] { return peer.controlConnections() == 1; }));
+    EXPECT_EQ(engine->currentState(), 1);
+    EXPECT_EQ(seen.errors, (std::vector<std::int32_t>{0}));
+}
+
 TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     // A server that never greets: counted from the connect attempt.
     download();
