@@ -7,6 +7,7 @@
 #include "playback/player_adaptor.hpp"
 #include "runtime/dialogs.hpp"
 #include "ui/browser.hpp"
+#include "ui/html_text.hpp"
 #include "ui/ui_factory.hpp"
 #include "ui/window.hpp"
 
@@ -28,39 +29,12 @@ std::string firstCharacters(const std::string& text, std::size_t n) {
     return text.substr(0, end);
 }
 
-// A title comes from the guide page as text: it must not become markup on this page.
-std::string escapeHtml(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string rowFragment(const config::MediaInfo& media) {
     return "<center><div id='ninety'><div id='selectionControl' style='border-color: orange; "
            "border-width: 0.1cm;' onmouseout=this.style.borderStyle='none' "
            "onmouseover=this.style.borderStyle='solid'><font color='white' face='Arial, "
            "Helvetica, sans-serif' size=6>" +
-           escapeHtml(firstCharacters(media.mediaTitle(), kTitleShown)) +
+           ui::escapeHtml(firstCharacters(media.mediaTitle(), kTitleShown)) +
            "</font></div></div></center>";
 }
 

@@ -92,6 +92,19 @@ std::string movieBytes(std::size_t size) {
 }
 
 // Everything the engine's owner is told.
+// A loopback port that nothing listens on: bound once, then let go.
+std::uint16_t closedLoopbackPort() {
+    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ::bind(probe, reinterpret_cast<sockaddr*>(&addr), len);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(probe);
+    return ntohs(addr.sin_port);
+}
+
 struct Seen {
     Lines sent;                    // onDataSend
     std::vector<int> repliesSeen;  // onServerReply count when each onDataSend came
@@ -385,15 +398,7 @@ TEST_F(BrevicastTest, EachFailingStepEndsTheDownloadWithItsErrorCode) {
 }
 
 TEST_F(BrevicastTest, AServerThatCannotBeReachedIsError0) {
-    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ::bind(probe, reinterpret_cast<sockaddr*>(&addr), len);
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(probe);  // nothing listens on that port now
-    engine->setPort(ntohs(addr.sin_port));
+    engine->setPort(closedLoopbackPort());
     download();
     ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
     EXPECT_EQ(seen.errors, (std::vector<std::int32_t>{0}));
@@ -403,15 +408,7 @@ TEST_F(BrevicastTest, AServerThatCannotBeReachedIsError0) {
 TEST_F(BrevicastTest, ADownloadStartedFromTheErrorHandlerIsNotClosedBehindIt) {
     // The queue starts the next movie from its error handler; the failed connection's
     // clean-up must not end that new download.
-    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ::bind(probe, reinterpret_cast<sockaddr*>(&addr), len);
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(probe);
-    engine->setPort(ntohs(addr.sin_port));
+    engine->setPort(closedLoopbackPort());
     engine->onError.connect([this](std::int32_t& code) {
         seen.errors.push_back(code);
         engine->setPort(peer.port());

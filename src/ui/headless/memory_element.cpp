@@ -1,5 +1,7 @@
 #include "ui/headless/memory_element.hpp"
 
+#include "ui/html_text.hpp"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -27,30 +29,6 @@ bool isVoid(std::string_view tag) {
 // Form fields carry a value; other elements only once the client gives them one.
 bool carriesValue(std::string_view tag) {
     return isOneOf(tag, {"input", "button", "option", "param", "textarea"});
-}
-
-std::string escaped(std::string_view text, bool inAttribute) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += inAttribute ? "&quot;" : "\"";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
 }
 
 Error invalidArgument(const char* operation) {
@@ -106,7 +84,7 @@ void MemoryElement::setInnerText(std::string_view text) {
 }
 
 std::string MemoryElement::innerHtml() const {
-    if (isText()) return escaped(text_, false);
+    if (isText()) return escapeHtml(text_, HtmlContext::Text);
     if (sourceMarkup_) return *sourceMarkup_;
     std::string out;
     for (const auto& child : children_)
@@ -123,10 +101,10 @@ void MemoryElement::setInnerHtml(std::string_view html) {
 }
 
 std::string MemoryElement::outerHtml() const {
-    if (isText()) return escaped(text_, false);
+    if (isText()) return escapeHtml(text_, HtmlContext::Text);
     std::string out = "<" + tag_;
     for (const auto& [name, value] : attributes_)
-        out += " " + name + "=\"" + escaped(value, true) + "\"";
+        out += " " + name + "=\"" + escapeHtml(value, HtmlContext::Attribute) + "\"";
     out += ">";
     if (isVoid(tag_)) return out;
     return out + innerHtml() + "</" + tag_ + ">";
