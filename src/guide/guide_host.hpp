@@ -40,6 +40,8 @@ class GuideHost {
     // movie folder.
     virtual bool fileExistsInMediaPath(const std::string& name) = 0;
     virtual void addToPlayList(const config::MediaInfo& media) = 0;
+    // Shows the playlist window, focused.
+    virtual void showPlayList() = 0;
     // Shows the main window modelessly and gives it the focus.
     virtual void showMainWindow() = 0;
 };

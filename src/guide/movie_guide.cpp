@@ -129,6 +129,7 @@ void movieGuide::wireEvents() {
     statustextimer_->Timer.connect([this] { statustextimer_Timer(); });
     window_->KeyDown.connect([this](int key) {
         if (key == kDeleteKey) onControlDel();
+        if (key == kPlaylistKey || key == kPlaylistKey + ('a' - 'A')) services_.host.showPlayList();
     });
     queue_->RemoveEntry.connect([this](int line) { queue_RemoveEntry(line); });
 }

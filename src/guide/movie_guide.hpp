@@ -42,6 +42,8 @@ class movieGuide final : public runtime::Dispatchable,
 
     // The Delete key on the guide window deletes the item the page describes (onControlDel).
     static constexpr int kDeleteKey = 46;
+    // Opens the playlist window (the key of the letter L, either case).
+    static constexpr int kPlaylistKey = 'L';
 
     explicit movieGuide(GuideServices services);
     // Closing the window: a running download is cancelled.

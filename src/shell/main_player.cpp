@@ -214,6 +214,10 @@ void mainPlayer::addToPlayList(const config::MediaInfo& media) {
     client_.mediaLibrary().addToPlayList(media);
 }
 
+void mainPlayer::showPlayList() {
+    client_.mediaLibrary().showPlayList();
+}
+
 void mainPlayer::showMainWindow() {
     window_->show(ui::ShowMode::Modeless);
     window_->setFocus();

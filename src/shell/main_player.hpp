@@ -87,6 +87,7 @@ class mainPlayer final : public net::AuthSessionHost,
     bool fileExistsInMediaPath(const std::string& name) override;
     void addToPlayList(const config::MediaInfo& media) override;
     void showMainWindow() override;
+    void showPlayList() override;
 
   private:
     void initPlayer();

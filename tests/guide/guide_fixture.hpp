@@ -78,6 +78,8 @@ class TestGuideHost final : public guide::GuideHost {
     bool fileExistsInMediaPath(const std::string& name) override;
     void addToPlayList(const config::MediaInfo& media) override { playlist.push_back(media); }
     void showMainWindow() override;
+    void showPlayList() override { ++playListsShown; }
+    int playListsShown = 0;
 
     platform::MemoryFileSystem& files;
     config::PlayerProperties properties;

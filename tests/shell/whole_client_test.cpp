@@ -136,3 +136,16 @@ TEST_F(WholeClientTest, AWrongPasswordBringsTheLoginPageBack) {
     EXPECT_FALSE(shown("frmLogo"));
     EXPECT_FALSE(shown("mainPlayer"));
 }
+
+TEST_F(WholeClientTest, TheGuideOpensThePlaylistAndTheBannerReloadsEveryFiveMinutes) {
+    logIn();
+    auto banner = ui.browser("mainPlayer", "commercialViewer");
+    ASSERT_TRUE(runUntil([&] { return !banner->busy(); }));
+    EXPECT_EQ(banner->LocationURL(), "http://guide.test/banner");
+    const int loads = banner->loadCount();
+    advance(300'000);
+    ASSERT_TRUE(runUntil([&] { return banner->loadCount() > loads; }));
+
+    ui.window("movieGuide")->pressKey('l');
+    EXPECT_TRUE(shown("mediaLibrary"));
+}
