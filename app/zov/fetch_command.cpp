@@ -129,7 +129,13 @@ int runFetchCommand(const std::vector<std::string>& args, platform::FileSystem& 
     };
     std::int32_t size = 0;
     std::int64_t received = 0;
+    std::optional<std::int64_t> firstCount;  // a resumed download starts counting mid-file
+    double firstAt = 0;
     double lastShown = -1;
+    // The rate of this run: from the first block it received, not from the file's start.
+    auto rate = [&](double now) {
+        return megabytesPerSecond(received - firstCount.value_or(0), now - firstAt);
+    };
     std::optional<int> status;
 
     engine->onFileSize.connect([&](std::int32_t& bytes) { size = bytes; });
@@ -139,11 +145,16 @@ int runFetchCommand(const std::vector<std::string>& args, platform::FileSystem& 
     engine->onDownloading.connect([&](std::int32_t& bytes) {
         received = bytes;
         double now = elapsed();
+        if (!firstCount) {
+            firstCount = bytes;
+            firstAt = now;
+        }
         if (quiet || now - lastShown < 0.1) return;
         lastShown = now;
         out << "\r" << bytes << " bytes";
         if (size > 0) out << "  " << (static_cast<std::int64_t>(bytes) * 100 / size) << "%";
-        out << "  " << megabytesPerSecond(bytes, now) << "   " << std::flush;
+        if (now - firstAt > 0.05) out << "  " << rate(now);
+        out << "   " << std::flush;
     });
     engine->onDownloaded.connect([&] {
         status = 0;
@@ -169,8 +180,7 @@ int runFetchCommand(const std::vector<std::string>& args, platform::FileSystem& 
     if (!quiet && lastShown >= 0) out << "\n";
     if (*status == 0) {
         out << "Downloaded " << url->name << " (" << received << " bytes) in " << std::fixed
-            << std::setprecision(2) << seconds << " s, " << megabytesPerSecond(received, seconds)
-            << "\n";
+            << std::setprecision(2) << seconds << " s, " << rate(seconds) << "\n";
     } else if (*status == kFetchTimedOut) {
         err << "zov fetch: the server stopped answering (time-out after 30 s of silence)\n";
     } else {
