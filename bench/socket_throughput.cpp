@@ -42,8 +42,7 @@ double throughCSockets(std::int64_t total) {
     const std::string block(kBlock, 'z');
     std::int64_t sent = 0, received = 0;
     auto sendNext = [&] {
-        if (sent >= total)
-            return;
+        if (sent >= total) return;
         sent += static_cast<std::int64_t>(block.size());
         sender->SendData(block);
     };
@@ -53,8 +52,7 @@ double throughCSockets(std::int64_t total) {
         std::string chunk;
         receiver->GetData(chunk);
         received += static_cast<std::int64_t>(chunk.size());
-        if (received >= total)
-            loop.quit();
+        if (received >= total) loop.quit();
     });
     auto start = Clock::now();
     sender->Connect("127.0.0.1", server->LocalPort());
@@ -79,8 +77,7 @@ double throughBlockingSockets(std::int64_t total) {
         std::vector<char> block(kBlock, 'z');
         for (std::int64_t sent = 0; sent < total;) {
             ssize_t n = ::send(fd, block.data(), block.size(), 0);
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             sent += n;
         }
         ::close(fd);
@@ -90,8 +87,7 @@ double throughBlockingSockets(std::int64_t total) {
     std::int64_t received = 0;
     while (received < total) {
         ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
-        if (n <= 0)
-            break;
+        if (n <= 0) break;
         received += n;
     }
     sender.join();

@@ -13,12 +13,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     zov::platform::MemoryFileSystem fs;
-    if (!fs.writeFile("zov.ini", bytes))
-        std::abort();
+    if (!fs.writeFile("zov.ini", bytes)) std::abort();
 
     zov::config::PropertyLoader loader(fs);
-    if (!loader.loadFile("zov.ini"))
-        std::abort();
+    if (!loader.loadFile("zov.ini")) std::abort();
     (void)loader.getString("ZOVAuthServer.URL", "");
     (void)loader.getString("", "");
     (void)loader.getInteger("ZOVPlayer.stopMappedKey", 83);
@@ -26,12 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zov::config::PlayerProperties settings(fs);
     settings.load("zov.ini");
     const auto& path = settings.mediaPath();
-    if (!path.empty() && path.back() != '\\')
-        std::abort();
-    if (settings.demoAdsEnable() != "True" && settings.demoAdsEnable() != "False")
-        std::abort();
-    if (!settings.save("saved.ini"))
-        std::abort();
+    if (!path.empty() && path.back() != '\\') std::abort();
+    if (settings.demoAdsEnable() != "True" && settings.demoAdsEnable() != "False") std::abort();
+    if (!settings.save("saved.ini")) std::abort();
 
     zov::config::MediaInfo media;
     media.load(fs, "zov.ini");

@@ -11,8 +11,7 @@
 namespace {
 
 void require(bool condition) {
-    if (!condition)
-        std::abort();
+    if (!condition) std::abort();
 }
 
 bool inside(std::string_view text, const std::string& part) {

@@ -15,23 +15,20 @@ constexpr std::string_view kDownloadedBytesKey = "Media.downloadedBytes";
 }  // namespace
 
 void MediaInfo::setFileExtension(std::string value) {
-    if (!value.empty() && value.front() != '.')
-        value.insert(0, ".");
+    if (!value.empty() && value.front() != '.') value.insert(0, ".");
     fileExtension_ = std::move(value);
 }
 
 void MediaInfo::fillNeededInfo(ui::Browser* epgBrowser) {
     guideBrowser_ = epgBrowser;
     ui::Document* document = epgBrowser ? epgBrowser->document() : nullptr;
-    if (!document)
-        return;
+    if (!document) return;
 
     // A field that cannot be read is skipped; the others are still read.
     const auto fill = [document](std::string_view name, auto assign) {
         try {
             const ui::Element* element = document->all(name);
-            if (element && element->hasValue())
-                assign(element->value());
+            if (element && element->hasValue()) assign(element->value());
         } catch (const Error&) {
         }
     };

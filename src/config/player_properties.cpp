@@ -47,8 +47,7 @@ bool PlayerProperties::save(std::string_view fileName) const {
 }
 
 void PlayerProperties::setMediaPath(std::string value) {
-    if (!value.empty() && value.back() != '\\')
-        value += '\\';
+    if (!value.empty() && value.back() != '\\') value += '\\';
     mediaPath_ = std::move(value);
 }
 

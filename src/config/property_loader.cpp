@@ -11,8 +11,7 @@ constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view trimSpaces(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
+    if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
@@ -36,21 +35,17 @@ PropertyLoader::PropertyLoader(platform::FileSystem& fileSystem) : fileSystem_(f
 
 bool PropertyLoader::loadFile(std::string_view path) {
     const auto contents = fileSystem_.readFile(path);
-    if (!contents)
-        return false;
+    if (!contents) return false;
 
     std::string_view rest = *contents;
-    if (rest.starts_with(kUtf8ByteOrderMark))
-        rest.remove_prefix(kUtf8ByteOrderMark.size());
+    if (rest.starts_with(kUtf8ByteOrderMark)) rest.remove_prefix(kUtf8ByteOrderMark.size());
 
     std::size_t entries = 0;
     while (!rest.empty() && entries < keys_.size()) {
         const auto line = trimSpaces(nextLine(rest));
-        if (line.empty() || line.front() == '\'')
-            continue;
+        if (line.empty() || line.front() == '\'') continue;
         const auto equals = line.find('=');
-        if (equals == std::string_view::npos)
-            continue;
+        if (equals == std::string_view::npos) continue;
         keys_[entries] = line.substr(0, equals);
         values_[entries] = line.substr(equals + 1);
         ++entries;
@@ -60,8 +55,7 @@ bool PropertyLoader::loadFile(std::string_view path) {
 
 std::string PropertyLoader::getString(std::string_view key, std::string_view defaultText) const {
     for (std::size_t slot = 0; slot < keys_.size(); ++slot) {
-        if (keys_[slot] == key)
-            return values_[slot];
+        if (keys_[slot] == key) return values_[slot];
     }
     return std::string(defaultText);
 }

@@ -55,10 +55,8 @@ struct CaresResolver::Impl {
             return;
         }
         Interest interest = Interest::None;
-        if (readable)
-            interest = interest | Interest::Read;
-        if (writable)
-            interest = interest | Interest::Write;
+        if (readable) interest = interest | Interest::Read;
+        if (writable) interest = interest | Interest::Write;
         self->loop.watch(fd, interest, [self, fd](Readiness r) {
             bool in = r.readable || r.hangup || r.error;
             ares_process_fd(self->channel, in ? fd : ARES_SOCKET_BAD,
@@ -69,8 +67,7 @@ struct CaresResolver::Impl {
 
     static void answered(void* arg, int status, int, hostent* host) {
         std::unique_ptr<Query> query(static_cast<Query*>(arg));
-        if (status == ARES_EDESTRUCTION)
-            return;
+        if (status == ARES_EDESTRUCTION) return;
         LookupResult result;
         if (status != ARES_SUCCESS || !host || !host->h_addr_list || !host->h_addr_list[0]) {
             result.error = status == ARES_SUCCESS ? kWsaNoData : wsaErrorFromAres(status);
@@ -90,11 +87,9 @@ struct CaresResolver::Impl {
         LookupId id = query->id;
         std::weak_ptr<bool> alive = impl->alive;
         impl->loop.post([impl, id, result, alive] {
-            if (alive.expired())
-                return;
+            if (alive.expired()) return;
             auto it = impl->pending.find(id);
-            if (it == impl->pending.end())
-                return;
+            if (it == impl->pending.end()) return;
             auto callback = std::move(it->second);
             impl->pending.erase(it);
             callback(result);
@@ -122,8 +117,7 @@ CaresResolver::CaresResolver(EventLoop& loop, Options options)
     : impl_(std::make_unique<Impl>(loop)) {
     impl_->filesOnly = options.lookups.find('b') == std::string::npos;
     static const int initialised = ares_library_init(ARES_LIB_INIT_ALL);
-    if (initialised != ARES_SUCCESS)
-        throw std::runtime_error("c-ares cannot start");
+    if (initialised != ARES_SUCCESS) throw std::runtime_error("c-ares cannot start");
     ares_options opts{};
     opts.sock_state_cb = &Impl::socketState;
     opts.sock_state_cb_data = impl_.get();
@@ -144,13 +138,11 @@ CaresResolver::~CaresResolver() {
 
 Resolver::LookupId CaresResolver::lookup(const std::string& host, Callback callback) {
     LookupId id = impl_->nextId++;
-    if (impl_->nextId == 0)
-        impl_->nextId = 1;
+    if (impl_->nextId == 0) impl_->nextId = 1;
     impl_->pending.emplace(id, std::move(callback));
     ares_gethostbyname(impl_->channel, host.c_str(), AF_INET, &Impl::answered,
                        new Impl::Query{impl_.get(), id});
-    if (impl_->pending.count(id))
-        impl_->rearmTimer();
+    if (impl_->pending.count(id)) impl_->rearmTimer();
     return id;
 }
 

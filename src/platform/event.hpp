@@ -22,8 +22,7 @@ class Event {
 
     template <class... CallArgs>
     void operator()(CallArgs&&... args) const {
-        if (!handler_)
-            return;
+        if (!handler_) return;
         auto keep = handler_;
         (*keep)(std::forward<CallArgs>(args)...);
     }

@@ -44,17 +44,14 @@ class MemoryFileSystem::OpenFile final : public RandomAccessFile {
     explicit OpenFile(std::shared_ptr<FileData> data) : data_(std::move(data)) {}
 
     bool seek(std::int64_t position) override {
-        if (position < 0)
-            return false;
+        if (position < 0) return false;
         position_ = static_cast<std::size_t>(position);
         return true;
     }
     bool write(const void* data, std::size_t size) override {
         auto& bytes = data_->bytes;
-        if (bytes.size() < position_ + size)
-            bytes.resize(position_ + size, '\0');
-        if (size > 0)
-            std::memcpy(bytes.data() + position_, data, size);
+        if (bytes.size() < position_ + size) bytes.resize(position_ + size, '\0');
+        if (size > 0) std::memcpy(bytes.data() + position_, data, size);
         position_ += size;
         return true;
     }
@@ -89,8 +86,7 @@ void MemoryFileSystem::setDiskSpace(char letter, DiskSpace space) {
 }
 
 std::optional<std::string> MemoryFileSystem::normalize(std::string_view path) const {
-    if (path.empty())
-        return std::nullopt;
+    if (path.empty()) return std::nullopt;
     std::string text(path);
     std::replace(text.begin(), text.end(), '/', '\\');
 
@@ -106,8 +102,7 @@ std::optional<std::string> MemoryFileSystem::normalize(std::string_view path) co
         drive = clientFolder_[0];
         rest = clientFolder_.substr(2) + "\\" + text;
     }
-    if (!drives_.contains(drive))
-        return std::nullopt;
+    if (!drives_.contains(drive)) return std::nullopt;
 
     std::vector<std::string_view> parts;
     std::string_view remaining = rest;
@@ -115,11 +110,9 @@ std::optional<std::string> MemoryFileSystem::normalize(std::string_view path) co
         const auto end = std::min(remaining.find('\\'), remaining.size());
         const auto part = remaining.substr(0, end);
         remaining.remove_prefix(std::min(end + 1, remaining.size()));
-        if (part.empty() || part == ".")
-            continue;
+        if (part.empty() || part == ".") continue;
         if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();  // ".." at the root stays there
+            if (!parts.empty()) parts.pop_back();  // ".." at the root stays there
             continue;
         }
         parts.push_back(part);
@@ -133,52 +126,42 @@ std::optional<std::string> MemoryFileSystem::normalize(std::string_view path) co
 }
 
 bool MemoryFileSystem::parentFolderExists(const std::string& key) const {
-    if (isRoot(key))
-        return false;
+    if (isRoot(key)) return false;
     const auto parent = key.substr(0, key.rfind('\\'));
     return isRoot(parent) || folders_.contains(parent);
 }
 
 std::optional<Privacy> MemoryFileSystem::privacy(std::string_view path) const {
     const auto key = normalize(path);
-    if (!key)
-        return std::nullopt;
+    if (!key) return std::nullopt;
     const auto it = files_.find(*key);
-    if (it == files_.end())
-        return std::nullopt;
+    if (it == files_.end()) return std::nullopt;
     return it->second->privacy;
 }
 
 std::optional<unsigned> MemoryFileSystem::attributes(std::string_view path) const {
     const auto key = normalize(path);
-    if (!key)
-        return std::nullopt;
-    if (const auto it = files_.find(*key); it != files_.end())
-        return it->second->attributes;
-    if (!folderExists(*key))
-        return std::nullopt;
+    if (!key) return std::nullopt;
+    if (const auto it = files_.find(*key); it != files_.end()) return it->second->attributes;
+    if (!folderExists(*key)) return std::nullopt;
     const auto it = folderAttributes_.find(*key);
     return it == folderAttributes_.end() ? 0u : it->second;
 }
 
 std::string MemoryFileSystem::hostPath(std::string_view path) const {
     const auto key = normalize(path);
-    if (!key)
-        return {};
+    if (!key) return {};
     std::string rest = key->substr(2);
     std::replace(rest.begin(), rest.end(), '\\', '/');
-    if ((*key)[0] == 'Z')
-        return rest.empty() ? "/" : rest;
+    if ((*key)[0] == 'Z') return rest.empty() ? "/" : rest;
     return std::string(kHostRootOfDrives) + lower((*key)[0]) + rest;
 }
 
 std::string MemoryFileSystem::windowsPath(std::string_view hostPath) const {
     std::string host(hostPath);
-    if (host.empty() || host[0] != '/')
-        host.insert(0, "/");  // the memory world's cwd is "/"
+    if (host.empty() || host[0] != '/') host.insert(0, "/");  // the memory world's cwd is "/"
     for (const auto& [letter, space] : drives_) {
-        if (letter == 'Z')
-            continue;
+        if (letter == 'Z') continue;
         const std::string root = std::string(kHostRootOfDrives) + lower(letter);
         if (host == root || host.starts_with(root + "/")) {
             host = host.substr(root.size());
@@ -202,19 +185,15 @@ bool MemoryFileSystem::folderExists(std::string_view path) const {
 
 bool MemoryFileSystem::createFolderPath(std::string_view path) {
     auto key = normalize(path);
-    if (!key)
-        return false;
+    if (!key) return false;
     // As on Windows, the part after the last separator names a file and is not created.
-    if (!endsInSeparator(path))
-        key = key->substr(0, std::max<std::size_t>(2, key->rfind('\\')));
-    if (isRoot(*key))
-        return true;
+    if (!endsInSeparator(path)) key = key->substr(0, std::max<std::size_t>(2, key->rfind('\\')));
+    if (isRoot(*key)) return true;
     std::size_t end = 2;  // the separator after "C:"
     do {
         end = key->find('\\', end + 1);
         const auto prefix = key->substr(0, end);
-        if (files_.contains(prefix))
-            return false;
+        if (files_.contains(prefix)) return false;
         folders_.insert(prefix);
     } while (end != std::string::npos);
     return true;
@@ -222,11 +201,9 @@ bool MemoryFileSystem::createFolderPath(std::string_view path) {
 
 std::optional<std::string> MemoryFileSystem::readFile(std::string_view path) const {
     const auto key = normalize(path);
-    if (!key)
-        return std::nullopt;
+    if (!key) return std::nullopt;
     const auto it = files_.find(*key);
-    if (it == files_.end())
-        return std::nullopt;
+    if (it == files_.end()) return std::nullopt;
     return it->second->bytes;
 }
 
@@ -235,8 +212,7 @@ bool MemoryFileSystem::writeFile(std::string_view path, std::string_view bytes, 
     if (!key || endsInSeparator(path) || folders_.contains(*key) || !parentFolderExists(*key))
         return false;
     auto& file = files_[*key];
-    if (!file)
-        file = std::make_shared<FileData>();
+    if (!file) file = std::make_shared<FileData>();
     file->bytes.assign(bytes);
     file->privacy = privacy;
     return true;
@@ -252,28 +228,24 @@ std::unique_ptr<RandomAccessFile> MemoryFileSystem::openReadWrite(std::string_vi
     if (!key || endsInSeparator(path) || folders_.contains(*key) || !parentFolderExists(*key))
         return nullptr;
     auto& file = files_[*key];
-    if (!file)
-        file = std::make_shared<FileData>();
+    if (!file) file = std::make_shared<FileData>();
     return std::make_unique<OpenFile>(file);
 }
 
 std::optional<DiskSpace> MemoryFileSystem::diskSpace(std::string_view path) const {
     const auto key = normalize(path);
-    if (!key)
-        return std::nullopt;
+    if (!key) return std::nullopt;
     return drives_.at((*key)[0]);
 }
 
 bool MemoryFileSystem::setAttributes(std::string_view path, unsigned attributes) {
     const auto key = normalize(path);
-    if (!key)
-        return false;
+    if (!key) return false;
     if (const auto it = files_.find(*key); it != files_.end()) {
         it->second->attributes = attributes;
         return true;
     }
-    if (!folders_.contains(*key))
-        return false;
+    if (!folders_.contains(*key)) return false;
     folderAttributes_[*key] = attributes;
     return true;
 }

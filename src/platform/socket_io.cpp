@@ -37,16 +37,14 @@ Address fromSockaddr(const sockaddr_in& in) {
 }
 
 IoResult result(ssize_t n) {
-    if (n >= 0)
-        return IoResult{static_cast<std::size_t>(n), 0};
+    if (n >= 0) return IoResult{static_cast<std::size_t>(n), 0};
     return IoResult{0, lastError()};
 }
 
 int intOption(int fd, int level, int name) {
     int value = 0;
     socklen_t length = sizeof value;
-    if (::getsockopt(fd, level, name, &value, &length) != 0)
-        return 0;
+    if (::getsockopt(fd, level, name, &value, &length) != 0) return 0;
     return value;
 }
 
@@ -70,8 +68,7 @@ int closeSocket(int fd) {
 
 int bindTo(int fd, const std::string& ip, std::uint16_t port) {
     sockaddr_in address;
-    if (!toSockaddr(ip, port, address))
-        return kWsaAddressNotAvailable;
+    if (!toSockaddr(ip, port, address)) return kWsaAddressNotAvailable;
     return ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? 0 : lastError();
 }
 
@@ -87,12 +84,9 @@ int acceptFrom(int fd, int& error) {
 
 int connectTo(int fd, const std::string& ip, std::uint16_t port) {
     sockaddr_in address;
-    if (!toSockaddr(ip, port, address) || ip.empty())
-        return kWsaAddressNotAvailable;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-        return 0;
-    if (errno == EINPROGRESS)
-        return kWsaWouldBlock;
+    if (!toSockaddr(ip, port, address) || ip.empty()) return kWsaAddressNotAvailable;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return 0;
+    if (errno == EINPROGRESS) return kWsaWouldBlock;
     return lastError();
 }
 
@@ -134,8 +128,7 @@ IoResult receiveSome(int fd, void* data, std::size_t size) {
 
 IoResult sendTo(int fd, const void* data, std::size_t size, const Address& to) {
     sockaddr_in address;
-    if (!toSockaddr(to.ip, to.port, address))
-        return IoResult{0, kWsaAddressNotAvailable};
+    if (!toSockaddr(to.ip, to.port, address)) return IoResult{0, kWsaAddressNotAvailable};
     return result(::sendto(fd, data, size, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&address),
                            sizeof address));
 }
@@ -144,16 +137,14 @@ IoResult receiveFrom(int fd, void* data, std::size_t size, Address& from) {
     sockaddr_in address{};
     socklen_t length = sizeof address;
     ssize_t n = ::recvfrom(fd, data, size, 0, reinterpret_cast<sockaddr*>(&address), &length);
-    if (n >= 0)
-        from = fromSockaddr(address);
+    if (n >= 0) from = fromSockaddr(address);
     return result(n);
 }
 
 bool localAddress(int fd, Address& out) {
     sockaddr_in address{};
     socklen_t length = sizeof address;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return false;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return false;
     out = fromSockaddr(address);
     return true;
 }
@@ -161,8 +152,7 @@ bool localAddress(int fd, Address& out) {
 bool peerAddress(int fd, Address& out) {
     sockaddr_in address{};
     socklen_t length = sizeof address;
-    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return false;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return false;
     out = fromSockaddr(address);
     return true;
 }

@@ -69,43 +69,36 @@ void CSocket::SendData(const SocketValue& data) {
 }
 
 void CSocket::PeekData(std::string& data, std::int32_t maxLen) {
-    if (!received_.empty())
-        data = takeBytes(maxLen, false);
+    if (!received_.empty()) data = takeBytes(maxLen, false);
 }
 
 void CSocket::PeekData(SocketValue& data, VarType type, std::int32_t maxLen) {
-    if (!received_.empty())
-        fromBytes(takeBytes(maxLen, false), type, data);
+    if (!received_.empty()) fromBytes(takeBytes(maxLen, false), type, data);
 }
 
 void CSocket::GetData(std::string& data, std::int32_t maxLen) {
-    if (!received_.empty())
-        data = takeBytes(maxLen, true);
+    if (!received_.empty()) data = takeBytes(maxLen, true);
 }
 
 void CSocket::GetData(ByteArray& data, std::int32_t maxLen) {
-    if (received_.empty())
-        return;
+    if (received_.empty()) return;
     std::string bytes = takeBytes(maxLen, true);
     data.assign(bytes.begin(), bytes.end());
 }
 
 void CSocket::GetData(SocketValue& data, VarType type, std::int32_t maxLen) {
-    if (!received_.empty())
-        fromBytes(takeBytes(maxLen, true), type, data);
+    if (!received_.empty()) fromBytes(takeBytes(maxLen, true), type, data);
 }
 
 void CSocket::Listen() {
-    if (fd_ < 0)
-        vbSocket();
+    if (fd_ < 0) vbSocket();
     io::setReuseAddress(fd_);
     int error = 0;
     if (!bound_) {
         error = io::bindTo(fd_, localIP_, static_cast<std::uint16_t>(localPort_));
         bound_ = error == 0;
     }
-    if (error == 0)
-        error = io::listenOn(fd_, 5);
+    if (error == 0) error = io::listenOn(fd_, 5);
     if (error != 0) {
         state_ = sckError;
         MSocketSupport::RaiseSocketError(error, "CSocket.Listen");
@@ -120,14 +113,10 @@ void CSocket::Listen() {
 }
 
 void CSocket::Connect(const std::string& host, std::int32_t port) {
-    if (!host.empty())
-        setRemoteHost(host);
-    if (port > 0)
-        remotePort_ = port;
-    if (fd_ < 0)
-        vbSocket();
-    if (remoteHost_.empty())
-        MSocketSupport::RaiseSocketError(10049, "CSocket.Connect");
+    if (!host.empty()) setRemoteHost(host);
+    if (port > 0) remotePort_ = port;
+    if (fd_ < 0) vbSocket();
+    if (remoteHost_.empty()) MSocketSupport::RaiseSocketError(10049, "CSocket.Connect");
     if (remotePort_ <= 0 || remotePort_ > 65535) {
         MSocketSupport::RaiseSocketError(10049, "CSocket.CSocket.Connect");
     }
@@ -142,8 +131,7 @@ void CSocket::Connect(const std::string& host, std::int32_t port) {
 }
 
 void CSocket::CloseSocket() {
-    if (fd_ < 0)
-        return;
+    if (fd_ < 0) return;
     if (state_ == sckConnected) {
         state_ = sckClosing;
         // Unsent bytes go out first; the sending direction closes behind them.
@@ -164,19 +152,14 @@ void CSocket::CloseSocket() {
 }
 
 void CSocket::Bind(std::int32_t localPort, const std::string& localIP) {
-    if (fd_ < 0)
-        vbSocket();
-    if (!localIP.empty())
-        localIP_ = localIP;
-    if (localPort > 0)
-        localPort_ = localPort;
+    if (fd_ < 0) vbSocket();
+    if (!localIP.empty()) localIP_ = localIP;
+    if (localPort > 0) localPort_ = localPort;
     int error = io::bindTo(fd_, localIP_, static_cast<std::uint16_t>(localPort_));
-    if (error != 0)
-        MSocketSupport::RaiseSocketError(error, "CSocket.Bind");
+    if (error != 0) MSocketSupport::RaiseSocketError(error, "CSocket.Bind");
     bound_ = true;
     io::Address local;
-    if (io::localAddress(fd_, local))
-        localPort_ = local.port;
+    if (io::localAddress(fd_, local)) localPort_ = local.port;
 }
 
 void CSocket::Accept(std::int32_t requestID) {
@@ -184,8 +167,7 @@ void CSocket::Accept(std::int32_t requestID) {
     if (!MSocketSupport::TakeConnectionRequest(requestID)) {
         MSocketSupport::RaiseSocketError(platform::kWsaNotSocket, "CSocket.Accept");
     }
-    if (fd_ >= 0)
-        DestroySocket();
+    if (fd_ >= 0) DestroySocket();
     fd_ = requestID;
     io::Address local, peer;
     if (io::localAddress(fd_, local)) {
@@ -206,8 +188,7 @@ void CSocket::Accept(std::int32_t requestID) {
 
 void CSocket::setRemoteHost(const std::string& host) {
     remoteHost_ = host;
-    if (io::isDottedAddress(host))
-        remoteHostIP_ = host;
+    if (io::isDottedAddress(host)) remoteHostIP_ = host;
     if (protocol_ == sckUDPProtocol && fd_ >= 0) {
         broadcast_ = host.size() >= 4 && host.compare(host.size() - 4, 4, ".255") == 0;
         io::setBroadcast(fd_, broadcast_);
@@ -215,16 +196,14 @@ void CSocket::setRemoteHost(const std::string& host) {
 }
 
 void CSocket::setProtocol(std::int32_t protocol) {
-    if (fd_ < 0)
-        protocol_ = protocol;
+    if (fd_ < 0) protocol_ = protocol;
 }
 
 std::int32_t CSocket::vbSocket() {
     int error = 0;
     int fd = io::createSocket(protocol_ == sckUDPProtocol ? io::Kind::Datagram : io::Kind::Stream,
                               error);
-    if (fd < 0)
-        MSocketSupport::RaiseSocketError(error, "CSocket.vbSocket");
+    if (fd < 0) MSocketSupport::RaiseSocketError(error, "CSocket.vbSocket");
     fd_ = fd;
     watchedInterest_ = ~0u;
     receiveChunk_ = chunkSize(io::receiveBufferSize(fd_));
@@ -241,8 +220,7 @@ std::int32_t CSocket::vbSocket() {
 void CSocket::PostSocketEvent(const platform::Readiness& r) {
     auto self = shared_from_this();  // a handler may release the last other reference
     if (state_ == sckConnecting) {
-        if (!r.writable && !r.error && !r.hangup)
-            return;
+        if (!r.writable && !r.error && !r.hangup) return;
         int error = pendingConnectError_ ? pendingConnectError_ : io::pendingError(fd_);
         pendingConnectError_ = 0;
         if (error != 0) {
@@ -253,29 +231,23 @@ void CSocket::PostSocketEvent(const platform::Readiness& r) {
         return;
     }
     if (state_ == sckListening) {
-        if (r.readable)
-            acceptReady();
+        if (r.readable) acceptReady();
         return;
     }
     if (protocol_ == sckUDPProtocol) {
-        if (r.readable)
-            receiveDatagram();
-        if (fd_ >= 0 && r.writable)
-            writeReady();
+        if (r.readable) receiveDatagram();
+        if (fd_ >= 0 && r.writable) writeReady();
         return;
     }
     if (r.readable || r.hangup || r.error) {
         readReady();
-        if (fd_ < 0)
-            return;
+        if (fd_ < 0) return;
     }
-    if (r.writable)
-        writeReady();
+    if (r.writable) writeReady();
 }
 
 void CSocket::PostGetHostEvent(std::uint32_t lookup, const platform::LookupResult& result) {
-    if (lookup != lookupToken_ || lookupId_ == 0)
-        return;  // nobody waits for it any more
+    if (lookup != lookupToken_ || lookupId_ == 0) return;  // nobody waits for it any more
     lookupId_ = 0;
     if (result.error != 0) {
         state_ = sckError;
@@ -283,8 +255,7 @@ void CSocket::PostGetHostEvent(std::uint32_t lookup, const platform::LookupResul
         return;
     }
     state_ = sckHostResolved;
-    if (!result.officialName.empty())
-        remoteHost_ = result.officialName;
+    if (!result.officialName.empty()) remoteHost_ = result.officialName;
     remoteHostIP_ = result.address;
     if (afterResolve_ == 1) {
         afterResolve_ = 0;
@@ -329,8 +300,7 @@ void CSocket::readReady() {
     received_.resize(before + receiveChunk_);
     io::IoResult got = io::receiveSome(fd_, received_.data() + before, receiveChunk_);
     received_.resize(before + got.bytes);
-    if (got.error == platform::kWsaWouldBlock)
-        return;
+    if (got.error == platform::kWsaWouldBlock) return;
     if (got.error != 0) {
         errorNotification(got.error);
         return;
@@ -347,16 +317,14 @@ void CSocket::receiveDatagram() {
     io::Address from;
     io::IoResult got = io::receiveFrom(fd_, datagram.data(), datagram.size(), from);
     if (got.error != 0) {
-        if (got.error != platform::kWsaWouldBlock)
-            errorNotification(got.error);
+        if (got.error != platform::kWsaWouldBlock) errorNotification(got.error);
         return;
     }
     remotePort_ = from.port;
     remoteHostIP_ = from.ip;
     remoteHost_ = from.ip;
     received_.append(datagram, 0, got.bytes);
-    if (got.bytes > 0)
-        OnDataArrival(static_cast<std::int32_t>(received_.size()));
+    if (got.bytes > 0) OnDataArrival(static_cast<std::int32_t>(received_.size()));
 }
 
 void CSocket::writeReady() {
@@ -376,13 +344,11 @@ void CSocket::writeReady() {
 void CSocket::acceptReady() {
     int error = 0;
     int accepted = io::acceptFrom(fd_, error);
-    if (accepted < 0)
-        return;  // gone before we took it, or out of descriptors: try later
+    if (accepted < 0) return;  // gone before we took it, or out of descriptors: try later
     MSocketSupport::AddConnectionRequest(accepted);
     OnConnectionRequest(accepted);
     // Nobody adopted the connection: close it rather than leak it.
-    if (MSocketSupport::TakeConnectionRequest(accepted))
-        io::closeSocket(accepted);
+    if (MSocketSupport::TakeConnectionRequest(accepted)) io::closeSocket(accepted);
 }
 
 void CSocket::peerClosed() {
@@ -423,8 +389,7 @@ void CSocket::SendBufferedData(bool fromNotification) {
             io::sendTo(fd_, datagram.data(), datagram.size(),
                        io::Address{remoteHostIP_, static_cast<std::uint16_t>(remotePort_)});
         if (sent.error != 0) {
-            if (fromNotification)
-                return errorNotification(sent.error);
+            if (fromNotification) return errorNotification(sent.error);
             MSocketSupport::RaiseSocketError(sent.error, "CSocket.SendData");
         }
         updateInterest();
@@ -438,11 +403,9 @@ void CSocket::SendBufferedData(bool fromNotification) {
         return;
     }
     if (sent.error != 0) {
-        if (fromNotification)
-            return errorNotification(sent.error);
+        if (fromNotification) return errorNotification(sent.error);
         int code = sent.error == platform::kWsaNotSocket ? kWrongStateError : sent.error;
-        if (code == kWrongStateError)
-            throw Error(code, kWrongStateText, "CSocket.SendData");
+        if (code == kWrongStateError) throw Error(code, kWrongStateText, "CSocket.SendData");
         MSocketSupport::RaiseSocketError(code, "CSocket.SendData");
     }
     unsentOffset_ += sent.bytes;
@@ -466,20 +429,16 @@ void CSocket::SendBufferedData(bool fromNotification) {
 
 std::string CSocket::takeBytes(std::int32_t maxLen, bool remove) {
     std::size_t count = received_.size();
-    if (maxLen > 0 && static_cast<std::size_t>(maxLen) < count)
-        count = maxLen;
-    if (!remove)
-        return received_.substr(0, count);
-    if (count == received_.size())
-        return std::exchange(received_, std::string());
+    if (maxLen > 0 && static_cast<std::size_t>(maxLen) < count) count = maxLen;
+    if (!remove) return received_.substr(0, count);
+    if (count == received_.size()) return std::exchange(received_, std::string());
     std::string taken = received_.substr(0, count);
     received_.erase(0, count);
     return taken;
 }
 
 void CSocket::updateInterest() {
-    if (fd_ < 0)
-        return;
+    if (fd_ < 0) return;
     Interest interest = Interest::None;
     const bool wantsWrite = unsentOffset_ < unsent_.size() || sendPending_;
     switch (state_) {
@@ -493,16 +452,13 @@ void CSocket::updateInterest() {
         case sckClosing:
         case sckClosed:
         case sckHostResolved:
-            if (state_ != sckClosed || protocol_ == sckUDPProtocol)
-                interest = Interest::Read;
-            if (wantsWrite)
-                interest = interest | Interest::Write;
+            if (state_ != sckClosed || protocol_ == sckUDPProtocol) interest = Interest::Read;
+            if (wantsWrite) interest = interest | Interest::Write;
             break;
         default:
             break;
     }
-    if (static_cast<unsigned>(interest) == watchedInterest_)
-        return;
+    if (static_cast<unsigned>(interest) == watchedInterest_) return;
     watchedInterest_ = static_cast<unsigned>(interest);
     if (interest == Interest::None) {
         loop_.unwatch(fd_);
@@ -510,8 +466,7 @@ void CSocket::updateInterest() {
     }
     std::weak_ptr<CSocket> weak = weak_from_this();
     loop_.watch(fd_, interest, [weak](platform::Readiness r) {
-        if (auto self = weak.lock())
-            self->PostSocketEvent(r);
+        if (auto self = weak.lock()) self->PostSocketEvent(r);
     });
 }
 
@@ -520,14 +475,12 @@ void CSocket::startLookup() {
     const std::uint32_t token = ++lookupToken_;
     std::weak_ptr<CSocket> weak = weak_from_this();
     lookupId_ = resolver_.lookup(remoteHost_, [weak, token](const platform::LookupResult& r) {
-        if (auto self = weak.lock())
-            self->PostGetHostEvent(token, r);
+        if (auto self = weak.lock()) self->PostGetHostEvent(token, r);
     });
 }
 
 void CSocket::cancelLookup() {
-    if (lookupId_ != 0)
-        resolver_.cancel(lookupId_);
+    if (lookupId_ != 0) resolver_.cancel(lookupId_);
     lookupId_ = 0;
 }
 

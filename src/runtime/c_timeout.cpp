@@ -13,13 +13,11 @@ CTimeout::CTimeout(platform::EventLoop& loop, std::int32_t timeOutValue)
     : loop_(loop), timeOutValue_(timeOutValue) {}
 
 CTimeout::~CTimeout() {
-    if (identifier_ != 0)
-        MTimeOutSupport::UnregisterTimer(loop_, identifier_);
+    if (identifier_ != 0) MTimeOutSupport::UnregisterTimer(loop_, identifier_);
 }
 
 void CTimeout::StartTimer() {
-    if (timeOutValue_ <= 0)
-        return;
+    if (timeOutValue_ <= 0) return;
     if (identifier_ == 0) {
         identifier_ = MTimeOutSupport::RegisterTimer(loop_, timeOutValue_, weak_from_this());
     } else {
@@ -28,8 +26,7 @@ void CTimeout::StartTimer() {
 }
 
 void CTimeout::StopTimer() {
-    if (identifier_ != 0)
-        MTimeOutSupport::UnregisterTimer(loop_, identifier_);
+    if (identifier_ != 0) MTimeOutSupport::UnregisterTimer(loop_, identifier_);
 }
 
 void CTimeout::Reset() {

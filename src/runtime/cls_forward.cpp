@@ -12,11 +12,9 @@ void clsForward::Set_Destination(const std::shared_ptr<Dispatchable>& oInObject,
 }
 
 bool clsForward::My_Default_Method() {
-    if (!armed_)
-        return false;
+    if (!armed_) return false;
     // A window that has closed meanwhile takes no calls.
-    if (auto destination = destination_.lock())
-        destination->invokeMethod(method_);
+    if (auto destination = destination_.lock()) destination->invokeMethod(method_);
     return false;
 }
 

@@ -16,8 +16,7 @@ void arm(platform::EventLoop& loop, std::uint64_t identifier, std::int32_t secon
          const std::weak_ptr<CTimeout>& owner) {
     loop.setTimer(identifier, static_cast<std::int64_t>(seconds) * 1000, [owner] {
         // The timer procedure: an owner that is gone gets nothing.
-        if (auto timer = owner.lock())
-            timer->RaiseTimeOut();
+        if (auto timer = owner.lock()) timer->RaiseTimeOut();
     });
 }
 
@@ -35,8 +34,7 @@ std::uint64_t RegisterTimer(platform::EventLoop& loop, std::int32_t seconds,
 
 void ResetTimer(platform::EventLoop& loop, std::uint64_t identifier, std::int32_t seconds,
                 const std::weak_ptr<CTimeout>& owner) {
-    if (identifier == 0 || !validInterval(seconds))
-        return;
+    if (identifier == 0 || !validInterval(seconds)) return;
     arm(loop, identifier, seconds, owner);
 }
 

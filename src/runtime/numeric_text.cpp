@@ -15,8 +15,7 @@ bool isDigit(char c) {
 
 std::string_view trimSpaces(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
+    if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
@@ -42,10 +41,8 @@ std::optional<NumberShape> checkShape(std::string_view text) {
     long magnitude = 0;
     bool significantSeen = false;
     for (; pos < text.size() && isDigit(text[pos]); ++pos, ++digits) {
-        if (text[pos] != '0')
-            significantSeen = true;
-        if (significantSeen)
-            ++magnitude;
+        if (text[pos] != '0') significantSeen = true;
+        if (significantSeen) ++magnitude;
     }
     if (significantSeen) {
         magnitude -= 1;
@@ -60,8 +57,7 @@ std::optional<NumberShape> checkShape(std::string_view text) {
             }
         }
     }
-    if (digits == 0)
-        return std::nullopt;
+    if (digits == 0) return std::nullopt;
 
     if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
         ++pos;
@@ -70,18 +66,15 @@ std::optional<NumberShape> checkShape(std::string_view text) {
             negativeExponent = text[pos] == '-';
             ++pos;
         }
-        if (pos == text.size() || !isDigit(text[pos]))
-            return std::nullopt;
+        if (pos == text.size() || !isDigit(text[pos])) return std::nullopt;
         long exponent = 0;
         for (; pos < text.size() && isDigit(text[pos]); ++pos) {
             // Saturates: anything this far out is an overflow or an underflow anyway.
-            if (exponent < 1'000'000)
-                exponent = exponent * 10 + (text[pos] - '0');
+            if (exponent < 1'000'000) exponent = exponent * 10 + (text[pos] - '0');
         }
         magnitude += negativeExponent ? -exponent : exponent;
     }
-    if (pos != text.size())
-        return std::nullopt;
+    if (pos != text.size()) return std::nullopt;
 
     shape.allZero = !significantSeen;
     shape.decimalMagnitude = magnitude;
@@ -91,8 +84,7 @@ std::optional<NumberShape> checkShape(std::string_view text) {
 template <class Int>
 std::optional<Int> toInteger(std::string_view text) {
     const auto value = parseNumber(text);
-    if (!value)
-        return std::nullopt;
+    if (!value) return std::nullopt;
     const double rounded = roundHalfEven(*value);
     if (rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
         rounded > static_cast<double>(std::numeric_limits<Int>::max())) {
@@ -105,10 +97,8 @@ std::optional<Int> toInteger(std::string_view text) {
 
 std::optional<double> parseNumber(std::string_view text) {
     const auto shape = checkShape(trimSpaces(text));
-    if (!shape)
-        return std::nullopt;
-    if (shape->allZero)
-        return 0.0;
+    if (!shape) return std::nullopt;
+    if (shape->allZero) return 0.0;
 
     // from_chars does not depend on the process locale, so "1.5" means the same under a
     // desktop whose decimal separator is a comma.
@@ -117,8 +107,7 @@ std::optional<double> parseNumber(std::string_view text) {
     const char* last = first + shape->unsignedText.size();
     const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
     if (error == std::errc::result_out_of_range) {
-        if (shape->decimalMagnitude >= 0)
-            return std::nullopt;
+        if (shape->decimalMagnitude >= 0) return std::nullopt;
         value = 0.0;
     } else if (error != std::errc{} || end != last || !std::isfinite(value)) {
         return std::nullopt;
@@ -131,8 +120,7 @@ bool isNumeric(std::string_view text) {
 }
 
 double roundHalfEven(double value) {
-    if (std::fabs(value - std::trunc(value)) == 0.5)
-        return 2.0 * std::round(value / 2.0);
+    if (std::fabs(value - std::trunc(value)) == 0.5) return 2.0 * std::round(value / 2.0);
     return std::round(value);
 }
 

@@ -5,7 +5,6 @@
 #include "config/player_properties.hpp"
 #include "net/auth_session.hpp"
 #include "runtime/c_socket.hpp"
-#include "ui/media_player_control.hpp"
 #include "runtime/dialogs.hpp"
 #include "runtime/popupwindow.hpp"
 #include "shell/frm_logo.hpp"
@@ -16,6 +15,7 @@
 #include "ui/headless/headless_picture_box.hpp"
 #include "ui/headless/headless_window.hpp"
 #include "ui/headless/memory_browser.hpp"
+#include "ui/media_player_control.hpp"
 
 using namespace zov;
 

@@ -24,10 +24,8 @@ void sendAll(int fd, const std::string& bytes) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;  // the client has gone; nothing more to tell it
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;  // the client has gone; nothing more to tell it
         sent += static_cast<std::size_t>(n);
     }
 }
@@ -36,8 +34,7 @@ void sendAll(int fd, const std::string& bytes) {
 
 HttpTestServer::HttpTestServer() {
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0)
-        systemFailure("socket");
+    if (listenFd_ < 0) systemFailure("socket");
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -102,22 +99,18 @@ bool HttpTestServer::waitReadable(int fd) {
     pollfd fds[2] = {{fd, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
     for (;;) {
         if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
-        if (fds[1].revents != 0)
-            return false;
-        if (fds[0].revents != 0)
-            return true;
+        if (fds[1].revents != 0) return false;
+        if (fds[0].revents != 0) return true;
     }
 }
 
 void HttpTestServer::serve() {
     while (waitReadable(listenFd_)) {
         const int connection = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (connection < 0)
-            continue;
+        if (connection < 0) continue;
         handle(connection);
         ::close(connection);
     }
@@ -126,13 +119,10 @@ void HttpTestServer::serve() {
 bool HttpTestServer::readRequestHead(int connection, std::string& head) {
     char buffer[4096];
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxHead) {
-        if (!waitReadable(connection))
-            return false;
+        if (!waitReadable(connection)) return false;
         const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return !head.empty();
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return !head.empty();
         head.append(buffer, static_cast<std::size_t>(n));
     }
     return true;
@@ -140,8 +130,7 @@ bool HttpTestServer::readRequestHead(int connection, std::string& head) {
 
 void HttpTestServer::handle(int connection) {
     std::string head;
-    if (!readRequestHead(connection, head))
-        return;
+    if (!readRequestHead(connection, head)) return;
 
     Mode mode;
     std::string response;

@@ -10,10 +10,8 @@ void advanceTime(platform::PollLoop& loop, platform::ManualClock& clock, std::in
     loop.processPending();
     while (true) {
         auto due = loop.nextTimerDue();
-        if (!due || *due > target)
-            break;
-        if (*due > clock.nowMs())
-            clock.set(*due);
+        if (!due || *due > target) break;
+        if (*due > clock.nowMs()) clock.set(*due);
         loop.processPending();
     }
     clock.set(target);
