@@ -27,21 +27,12 @@
 #include "playback/h264_player.hpp"
 #include "playback/player_adaptor.hpp"
 #include "runtime/dialogs.hpp"
+#include "support/no_lookups.hpp"
 #include "support/scripted_ftp_peer.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
 #include "ui/media_player_control.hpp"
 
 namespace zov::test {
-
-// Only dotted loopback addresses are used: no lookup is ever needed.
-class NoLookups final : public platform::Resolver {
-  public:
-    LookupId lookup(const std::string&, Callback) override { return ++last_; }
-    void cancel(LookupId) override {}
-
-  private:
-    LookupId last_ = 0;
-};
 
 class RecordingLauncher final : public platform::ProcessLauncher {
   public:

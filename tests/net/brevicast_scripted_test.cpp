@@ -27,6 +27,7 @@
 #include "platform/posix_file_system.hpp"
 #include "platform/resolver.hpp"
 #include "support/manual_time.hpp"
+#include "support/no_lookups.hpp"
 #include "support/scripted_ftp_peer.hpp"
 
 using namespace std::chrono_literals;
@@ -36,19 +37,11 @@ using zov::test::DataEnd;
 using zov::test::ScriptedFtpPeer;
 using Lines = std::vector<std::string>;
 
+using zov::test::NoLookups;
+
 namespace {
 
 namespace fs = std::filesystem;
-
-// Tests only connect to dotted addresses, which need no lookup.
-class NoLookups final : public zov::platform::Resolver {
-  public:
-    LookupId lookup(const std::string&, Callback) override { return ++last_; }
-    void cancel(LookupId) override {}
-
-  private:
-    LookupId last_ = 0;
-};
 
 // The real loop, with one fault a test can switch on: stopping a timer fails. That is the
 // one way a cancel can be left unfinished.

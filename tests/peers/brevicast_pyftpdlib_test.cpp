@@ -24,23 +24,17 @@
 #include "platform/posix_file_system.hpp"
 #include "platform/resolver.hpp"
 #include "support/manual_time.hpp"
+#include "support/no_lookups.hpp"
 #include "support/pyftpdlib_server.hpp"
 
 using namespace std::chrono_literals;
 using zov::net::Brevicast;
 
+using zov::test::NoLookups;
+
 namespace {
 
 namespace fs = std::filesystem;
-
-class NoLookups final : public zov::platform::Resolver {
-  public:
-    LookupId lookup(const std::string&, Callback) override { return ++last_; }
-    void cancel(LookupId) override {}
-
-  private:
-    LookupId last_ = 0;
-};
 
 std::string randomBytes(std::size_t size, std::uint64_t seed) {
     std::mt19937_64 generator(seed);
