@@ -1,0 +1,51 @@
+#pragma once
+// The delivery server: an FTP-style server in passive mode serving the movie folder to
+// many clients at once, one FtpSession each.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace zov::platform {
+class EventLoop;
+class Resolver;
+}  // namespace zov::platform
+namespace zov::runtime {
+class CSocket;
+}
+
+namespace zov::service {
+
+class FtpSession;
+class Subscribers;
+
+class DeliveryServer {
+  public:
+    DeliveryServer(platform::EventLoop& loop, platform::Resolver& resolver,
+                   const Subscribers& subscribers, std::filesystem::path movies,
+                   std::string host = "127.0.0.1", std::int32_t port = 0);
+    ~DeliveryServer();
+    DeliveryServer(const DeliveryServer&) = delete;
+    DeliveryServer& operator=(const DeliveryServer&) = delete;
+
+    void start();
+    std::int32_t port() const;
+    std::size_t sessionCount() const { return sessions_.size(); }
+
+  private:
+    void accept(std::int32_t requestId);
+
+    platform::EventLoop& loop_;
+    platform::Resolver& resolver_;
+    const Subscribers& subscribers_;
+    std::filesystem::path movies_;
+    std::string host_;
+    std::int32_t port_;
+    std::shared_ptr<runtime::CSocket> listener_;
+    std::map<std::uint64_t, std::unique_ptr<FtpSession>> sessions_;
+    std::uint64_t nextId_ = 1;
+};
+
+}  // namespace zov::service

@@ -1,0 +1,57 @@
+#pragma once
+// A small HTTP/1.0-style server: one GET per connection, answered by a handler and closed.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace zov::platform {
+class EventLoop;
+class Resolver;
+}  // namespace zov::platform
+namespace zov::runtime {
+class CSocket;
+}
+
+namespace zov::service {
+
+struct HttpRequest;
+
+class HttpServer {
+  public:
+    struct Response {
+        int status = 200;
+        std::string contentType = "text/html; charset=utf-8";
+        std::string body;
+    };
+    using Handler = std::function<Response(const HttpRequest&)>;
+
+    HttpServer(platform::EventLoop& loop, platform::Resolver& resolver, Handler handler,
+               std::string host = "127.0.0.1", std::int32_t port = 0);
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    void start();
+    std::int32_t port() const;
+
+  private:
+    struct Connection;
+    void accept(std::int32_t requestId);
+    void received(Connection& connection);
+    void respond(Connection& connection, const Response& response);
+    void drop(std::uint64_t id);
+
+    platform::EventLoop& loop_;
+    platform::Resolver& resolver_;
+    Handler handler_;
+    std::string host_;
+    std::int32_t port_;
+    std::shared_ptr<runtime::CSocket> listener_;
+    std::map<std::uint64_t, std::unique_ptr<Connection>> connections_;
+    std::uint64_t nextId_ = 1;
+};
+
+}  // namespace zov::service

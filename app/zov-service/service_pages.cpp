@@ -1,0 +1,170 @@
+#include "service_pages.hpp"
+
+#include <algorithm>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "command_reader.hpp"
+
+namespace zov::service {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::optional<std::vector<long>> dottedNumbers(std::string_view text) {
+    std::vector<long> parts;
+    long value = 0;
+    std::size_t digits = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == '.') {
+            if (digits == 0) return std::nullopt;
+            parts.push_back(value);
+            value = 0;
+            digits = 0;
+        } else if (text[i] >= '0' && text[i] <= '9' && digits < 9) {
+            value = value * 10 + (text[i] - '0');
+            ++digits;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return parts;
+}
+
+std::string escapeHtml(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+struct Movie {
+    std::string uid, extension, fileName, title;
+};
+
+std::vector<Movie> moviesIn(const fs::path& folder) {
+    std::vector<Movie> movies;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        std::string name = entry.path().filename().string();
+        std::error_code typeError;
+        // Links are left out: one could lead out of the folder.
+        if (entry.is_symlink(typeError) || !entry.is_regular_file(typeError) ||
+            !isServableName(name)) {
+            continue;
+        }
+        Movie movie;
+        movie.uid = entry.path().stem().string();
+        movie.extension = entry.path().extension().string();
+        if (movie.uid.empty() || movie.extension.empty() || movie.extension == ".ini") continue;
+        movie.fileName = name;
+        movie.title = movie.uid;
+        std::replace(movie.title.begin(), movie.title.end(), '_', ' ');
+        movies.push_back(std::move(movie));
+    }
+    std::sort(movies.begin(), movies.end(),
+              [](const Movie& a, const Movie& b) { return a.fileName < b.fileName; });
+    return movies;
+}
+
+std::string clipItem(const Movie& movie) {
+    return "<li><a href=\"#\" name=\"clip_control\" data-uid=\"" + escapeHtml(movie.uid) +
+           "\" data-filename=\"" + escapeHtml(movie.fileName) + "\" data-title=\"" +
+           escapeHtml(movie.title) + "\" data-extension=\"" + escapeHtml(movie.extension) +
+           "\" onmousedown=\"choose(this)\" onfocus=\"choose(this)\">" + escapeHtml(movie.title) +
+           "</a></li>\n";
+}
+
+}  // namespace
+
+ServicePages::ServicePages(fs::path movies, std::string newestVersion, std::string productUrl)
+    : movies_(std::move(movies)),
+      newestVersion_(std::move(newestVersion)),
+      productUrl_(std::move(productUrl)) {}
+
+bool ServicePages::isNewer(std::string_view newest, std::string_view asking) {
+    std::optional<std::vector<long>> a = dottedNumbers(newest);
+    std::optional<std::vector<long>> b = dottedNumbers(asking);
+    if (!a || !b) return false;
+    std::size_t length = std::max(a->size(), b->size());
+    a->resize(length, 0);
+    b->resize(length, 0);
+    return *a > *b;
+}
+
+std::string ServicePages::versionAnswer(std::string_view askingVersion) const {
+    bool newer = isNewer(newestVersion_, askingVersion);
+    return "<?xml version=\"1.0\"?>\n<versionControl>\n<product name=\"ZOV Player\" url=\"" +
+           escapeHtml(productUrl_) + "\">\n<version id=\"" + escapeHtml(newestVersion_) +
+           "\" newer-than-you=\"" + (newer ? "yes" : "no") +
+           "\" require-update=\"no\">\n<modifications>Improvements and fixes.</modifications>\n"
+           "<url>" +
+           escapeHtml(productUrl_) + "</url>\n</version>\n</product>\n</versionControl>\n";
+}
+
+// The client overwrites each item's onclick with its own handler, so the page keeps the
+// hidden values in step on the events that come before the click.
+std::string ServicePages::guidePage() const {
+    std::vector<Movie> movies = moviesIn(movies_);
+    Movie first = movies.empty() ? Movie{} : movies.front();
+    std::string page =
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>ZOV Guide</title>\n"
+        "<script>\nfunction choose(item) {\n"
+        "  var set = function (name, value) { document.getElementsByName(name)[0].value = "
+        "value; };\n"
+        "  set('c_uid', item.getAttribute('data-uid'));\n"
+        "  set('c_filename', item.getAttribute('data-filename'));\n"
+        "  set('c_mediaTitle', item.getAttribute('data-title'));\n"
+        "  set('c_fileExtension', item.getAttribute('data-extension'));\n"
+        "}\n</script></head>\n<body>\n<h1>Movies</h1>\n<ul>\n";
+    for (const Movie& movie : movies)
+        page += clipItem(movie);
+    page += clipItem({"http://127.0.0.1/live", ".streaming", "live.streaming", "Live channel"});
+    page += "</ul>\n<form>\n";
+    auto hidden = [](const char* name, const std::string& value) {
+        return std::string("<input type=\"hidden\" name=\"") + name + "\" id=\"" + name +
+               "\" value=\"" + escapeHtml(value) + "\">\n";
+    };
+    page += hidden("c_uid", first.uid) + hidden("c_filename", first.fileName) +
+            hidden("c_mediaTitle", first.title) + hidden("c_fileExtension", first.extension);
+    page += "</form>\n</body></html>\n";
+    return page;
+}
+
+std::string ServicePages::bannerPage() const {
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>ZOV</title></head>\n"
+           "<body><p>Welcome to ZOV: new movies every week.</p></body></html>\n";
+}
+
+HttpServer::Response ServicePages::answer(const HttpRequest& request) const {
+    if (request.path == kVersionPath) {
+        return {200, "text/xml; charset=utf-8", versionAnswer(request.query)};
+    }
+    if (request.path == "/guide.html" || request.path == "/")
+        return {200, "text/html; charset=utf-8", guidePage()};
+    if (request.path == "/banner.html") return {200, "text/html; charset=utf-8", bannerPage()};
+    return {404, "text/plain", "Not found\n"};
+}
+
+}  // namespace zov::service

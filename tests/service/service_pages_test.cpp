@@ -1,0 +1,115 @@
+// The pages served over HTTP, read back the way the client reads them.
+
+#include "service_pages.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "command_reader.hpp"
+#include "http_server.hpp"
+#include "net/version_answer.hpp"
+#include "platform/cares_resolver.hpp"
+#include "platform/clock.hpp"
+#include "platform/poll_loop.hpp"
+#include "runtime/c_socket.hpp"
+
+namespace zov::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ServicePagesTest, TheVersionAnswerSaysWhetherTheNewestIsNewer) {
+    service::ServicePages pages({}, "5.3.135", "http://127.0.0.1/zov/");
+    struct Case {
+        const char* asking;
+        bool newer;
+    };
+    for (Case c : {Case{"5.3.134", true}, Case{"5.3.135", false}, Case{"5.3.135.0", false},
+                   Case{"5.10.0", false}, Case{"4.99.999", true}, Case{"5.3", true},
+                   Case{"", false}, Case{"5..3", false}, Case{"x", false}}) {
+        service::HttpRequest request{"GET", std::string(service::ServicePages::kVersionPath),
+                                     c.asking};
+        net::VersionAnswer answer = net::VersionAnswer::parse(pages.answer(request).body);
+        ASSERT_TRUE(answer.version) << c.asking;
+        EXPECT_EQ(answer.version->id, "5.3.135");
+        EXPECT_EQ(net::VersionAnswer::flag(answer.version->newerThanYou), c.newer) << c.asking;
+        ASSERT_TRUE(answer.product);
+        EXPECT_EQ(answer.product->url, "http://127.0.0.1/zov/");
+    }
+}
+
+TEST(ServicePagesTest, TheGuideListsTheMovieFolderWithItsHiddenValues) {
+    std::string pattern = (fs::temp_directory_path() / "zov-pages-XXXXXX").string();
+    ASSERT_TRUE(::mkdtemp(pattern.data()));
+    fs::path folder = pattern;
+    std::ofstream(folder / "Big_Buck.wmv") << "x";
+    std::ofstream(folder / "a<b>.mp4") << "x";
+    std::ofstream(folder / "Big_Buck.wmv.ini") << "1\r\n";  // a side file is no movie
+    fs::create_directory(folder / "sub.wmv");
+
+    service::ServicePages pages(folder, "5.3.135", "http://127.0.0.1/");
+    std::string page = pages.guidePage();
+    fs::remove_all(folder);
+
+    std::size_t items = 0;
+    for (std::size_t at = 0; (at = page.find("name=\"clip_control\"", at)) != page.npos; ++at) {
+        ++items;
+    }
+    EXPECT_EQ(items, 3u);  // two movies and the live channel
+    EXPECT_NE(page.find("data-uid=\"Big_Buck\" data-filename=\"Big_Buck.wmv\" "
+                        "data-title=\"Big Buck\" data-extension=\".wmv\""),
+              page.npos);
+    EXPECT_NE(page.find("data-uid=\"a&lt;b&gt;\""), page.npos);  // markup in a name stays text
+    EXPECT_EQ(page.find("a<b>"), page.npos);
+    EXPECT_NE(page.find("data-extension=\".streaming\""), page.npos);
+    for (const char* name : {"c_uid", "c_filename", "c_mediaTitle", "c_fileExtension"}) {
+        EXPECT_NE(page.find(std::string("type=\"hidden\" name=\"") + name + "\""), page.npos);
+    }
+    EXPECT_EQ(pages.answer({"GET", "/nothing", ""}).status, 404);
+}
+
+TEST(ServicePagesTest, TheHttpServerAnswersOneRequestAndRefusesGarbage) {
+    using namespace std::chrono_literals;
+    platform::ManualClock clock;
+    platform::PollLoop loop{clock};
+    platform::CaresResolver resolver{loop, {.lookups = "f"}};  // never asks a DNS server
+    service::ServicePages pages({}, "5.3.135", "http://127.0.0.1/");
+    service::HttpServer http(loop, resolver,
+                             [&pages](const service::HttpRequest& r) { return pages.answer(r); });
+    http.start();
+
+    auto fetch = [&](const std::string& request) {
+        auto socket = runtime::CSocket::create(loop, resolver);
+        std::string received;
+        bool closed = false;
+        socket->OnDataArrival.connect([&](std::int32_t) {
+            std::string chunk;
+            socket->GetData(chunk);
+            received += chunk;
+        });
+        socket->OnClose.connect([&closed] { closed = true; });
+        socket->OnConnect.connect([&] { socket->SendData(request); });
+        socket->Connect("127.0.0.1", http.port());
+        EXPECT_TRUE(loop.runUntil([&closed] { return closed; }, 10s));
+        return received;
+    };
+    std::string answer = fetch(
+        "GET /pcplayer_version_control/version_control_server.asp?5.3.134 HTTP/1.1\r\n"
+        "Host: 127.0.0.1\r\n\r\n");
+    ASSERT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answer;
+    std::string body = answer.substr(answer.find("\r\n\r\n") + 4);
+    EXPECT_NE(answer.find("Content-Length: " + std::to_string(body.size()) + "\r\n"), answer.npos);
+    EXPECT_TRUE(net::VersionAnswer::flag(net::VersionAnswer::parse(body).version->newerThanYou));
+
+    EXPECT_EQ(fetch("POST /guide.html HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 405", 0), 0u);
+    EXPECT_EQ(fetch("nonsense\r\n\r\n").rfind("HTTP/1.1 400", 0), 0u);
+    EXPECT_EQ(fetch(std::string(20'000, 'x')).rfind("HTTP/1.1 400", 0), 0u);
+}
+
+}  // namespace
+}  // namespace zov::test

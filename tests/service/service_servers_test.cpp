@@ -1,0 +1,334 @@
+// The service's servers on loopback, spoken to by the client's own engine and readers:
+// a download byte for byte, a resumed download, a login with its movie list, and names
+// that try to leave the movie folder.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "auth_server.hpp"
+#include "config/media_info.hpp"
+#include "delivery_server.hpp"
+#include "net/auth_reply.hpp"
+#include "net/brevicast.hpp"
+#include "platform/cares_resolver.hpp"
+#include "platform/clock.hpp"
+#include "platform/drive_map.hpp"
+#include "platform/error.hpp"
+#include "platform/poll_loop.hpp"
+#include "platform/posix_file_system.hpp"
+#include "runtime/c_socket.hpp"
+#include "subscribers.hpp"
+#include "support/manual_time.hpp"
+
+using namespace std::chrono_literals;
+
+namespace zov::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string movieBytes(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xff);
+    }
+    return bytes;
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ServiceTest : public ::testing::Test {
+  protected:
+    ServiceTest() {
+        fs::create_directories(root_ / "movies");
+        fs::create_directories(root_ / "zov");
+        writeFile(root_ / "secret.txt", "not a movie");
+        delivery.start();
+        auth.start();
+    }
+    ~ServiceTest() override {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+
+    bool until(const std::function<bool()>& predicate) { return loop.runUntil(predicate, 10s); }
+
+    // A client connection that gathers everything it is sent.
+    struct Peer {
+        std::shared_ptr<runtime::CSocket> socket;
+        std::string received;
+        bool closed = false;
+    };
+    std::unique_ptr<Peer> connect(std::int32_t port) {
+        auto peer = std::make_unique<Peer>();
+        peer->socket = runtime::CSocket::create(loop, resolver);
+        Peer& p = *peer;
+        p.socket->OnDataArrival.connect([&p](std::int32_t) {
+            std::string chunk;
+            p.socket->GetData(chunk);
+            p.received += chunk;
+        });
+        p.socket->OnClose.connect([&p] { p.closed = true; });
+        p.socket->Connect("127.0.0.1", port);
+        EXPECT_TRUE(until([&p] { return p.socket->State() == runtime::sckConnected; }));
+        return peer;
+    }
+    // Sends a command line and returns the complete reply that follows it.
+    std::string ask(Peer& peer, const std::string& line) {
+        peer.received.clear();
+        if (!line.empty()) peer.socket->SendData(line + "\r\n");
+        bool complete = until([&peer] {
+            const std::string& r = peer.received;
+            if (r.size() < 6 || r.compare(r.size() - 2, 2, "\r\n") != 0) return peer.closed;
+            std::size_t start = r.rfind("\r\n", r.size() - 3);
+            start = start == std::string::npos ? 0 : start + 2;
+            return r.size() - start > 4 && r[start + 3] == ' ';
+        });
+        EXPECT_TRUE(complete) << "no reply to " << line;
+        return peer.received;
+    }
+
+    std::shared_ptr<net::Brevicast> engine() {
+        auto engine = net::Brevicast::create(loop, resolver, files);
+        engine->setServerURL("127.0.0.1");
+        engine->setPort(delivery.port());
+        engine->setAccount("bob");
+        engine->setPass("s3cret");
+        engine->onDownloaded.connect([this] { ++downloaded; });
+        engine->onError.connect([this](std::int32_t& code) { errors.push_back(code); });
+        engine->onServerReply.connect([this](std::string& transcript) {
+            complete = transcript.find("226 ") != std::string::npos;
+        });
+        return engine;
+    }
+    // Runs a download until the engine reports its end; its completion check ticks once a
+    // second.
+    void finishDownload() {
+        ASSERT_TRUE(until([this] { return complete || !errors.empty(); }));
+        for (int tick = 0; tick < 5 && downloaded == 0 && errors.empty(); ++tick) {
+            advanceTime(loop, clock, 1000);
+        }
+    }
+
+    static fs::path makeRoot() {
+        std::string pattern = (fs::temp_directory_path() / "zov-service-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
+        return pattern;
+    }
+
+    fs::path root_ = makeRoot();  // first: the servers below are given folders inside it
+    platform::ManualClock clock;
+    platform::PollLoop loop{clock};
+    platform::CaresResolver resolver{loop, {.lookups = "f"}};  // never asks a DNS server
+    platform::PosixFileSystem files{
+        platform::DriveMap(
+            [this](const std::string& name) -> std::optional<std::string> {
+                if (name == "ZOV_DRIVE_C") return root_.string();
+                return std::nullopt;
+            },
+            {}),
+        root_.string()};
+    service::Subscribers subscribers =
+        service::Subscribers::parse("# distributor user password\nacme bob s3cret\n\n");
+    service::DeliveryServer delivery{loop, resolver, subscribers, root_ / "movies"};
+    service::AuthServer auth{loop,
+                             resolver,
+                             subscribers,
+                             {.deliveryPort = 2121,
+                              .guideUrl = "http://127.0.0.1:8000/guide.html",
+                              .bannerUrl = "http://127.0.0.1:8000/banner.html"}};
+    int downloaded = 0;
+    bool complete = false;
+    std::vector<std::int32_t> errors;
+};
+
+TEST_F(ServiceTest, TheDownloadEngineFetchesAMovieWholeAndResumesIt) {
+    const std::string bytes = movieBytes(700'000);  // many blocks
+    writeFile(root_ / "movies" / "movie.wmv", bytes);
+    config::MediaInfo movie;
+    movie.setRemoteFileName("movie");
+    movie.setFileExtension(".wmv");
+
+    auto first = engine();
+    first->downloadNoTrickle(movie, "C:\\zov\\");
+    finishDownload();
+    ASSERT_EQ(downloaded, 1);
+    EXPECT_TRUE(errors.empty());
+    EXPECT_TRUE(readFile(root_ / "zov" / "movie.wmv") == bytes);
+    EXPECT_FALSE(fs::exists(root_ / "zov" / "movie.wmv.ini"));
+
+    // An interrupted download: the first 300,000 bytes and a side file saying so. The
+    // resume starts 1,280 bytes earlier, which only a correct REST leaves intact.
+    std::string partial = bytes.substr(0, 300'000);
+    partial[298'720] = 'X';  // overwritten again by the resumed transfer
+    writeFile(root_ / "zov" / "movie.wmv", partial);
+    writeFile(root_ / "zov" / "movie.wmv.ini", "300000\r\n\r\n");
+    downloaded = 0;
+    complete = false;
+    auto second = engine();
+    second->downloadNoTrickle(movie, "C:\\zov\\");
+    finishDownload();
+    ASSERT_EQ(downloaded, 1);
+    EXPECT_TRUE(readFile(root_ / "zov" / "movie.wmv") == bytes);
+}
+
+TEST_F(ServiceTest, EnginesDownloadingAtTheSameTimeEachGetTheWholeMovie) {
+    const std::string bytes = movieBytes(400'000);
+    writeFile(root_ / "movies" / "movie.wmv", bytes);
+    config::MediaInfo movie;
+    movie.setRemoteFileName("movie");
+    movie.setFileExtension(".wmv");
+    constexpr int kEngines = 8;
+    std::vector<std::shared_ptr<net::Brevicast>> engines;
+    int transferred = 0;
+    for (int i = 0; i < kEngines; ++i) {
+        fs::create_directories(root_ / "zov" / std::to_string(i));
+        engines.push_back(engine());
+        engines.back()->onServerReply.connect([&transferred](std::string& transcript) {
+            if (transcript.find("226 ") != std::string::npos) ++transferred;
+        });
+        engines.back()->downloadNoTrickle(movie, "C:\\zov\\" + std::to_string(i) + "\\");
+    }
+    ASSERT_TRUE(until([&] { return transferred >= kEngines || !errors.empty(); }));
+    for (int tick = 0; tick < 5 && downloaded < kEngines; ++tick)
+        advanceTime(loop, clock, 1000);
+    EXPECT_EQ(downloaded, kEngines);
+    EXPECT_TRUE(errors.empty());
+    for (int i = 0; i < kEngines; ++i) {
+        EXPECT_TRUE(readFile(root_ / "zov" / std::to_string(i) / "movie.wmv") == bytes) << i;
+    }
+}
+
+TEST_F(ServiceTest, AMissingMovieIsReportedAsSuchToTheEngine) {
+    config::MediaInfo movie;
+    movie.setRemoteFileName("absent");
+    movie.setFileExtension(".wmv");
+    auto download = engine();
+    download->downloadNoTrickle(movie, "C:\\zov\\");
+    ASSERT_TRUE(until([this] { return !errors.empty(); }));
+    EXPECT_EQ(errors, std::vector<std::int32_t>{1});  // SIZE refused
+}
+
+TEST_F(ServiceTest, ManyClientsAreServedAtOnce) {
+    const std::string bytes = movieBytes(200'000);
+    writeFile(root_ / "movies" / "movie.wmv", bytes);
+    std::vector<std::unique_ptr<Peer>> controls;
+    for (int i = 0; i < 5; ++i) {
+        controls.push_back(connect(delivery.port()));
+        ask(*controls.back(), "");
+        EXPECT_EQ(ask(*controls.back(), "USER bob"), "331 Password required.\r\n");
+        EXPECT_EQ(ask(*controls.back(), "PASS s3cret"), "230 Logged in.\r\n");
+    }
+    for (auto& control : controls) {
+        EXPECT_EQ(ask(*control, "SIZE movie.wmv"), "213 200000\r\n");
+    }
+    EXPECT_EQ(delivery.sessionCount(), 5u);
+    for (auto& control : controls)
+        EXPECT_EQ(ask(*control, "QUIT"), "221 Goodbye.\r\n");
+    EXPECT_TRUE(until([this] { return delivery.sessionCount() == 0; }));
+}
+
+TEST_F(ServiceTest, NamesOutsideTheMovieFolderAreRefused) {
+    writeFile(root_ / "movies" / "movie.wmv", "movie");
+    fs::create_symlink(root_ / "secret.txt", root_ / "movies" / "link.wmv");
+    auto control = connect(delivery.port());
+    EXPECT_EQ(ask(*control, ""), "220-ZOV delivery server\r\n220 Ready.\r\n");
+    EXPECT_EQ(ask(*control, "SIZE movie.wmv"), "530 Please log in with USER and PASS.\r\n");
+    ask(*control, "USER bob");
+    EXPECT_EQ(ask(*control, "PASS wrong"), "530 Login incorrect.\r\n");
+    ask(*control, "USER bob");
+    ask(*control, "PASS s3cret");
+    for (const char* name : {"../secret.txt", "..", "/etc/passwd", "sub/../../secret.txt",
+                             "..\\secret.txt", "link.wmv", ""}) {
+        EXPECT_EQ(ask(*control, std::string("SIZE ") + name), "550 No such file.\r\n") << name;
+        EXPECT_EQ(ask(*control, std::string("RETR ") + name), "550 No such file.\r\n") << name;
+    }
+    EXPECT_EQ(ask(*control, "SIZE movie.wmv"), "213 5\r\n");
+    EXPECT_EQ(ask(*control, "RETR movie.wmv"), "425 Use PASV first.\r\n");
+    EXPECT_EQ(ask(*control, "REST -1"), "501 REST needs a decimal byte offset.\r\n");
+    EXPECT_EQ(ask(*control, "FEAT"), "502 Command not implemented.\r\n");
+
+    // A line with no end is cut off, not gathered forever.
+    EXPECT_EQ(ask(*control, std::string(5000, 'A')), "500 Line too long.\r\n");
+    EXPECT_TRUE(until([&control] { return control->closed; }));
+}
+
+TEST_F(ServiceTest, ASubscriberGetsTheMovieListTheClientReads) {
+    auto client = connect(auth.port());
+    client->socket->SendData(std::string("USER acme bob s3cret\r\n"));
+    ASSERT_TRUE(until([&client] { return !client->received.empty(); }));
+    // A keyword is the whole chunk the client reads.
+    EXPECT_EQ(client->received, "RPL_ACCEPTED");
+    EXPECT_EQ(net::classifyChunk(client->received).kind, net::ChunkKind::Accepted);
+
+    client->received.clear();
+    client->socket->SendData(std::string("MOVIELIST\r\n"));
+    std::string list;
+    ASSERT_TRUE(until([&] {
+        std::string chunk = std::move(client->received);
+        client->received.clear();
+        return net::appendToList(list, chunk, 1 << 20) == net::ListProgress::Complete;
+    }));
+    EXPECT_EQ(net::readReplyValue(list, "location"), "127.0.0.1");
+    EXPECT_EQ(net::readReplyValue(list, "username"), "bob");
+    EXPECT_EQ(net::readReplyValue(list, "password"), "s3cret");
+    EXPECT_EQ(net::cdnPort(net::readReplyValue(list, "cdnport")), 2121);
+    EXPECT_EQ(net::readReplyValue(list, "epgGuide"), "http://127.0.0.1:8000/guide.html");
+    EXPECT_EQ(net::readReplyValue(list, "AdsUrl"), "http://127.0.0.1:8000/banner.html");
+
+    // Quiet sessions are pinged; one just spoken to skips a ping so replies stay alone.
+    client->received.clear();
+    advanceTime(loop, clock, 20'000);
+    advanceTime(loop, clock, 20'000);
+    ASSERT_TRUE(until([&client] { return !client->received.empty(); }));
+    EXPECT_EQ(client->received, "CM_PING");
+}
+
+TEST_F(ServiceTest, RefusedLoginsGetTheirKeywordAndAreClosed) {
+    struct Case {
+        std::string line, reply;
+    };
+    for (const Case& c :
+         {Case{"USER acme bob wrong", "ERR_INVALID_PASS"},
+          Case{"USER acme eve s3cret", "ERR_INVALID_USER_OR_CONTENT_DISTRIBUTOR"},
+          Case{"USER other bob s3cret", "ERR_INVALID_USER_OR_CONTENT_DISTRIBUTOR"},
+          Case{"USER acme bob", "ERR_INCOMPLETEINFO"}, Case{"MOVIELIST", "ERR_INCOMPLETEINFO"},
+          Case{std::string(3000, 'x'), "ERR_INCOMPLETEINFO"}}) {
+        auto client = connect(auth.port());
+        client->socket->SendData(c.line + "\r\n");
+        ASSERT_TRUE(until([&client] { return client->closed; })) << c.line;
+        EXPECT_EQ(client->received, c.reply) << c.line;
+    }
+    EXPECT_TRUE(until([this] { return auth.sessionCount() == 0; }));
+}
+
+TEST(SubscribersTest, MalformedLinesAreRefusedNotSkipped) {
+    EXPECT_THROW(service::Subscribers::parse("acme bob\n"), Error);
+    EXPECT_THROW(service::Subscribers::parse("acme bob pw extra\n"), Error);
+    EXPECT_THROW(service::Subscribers::parse("acme bob pa\"ss\n"), Error);
+    service::Subscribers two = service::Subscribers::parse("acme bob pw\r\nacme ann pw2\r\n");
+    EXPECT_EQ(two.check("acme", "ann", "pw2"), service::Subscribers::Check::Accepted);
+    EXPECT_TRUE(two.acceptsAccount("bob", "pw"));
+    EXPECT_FALSE(two.acceptsAccount("bob", "pw2"));
+}
+
+}  // namespace
+}  // namespace zov::test
