@@ -1,0 +1,49 @@
+// Arbitrary bytes from a remote-control client, cut into lines by the bounded line splitter
+// and read as JSON, as a hostile script could send them. Beyond not crashing: no line passes
+// the bound, and whatever is read writes back as one line that reads back the same.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "shell/remote/json_value.hpp"
+#include "shell/remote/line_splitter.hpp"
+
+namespace {
+
+constexpr std::size_t kMaxLine = 4096;  // small, so that the bound is reached often
+
+void require(bool condition) {
+    if (!condition) std::abort();
+}
+
+void readLine(std::string_view line) {
+    require(line.size() <= kMaxLine);
+    std::string error;
+    auto value = zov::shell::remote::JsonValue::parse(line, &error);
+    require(value.has_value() == error.empty());
+    if (!value) return;
+    const std::string text = value->dump();
+    require(text.find('\n') == std::string::npos && text.find('\r') == std::string::npos);
+    auto again = zov::shell::remote::JsonValue::parse(text);
+    require(again.has_value() && again->dump() == text);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    zov::shell::remote::LineSplitter splitter(
+        [](std::string_view line, bool overlong) {
+            if (!overlong) readLine(line);
+        },
+        kMaxLine);
+    // Fed in two pieces, so that a line split across reads is exercised too.
+    const std::size_t half = size / 2;
+    splitter.feed(input.substr(0, half));
+    splitter.feed(input.substr(half));
+    splitter.finish();
+    return 0;
+}

@@ -1,0 +1,332 @@
+#include "shell/remote/remote_channel.hpp"
+
+#include <cmath>
+#include <exception>
+#include <utility>
+
+#include "platform/error.hpp"
+#include "ui/headless/headless_button.hpp"
+#include "ui/headless/headless_flash_movie.hpp"
+#include "ui/headless/headless_label.hpp"
+#include "ui/headless/headless_ui_factory.hpp"
+#include "ui/headless/headless_window.hpp"
+#include "ui/headless/memory_browser.hpp"
+#include "ui/headless/memory_document.hpp"
+#include "ui/headless/memory_element.hpp"
+#include "ui/media_player_control.hpp"
+
+namespace zov::shell::remote {
+
+namespace {
+
+// Every refusal of a request travels as this, to the one place that replies.
+struct RequestError {
+    std::string error;
+    std::string detail;
+};
+
+// The windows of the client, in the order a person meets them.
+const char* const kWindows[] = {"frmLogo",    "LoginPage",    "mainPlayer",
+                                "movieGuide", "mediaLibrary", "popupwindow",
+                                "yesNoPopup", "queue",        "HDEngine"};
+const char* const kGuideLabels[] = {"SelectedNameLabel", "second_line_status", "currentDLLabel",
+                                    "percentLabel"};
+const char* const kGuideButtons[] = {"MLplay",       "MLdownload", "MLDelete",  "MLFavour",
+                                     "stopDownload", "previewbt",  "refreshBt", "showdownload",
+                                     "view_queue",   "close"};
+const char* const kLoginVariables[] = {"distributorBox", "userBox", "passBox"};
+const char* const kPlayStates[] = {"Undefined",   "Stopped",       "Paused",    "Playing",
+                                   "ScanForward", "ScanReverse",   "Buffering", "Waiting",
+                                   "MediaEnded",  "Transitioning", "Ready",     "Reconnecting"};
+
+const std::string& stringParam(const JsonValue& request, const std::string& name) {
+    const JsonValue* value = request.find(name);
+    if (!value || !value->isString())
+        throw RequestError{"invalid parameter", "'" + name + "' must be a string"};
+    return value->asString();
+}
+
+std::string optionalString(const JsonValue& request, const std::string& name) {
+    const JsonValue* value = request.find(name);
+    if (!value || value->isNull()) return {};
+    if (!value->isString())
+        throw RequestError{"invalid parameter", "'" + name + "' must be a string"};
+    return value->asString();
+}
+
+int intParam(const JsonValue& request, const std::string& name, int low, int high) {
+    const JsonValue* value = request.find(name);
+    if (!value || !value->isNumber() || value->asNumber() != std::floor(value->asNumber()) ||
+        value->asNumber() < low || value->asNumber() > high)
+        throw RequestError{"invalid parameter", "'" + name + "' must be an integer from " +
+                                                    std::to_string(low) + " to " +
+                                                    std::to_string(high)};
+    return static_cast<int>(value->asNumber());
+}
+
+std::string playStateName(int state) {
+    if (state >= 0 && state < static_cast<int>(std::size(kPlayStates))) return kPlayStates[state];
+    return "Unknown";
+}
+
+}  // namespace
+
+RemoteChannel::RemoteChannel(ui::headless::HeadlessUiFactory& ui) : ui_(ui) {
+    ui_.onChange([this](const std::string& window, const std::string& control,
+                        const std::string& property,
+                        const std::string& value) { onChange(window, control, property, value); });
+}
+
+RemoteChannel::~RemoteChannel() {
+    ui_.onChange({});
+}
+
+void RemoteChannel::receiveLine(std::string_view line) {
+    std::string reason;
+    std::optional<JsonValue> request = JsonValue::parse(line, &reason);
+    if (!request) {
+        reply(nullptr, "invalid json", JsonValue(reason));
+        return;
+    }
+    const JsonValue* id = request->find("request_id");
+    const JsonValue requestId = id ? *id : JsonValue(nullptr);
+    try {
+        if (!request->isObject())
+            throw RequestError{"invalid request", "a request is a JSON object"};
+        if (id && !id->isNumber() && !id->isString())
+            throw RequestError{"invalid request", "'request_id' must be a number or a string"};
+        JsonValue data = handle(*request);
+        reply(requestId, "success", std::move(data));
+    } catch (const RequestError& refused) {
+        reply(requestId, refused.error, JsonValue(refused.detail));
+    } catch (const Error& failure) {
+        reply(requestId, "command failed", JsonValue(failure.description()));
+    } catch (const std::exception& failure) {
+        reply(requestId, "command failed", JsonValue(failure.what()));
+    }
+}
+
+void RemoteChannel::receiveOverlongLine() {
+    reply(nullptr, "line too long", JsonValue("a request line is at most 64 KiB"));
+}
+
+std::optional<std::string> RemoteChannel::takeLine() {
+    if (out_.empty()) return std::nullopt;
+    auto [line, isEvent] = std::move(out_.front());
+    out_.pop_front();
+    if (isEvent) --queuedEvents_;
+    if (droppedEvents_ > 0 && queuedEvents_ < kMaxQueuedEvents) {
+        const std::size_t dropped = droppedEvents_;
+        droppedEvents_ = 0;
+        JsonValue::Object overflow{{"event", "queue-overflow"},
+                                   {"dropped", static_cast<double>(dropped)}};
+        push(JsonValue(std::move(overflow)).dump(), true);
+    }
+    return line;
+}
+
+JsonValue RemoteChannel::handle(const JsonValue& request) {
+    const std::string& command = stringParam(request, "command");
+    if (command == "get_state") return getState();
+    if (command == "login_command") return loginCommand(request);
+    if (command == "skin_command") return skinCommand(request);
+    if (command == "press_button") return pressButton(request);
+    if (command == "choose_guide_item") return chooseGuideItem(request);
+    if (command == "answer_question") return answerQuestion(request);
+    if (command == "key") return key(request);
+    throw RequestError{"unknown command", command};
+}
+
+JsonValue RemoteChannel::getState() const {
+    JsonValue::Object windows;
+    for (const char* name : kWindows) {
+        auto window = ui_.window(name);
+        if (!window) continue;
+        windows[name] =
+            JsonValue::Object{{"visible", window->visible()}, {"caption", window->caption()}};
+    }
+    JsonValue::Object labels;
+    for (const char* name : kGuideLabels)
+        if (auto label = ui_.label("movieGuide", name)) labels[name] = label->caption();
+    JsonValue::Object buttons;
+    for (const char* name : kGuideButtons)
+        if (auto button = ui_.button("movieGuide", name))
+            buttons[name] = JsonValue::Object{{"visible", button->visible()},
+                                              {"enabled", button->enabled()},
+                                              {"caption", button->caption()}};
+    JsonValue::Object login;
+    if (auto movie = ui_.flashMovie("LoginPage", "loginFlash"))
+        for (const char* name : kLoginVariables)
+            if (std::string(name) != "passBox") login[name] = movie->GetVariable(name);
+    if (auto status = ui_.label("frmLogo", "status")) login["status"] = status->caption();
+    JsonValue::Object skins;
+    for (const auto& [movie, values] : variables_) {
+        JsonValue::Object members;
+        for (const auto& [name, value] : values)
+            members[name] = value;
+        skins[movie] = std::move(members);
+    }
+    JsonValue::Object player;
+    if (auto control = ui_.mediaPlayer("mainPlayer", "wmpPlayer")) {
+        player["state"] = control->playState();
+        player["state_name"] = playStateName(control->playState());
+        player["URL"] = control->URL();
+    }
+    std::string popup;
+    if (auto window = ui_.window("popupwindow"); window && window->visible())
+        if (auto text = ui_.label("popupwindow", "Label1")) popup = text->caption();
+    return JsonValue::Object{{"windows", std::move(windows)},
+                             {"guide", JsonValue::Object{{"labels", std::move(labels)},
+                                                         {"buttons", std::move(buttons)}}},
+                             {"login", std::move(login)},
+                             {"skin_variables", std::move(skins)},
+                             {"player", std::move(player)},
+                             {"popup", popup}};
+}
+
+JsonValue RemoteChannel::loginCommand(const JsonValue& request) {
+    const std::string& command = stringParam(request, "action");
+    if (command != "Connect" && command != "End")
+        throw RequestError{"invalid parameter", "'action' is \"Connect\" or \"End\""};
+    auto movie = ui_.flashMovie("LoginPage", "loginFlash");
+    if (!movie) throw RequestError{"not found", "the login movie does not exist"};
+    // Typed as a person would, into the movie's own fields.
+    const std::pair<const char*, const char*> fields[] = {
+        {"distributor", "distributorBox"}, {"user", "userBox"}, {"password", "passBox"}};
+    for (const auto& [param, variable] : fields)
+        if (request.find(param)) movie->typeVariable(variable, optionalString(request, param));
+    movie->command(command);
+    return nullptr;
+}
+
+JsonValue RemoteChannel::skinCommand(const JsonValue& request) {
+    const std::string& command = stringParam(request, "name");
+    const std::string args = optionalString(request, "args");
+    auto skin = ui_.flashMovie("mainPlayer", "PlayerSkin");
+    if (!skin) throw RequestError{"not found", "the player skin does not exist"};
+    skin->command(command, args);
+    return nullptr;
+}
+
+JsonValue RemoteChannel::pressButton(const JsonValue& request) {
+    const std::string& window = stringParam(request, "window");
+    const std::string& control = stringParam(request, "control");
+    // Some of what a person presses are labels (the question's Yes and No).
+    if (auto button = ui_.button(window, control)) {
+        if (!button->click())
+            throw RequestError{"not clickable", window + "." + control + " is hidden or disabled"};
+        return nullptr;
+    }
+    if (auto label = ui_.label(window, control)) {
+        if (!label->visible())
+            throw RequestError{"not clickable", window + "." + control + " is hidden"};
+        label->click();
+        return nullptr;
+    }
+    throw RequestError{"not found", window + "." + control};
+}
+
+JsonValue RemoteChannel::chooseGuideItem(const JsonValue& request) {
+    const JsonValue* values = request.find("values");
+    if (!values || !values->isObject())
+        throw RequestError{"invalid parameter", "'values' must be an object of strings"};
+    const JsonValue* index = request.find("index");
+    const int item = index ? intParam(request, "index", 0, 100000) : 0;
+    auto guide = ui_.browser("movieGuide", "epgBrowser");
+    ui::headless::MemoryDocument* page = guide ? guide->memoryDocument() : nullptr;
+    if (!page || guide->busy()) throw RequestError{"not ready", "the guide page is not loaded"};
+    // Everything is checked before anything is set, so a refused request changes nothing.
+    for (const auto& [name, value] : values->asObject()) {
+        if (!value.isString())
+            throw RequestError{"invalid parameter", "the value of '" + name + "' must be a string"};
+        if (!page->all(name)) throw RequestError{"not found", "the page has no '" + name + "'"};
+    }
+    const auto items = page->getElementsByName("clip_control");
+    if (static_cast<std::size_t>(item) >= items.size())
+        throw RequestError{"not found",
+                           "the page has no clip_control item " + std::to_string(item)};
+    for (const auto& [name, value] : values->asObject())
+        page->all(name)->setValue(value.asString());
+    items[static_cast<std::size_t>(item)]->fireEvent(ui::PageEvent::onclick);
+    return nullptr;
+}
+
+JsonValue RemoteChannel::answerQuestion(const JsonValue& request) {
+    const std::string& answer = stringParam(request, "answer");
+    if (answer != "yes" && answer != "no")
+        throw RequestError{"invalid parameter", "'answer' is \"yes\" or \"no\""};
+    auto question = ui_.window("yesNoPopup");
+    if (!question || !question->visible()) throw RequestError{"not found", "no question is asked"};
+    auto label = ui_.label("yesNoPopup", answer == "yes" ? "YesControl" : "NoControl");
+    if (!label) throw RequestError{"not found", "the question has no answer controls"};
+    label->click();
+    return nullptr;
+}
+
+JsonValue RemoteChannel::key(const JsonValue& request) {
+    const std::string& name = stringParam(request, "window");
+    const int code = intParam(request, "key", 0, 0xFFFF);
+    auto window = ui_.window(name);
+    if (!window) throw RequestError{"not found", name};
+    if (!window->visible()) throw RequestError{"not visible", name};
+    window->pressKey(code);
+    return nullptr;
+}
+
+void RemoteChannel::reply(const JsonValue& requestId, const std::string& error, JsonValue data) {
+    JsonValue::Object message{
+        {"request_id", requestId}, {"error", error}, {"data", std::move(data)}};
+    push(JsonValue(std::move(message)).dump(), false);
+}
+
+void RemoteChannel::onChange(const std::string& window, const std::string& control,
+                             const std::string& property, const std::string& value) {
+    JsonValue::Object event;
+    if (control.empty() && property == "visible") {
+        event = {{"event", value == "true" ? "window-shown" : "window-hidden"}, {"window", window}};
+    } else if (property.starts_with("variable ")) {
+        const std::string name = property.substr(9);
+        auto& values = variables_[window + "/" + control];
+        const bool known = values.count(name) > 0;
+        if (known || variableCount_ < kMaxRememberedVariables) {
+            if (!known) ++variableCount_;
+            values[name] = value;
+        }
+        event = {{"event", "skin-variable"},
+                 {"window", window},
+                 {"control", control},
+                 {"name", name},
+                 {"value", value}};
+    } else if (property == "playState") {
+        const int state = std::atoi(value.c_str());
+        event = {{"event", "player-state"}, {"state", state}, {"state_name", playStateName(state)}};
+    } else if (property == "caption" && window == "popupwindow" && !control.empty()) {
+        event = {{"event", "popup"}, {"text", value}};
+    } else if (property == "caption" && !control.empty()) {
+        event = {
+            {"event", "status-line"}, {"window", window}, {"control", control}, {"text", value}};
+    } else {
+        event = {{"event", "property-change"},
+                 {"window", window},
+                 {"control", control},
+                 {"property", property},
+                 {"value", value}};
+    }
+    pushEvent(JsonValue(std::move(event)));
+}
+
+void RemoteChannel::pushEvent(JsonValue event) {
+    if (queuedEvents_ >= kMaxQueuedEvents) {
+        ++droppedEvents_;
+        return;
+    }
+    push(event.dump(), true);
+}
+
+void RemoteChannel::push(std::string line, bool isEvent) {
+    out_.emplace_back(std::move(line), isEvent);
+    if (isEvent) ++queuedEvents_;
+    if (outputReady_) outputReady_();
+}
+
+}  // namespace zov::shell::remote

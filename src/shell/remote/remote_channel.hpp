@@ -1,0 +1,80 @@
+#pragma once
+// The remote-control channel of the headless client: one JSON request per line in, one
+// reply per request and events out, also one JSON object per line. It presses what a
+// person would press, through the headless front end's windows and controls, and tells
+// its client every change a person would see. Transport-free: a stream (standard
+// input/output, a socket, a test) feeds it lines and takes its output lines.
+//
+//   in:  {"request_id":1,"command":"press_button","window":"movieGuide","control":"MLplay"}
+//   out: {"data":{"clicked":true},"error":"success","request_id":1}
+//   out: {"event":"window-shown","window":"mainPlayer"}
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "shell/remote/json_value.hpp"
+
+namespace zov::ui::headless {
+class HeadlessUiFactory;
+}
+
+namespace zov::shell::remote {
+
+class RemoteChannel {
+  public:
+    // Events waiting to be taken beyond this are dropped, and one "queue-overflow" event
+    // says how many. Replies are never dropped.
+    static constexpr std::size_t kMaxQueuedEvents = 1000;
+    // Skin variables remembered for the state query.
+    static constexpr std::size_t kMaxRememberedVariables = 4096;
+
+    // Becomes the factory's change sink; the factory outlives the channel.
+    explicit RemoteChannel(ui::headless::HeadlessUiFactory& ui);
+    ~RemoteChannel();
+    RemoteChannel(const RemoteChannel&) = delete;
+    RemoteChannel& operator=(const RemoteChannel&) = delete;
+
+    // One line from the client (without its line feed). A request may run a nested loop (a
+    // modal question), during which further lines arrive and are answered.
+    void receiveLine(std::string_view line);
+    // A line that was too long to keep.
+    void receiveOverlongLine();
+
+    // The next line to send (without line feed), oldest first.
+    std::optional<std::string> takeLine();
+    bool hasOutput() const { return !out_.empty(); }
+    // Called whenever output is queued, so a stream can start writing.
+    void onOutput(std::function<void()> ready) { outputReady_ = std::move(ready); }
+
+  private:
+    JsonValue handle(const JsonValue& request);
+    JsonValue getState() const;
+    JsonValue loginCommand(const JsonValue& request);
+    JsonValue skinCommand(const JsonValue& request);
+    JsonValue pressButton(const JsonValue& request);
+    JsonValue chooseGuideItem(const JsonValue& request);
+    JsonValue answerQuestion(const JsonValue& request);
+    JsonValue key(const JsonValue& request);
+
+    void reply(const JsonValue& requestId, const std::string& error, JsonValue data);
+    void onChange(const std::string& window, const std::string& control,
+                  const std::string& property, const std::string& value);
+    void pushEvent(JsonValue event);
+    void push(std::string line, bool isEvent);
+
+    ui::headless::HeadlessUiFactory& ui_;
+    std::function<void()> outputReady_;
+    std::deque<std::pair<std::string, bool>> out_;  // line, is an event
+    std::size_t queuedEvents_ = 0;
+    std::size_t droppedEvents_ = 0;
+    // "window/control" -> variable -> value, as the skins were last told.
+    std::map<std::string, std::map<std::string, std::string>> variables_;
+    std::size_t variableCount_ = 0;
+};
+
+}  // namespace zov::shell::remote

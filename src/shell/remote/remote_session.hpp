@@ -1,0 +1,48 @@
+#pragma once
+// The remote control of `zov --headless --remote WHERE`: "stdio" (requests on standard
+// input, replies and events on standard output) or "unix:PATH" (a Unix socket at PATH, one
+// client at a time; the next may connect when one leaves).
+
+#include <memory>
+#include <string>
+
+#include "platform/event.hpp"
+
+namespace zov::platform {
+class EventLoop;
+}
+namespace zov::ui::headless {
+class HeadlessUiFactory;
+}
+
+namespace zov::shell::remote {
+
+class RemoteChannel;
+class RemoteStream;
+
+class RemoteSession {
+  public:
+    // Throws zov::Error for a place it does not know or a socket it cannot make.
+    RemoteSession(platform::EventLoop& loop, ui::headless::HeadlessUiFactory& ui,
+                  const std::string& where);
+    ~RemoteSession();
+    RemoteSession(const RemoteSession&) = delete;
+    RemoteSession& operator=(const RemoteSession&) = delete;
+
+    // Standard input ended: the script that drove us is gone.
+    Event<> Ended;
+
+  private:
+    void acceptClient();
+    void dropClient();
+
+    platform::EventLoop& loop_;
+    std::unique_ptr<RemoteChannel> channel_;
+    std::unique_ptr<RemoteStream> stream_;
+    int listenFd_ = -1;
+    int clientFd_ = -1;
+    std::string socketPath_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+};
+
+}  // namespace zov::shell::remote

@@ -1,0 +1,114 @@
+// What a hostile or clumsy client can send: the reader refuses it cleanly, the writer never
+// lets a line break or control byte into an output line, and lines stay bounded.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/remote/json_value.hpp"
+#include "shell/remote/line_splitter.hpp"
+
+using zov::shell::remote::JsonValue;
+using zov::shell::remote::LineSplitter;
+
+namespace zov::test {
+namespace {
+
+std::string parseError(const std::string& text) {
+    std::string error;
+    EXPECT_FALSE(JsonValue::parse(text, &error).has_value()) << text;
+    return error;
+}
+
+TEST(JsonReader, ReadsARequestWithNestedValuesAndEscapes) {
+    auto value = JsonValue::parse(
+        R"( {"request_id": 7, "command":"x", "values":{"c_uid":"a\"b\u00e9\ud83d\ude00"},
+            "list":[1,-2.5e2,true,null]} )");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->find("request_id")->asNumber(), 7);
+    EXPECT_EQ(value->find("values")->find("c_uid")->asString(), "a\"b\xC3\xA9\xF0\x9F\x98\x80");
+    const auto& list = value->find("list")->asArray();
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[1].asNumber(), -250);
+    EXPECT_TRUE(list[3].isNull());
+}
+
+TEST(JsonReader, RefusesMalformedAndOversizedInput) {
+    EXPECT_NE(parseError(""), "");
+    EXPECT_NE(parseError("{\"a\":1"), "");
+    EXPECT_NE(parseError("{\"a\":1} x"), "");
+    EXPECT_NE(parseError("{a:1}"), "");
+    EXPECT_NE(parseError("\"raw\ttab\""), "");
+    EXPECT_NE(parseError("\"\\x\""), "");
+    EXPECT_NE(parseError("\"\\u12\""), "");
+    EXPECT_NE(parseError("01e"), "");
+    EXPECT_NE(parseError("1e999"), "");  // infinite
+    EXPECT_NE(parseError(std::string(40, '1')), "");
+    EXPECT_NE(parseError(std::string(33, '[') + std::string(33, ']')), "");
+    EXPECT_TRUE(JsonValue::parse(std::string(32, '[') + std::string(32, ']')));
+    std::string many = "[";
+    for (std::size_t i = 0; i <= JsonValue::kMaxElements; ++i)
+        many += "0,";
+    many += "0]";
+    EXPECT_EQ(parseError(many).rfind("too many elements", 0), 0u);
+}
+
+TEST(JsonReader, ALoneSurrogateBecomesAReplacementCharacter) {
+    auto value = JsonValue::parse(R"(["\ud800", "\udc00x"])");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->asArray()[0].asString(), "\xEF\xBF\xBD");
+    EXPECT_EQ(value->asArray()[1].asString(), "\xEF\xBF\xBDx");
+}
+
+TEST(JsonWriter, KeepsEveryValueOnOneLineAndReadsBack) {
+    const std::string nasty = "line\nbreak\r\x01\x7f \"q\" \\ end";
+    JsonValue::Object object{{"text", nasty}, {"n", 3}, {"f", 0.5}, {"ok", true}};
+    const std::string line = JsonValue(object).dump();
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    EXPECT_EQ(line.find('\r'), std::string::npos);
+    EXPECT_EQ(line.find('\x01'), std::string::npos);
+    EXPECT_NE(line.find("\"n\":3"), std::string::npos);
+    auto back = JsonValue::parse(line);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->find("text")->asString(), nasty);
+    EXPECT_EQ(back->find("f")->asNumber(), 0.5);
+}
+
+struct Lines {
+    std::vector<std::string> lines;
+    int overlong = 0;
+    LineSplitter splitter{[this](std::string_view line, bool tooLong) {
+                              if (tooLong)
+                                  ++overlong;
+                              else
+                                  lines.emplace_back(line);
+                          },
+                          8};
+};
+
+TEST(LineSplitter, JoinsPiecesAndSplitsBatches) {
+    Lines in;
+    in.splitter.feed("ab");
+    in.splitter.feed("c\r\nde\n\nf");
+    EXPECT_EQ(in.lines, (std::vector<std::string>{"abc", "de", ""}));
+    in.splitter.finish();
+    EXPECT_EQ(in.lines.back(), "f");
+}
+
+TEST(LineSplitter, DropsAnOverlongLineOnceAndCarriesOn) {
+    Lines in;
+    in.splitter.feed("12345");
+    in.splitter.feed("67890");
+    in.splitter.feed("more and more");
+    in.splitter.feed(" still\nok\n");
+    EXPECT_EQ(in.overlong, 1);
+    EXPECT_EQ(in.lines, (std::vector<std::string>{"ok"}));
+    in.splitter.feed("12345678\n");  // exactly the bound is fine
+    EXPECT_EQ(in.lines.back(), "12345678");
+    in.splitter.feed("123456789\n");
+    EXPECT_EQ(in.overlong, 2);
+}
+
+}  // namespace
+}  // namespace zov::test
