@@ -85,7 +85,8 @@ struct RemoteChannelTest : ClientFixture {
 
     JsonValue state() { return *request(R"({"request_id":0,"command":"get_state"})").find("data"); }
     bool shown(const std::string& window) {
-        const JsonValue* w = state().find("windows")->find(window);
+        const JsonValue current = state();  // find() points into it: keep it alive
+        const JsonValue* w = current.find("windows")->find(window);
         return w && w->find("visible")->asBool();
     }
 
