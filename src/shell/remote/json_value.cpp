@@ -14,7 +14,10 @@ class Reader {
 
     std::optional<JsonValue> document(std::string* error) {
         // Values are filled in place: moving them through optionals upsets GCC's analysis.
-        std::optional<JsonValue> value(std::in_place);
+        // (emplace rather than in_place: clang cannot check that constructor for a type that
+        // holds containers of itself.)
+        std::optional<JsonValue> value;
+        value.emplace(nullptr);
         if (parseValue(0, *value)) {
             skipSpace();
             if (pos_ != text_.size()) fail("trailing characters");
