@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command_reader.hpp"
+#include "ui/html_text.hpp"
 
 namespace zov::service {
 
@@ -31,32 +32,6 @@ std::optional<std::vector<long>> dottedNumbers(std::string_view text) {
         }
     }
     return parts;
-}
-
-std::string escapeHtml(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
 }
 
 struct Movie {
@@ -89,11 +64,11 @@ std::vector<Movie> moviesIn(const fs::path& folder) {
 }
 
 std::string clipItem(const Movie& movie) {
-    return "<li><a href=\"#\" name=\"clip_control\" data-uid=\"" + escapeHtml(movie.uid) +
-           "\" data-filename=\"" + escapeHtml(movie.fileName) + "\" data-title=\"" +
-           escapeHtml(movie.title) + "\" data-extension=\"" + escapeHtml(movie.extension) +
-           "\" onmousedown=\"choose(this)\" onfocus=\"choose(this)\">" + escapeHtml(movie.title) +
-           "</a></li>\n";
+    return "<li><a href=\"#\" name=\"clip_control\" data-uid=\"" + ui::escapeHtml(movie.uid) +
+           "\" data-filename=\"" + ui::escapeHtml(movie.fileName) + "\" data-title=\"" +
+           ui::escapeHtml(movie.title) + "\" data-extension=\"" + ui::escapeHtml(movie.extension) +
+           "\" onmousedown=\"choose(this)\" onfocus=\"choose(this)\">" +
+           ui::escapeHtml(movie.title) + "</a></li>\n";
 }
 
 }  // namespace
@@ -116,11 +91,11 @@ bool ServicePages::isNewer(std::string_view newest, std::string_view asking) {
 std::string ServicePages::versionAnswer(std::string_view askingVersion) const {
     bool newer = isNewer(newestVersion_, askingVersion);
     return "<?xml version=\"1.0\"?>\n<versionControl>\n<product name=\"ZOV Player\" url=\"" +
-           escapeHtml(productUrl_) + "\">\n<version id=\"" + escapeHtml(newestVersion_) +
+           ui::escapeHtml(productUrl_) + "\">\n<version id=\"" + ui::escapeHtml(newestVersion_) +
            "\" newer-than-you=\"" + (newer ? "yes" : "no") +
            "\" require-update=\"no\">\n<modifications>Improvements and fixes.</modifications>\n"
            "<url>" +
-           escapeHtml(productUrl_) + "</url>\n</version>\n</product>\n</versionControl>\n";
+           ui::escapeHtml(productUrl_) + "</url>\n</version>\n</product>\n</versionControl>\n";
 }
 
 // The client overwrites each item's onclick with its own handler, so the page keeps the
@@ -144,7 +119,7 @@ std::string ServicePages::guidePage() const {
     page += "</ul>\n<form>\n";
     auto hidden = [](const char* name, const std::string& value) {
         return std::string("<input type=\"hidden\" name=\"") + name + "\" id=\"" + name +
-               "\" value=\"" + escapeHtml(value) + "\">\n";
+               "\" value=\"" + ui::escapeHtml(value) + "\">\n";
     };
     page += hidden("c_uid", first.uid) + hidden("c_filename", first.fileName) +
             hidden("c_mediaTitle", first.title) + hidden("c_fileExtension", first.extension);

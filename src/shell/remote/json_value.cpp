@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/utf8.hpp"
+
 namespace zov::shell::remote {
 
 namespace {
@@ -94,24 +96,6 @@ class Reader {
         return true;
     }
 
-    static void appendUtf8(std::string& out, unsigned code) {
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-
     std::optional<unsigned> hex4() {
         if (text_.size() - pos_ < 4) return std::nullopt;
         unsigned code = 0;
@@ -179,7 +163,7 @@ class Reader {
                     } else if (*code >= 0xD800 && *code < 0xE000) {
                         code = 0xFFFD;
                     }
-                    appendUtf8(out, *code);
+                    platform::appendUtf8(out, *code);
                     break;
                 }
                 default:

@@ -1,5 +1,7 @@
 #include "ui/headless/html_subset_parser.hpp"
 
+#include "platform/utf8.hpp"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -39,22 +41,9 @@ bool isVoid(std::string_view tag) {
 }
 
 void appendUtf8(std::string& out, std::uint32_t code) {
+    // A reference to nothing, to a surrogate or past Unicode shows as the replacement mark.
     if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    platform::appendUtf8(out, code);
 }
 
 // One character reference without its '&' and ';', or false when it is not one we know.
