@@ -148,5 +148,40 @@ TEST_F(MemoryBrowserTest, LocalPagesComeFromTheFileSystemAndNoLoadReachesABrowse
     loop.processPending();  // the posted load finds the browser gone and does nothing
 }
 
+// Web pages from a fetcher: busy until the answer, registered pages still first, and an
+// answer for a load that a newer one replaced is dropped.
+TEST_F(MemoryBrowserTest, WebPagesArriveFromTheFetcherAndStaleAnswersAreDropped) {
+    std::vector<std::pair<std::string, PageSources::Done>> asked;
+    pages.setFetcher([&](const std::string& url, PageSources::Done done) {
+        asked.emplace_back(url, std::move(done));
+    });
+    pages.add("http://127.0.0.1/registered", "<p>here</p>");
+    MemoryBrowser browser(ControlName{"movieGuide", "epgBrowser", nullptr}, loop, pages);
+    record(browser, "epg");
+
+    browser.Navigate("http://127.0.0.1/old");
+    loop.processPending();
+    browser.Navigate("http://127.0.0.1/guide");
+    loop.processPending();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(browser.busy());
+
+    asked[1].second("<input type=hidden name=c_uid value=m2>");
+    asked[0].second("<input type=hidden name=c_uid value=stale>");
+    EXPECT_FALSE(browser.busy());
+    EXPECT_EQ(browser.LocationURL(), "http://127.0.0.1/guide");
+    EXPECT_EQ(browser.document()->all("c_uid")->value(), "m2");
+    EXPECT_EQ(events.back(), "epg complete http://127.0.0.1/guide");
+
+    // A failed fetch completes with an empty page; a registered address is never fetched.
+    browser.Navigate("http://127.0.0.1/down");
+    loop.processPending();
+    asked.back().second(std::nullopt);
+    EXPECT_EQ(browser.document()->body()->innerHtml(), "");
+    browser.Navigate("http://127.0.0.1/registered");
+    ASSERT_TRUE(loop.runUntil([&] { return !browser.busy(); }, 10s));
+    EXPECT_EQ(asked.size(), 3u);
+}
+
 }  // namespace
 }  // namespace zov::test

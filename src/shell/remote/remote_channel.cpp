@@ -1,6 +1,7 @@
 #include "shell/remote/remote_channel.hpp"
 
 #include <cmath>
+#include <cstdlib>
 #include <exception>
 #include <utility>
 
@@ -171,6 +172,8 @@ JsonValue RemoteChannel::getState() const {
         player["state"] = control->playState();
         player["state_name"] = playStateName(control->playState());
         player["URL"] = control->URL();
+        player["position"] = control->currentPosition();
+        player["duration"] = control->duration();
     }
     std::string popup;
     if (auto window = ui_.window("popupwindow"); window && window->visible())
@@ -300,6 +303,13 @@ void RemoteChannel::onChange(const std::string& window, const std::string& contr
     } else if (property == "playState") {
         const int state = std::atoi(value.c_str());
         event = {{"event", "player-state"}, {"state", state}, {"state_name", playStateName(state)}};
+    } else if (property == "caption" && window == "movieGuide" && control == "percentLabel") {
+        // "45%" while a movie downloads, "" when none does.
+        auto movie = ui_.label("movieGuide", "currentDLLabel");
+        event = {
+            {"event", "download-progress"},
+            {"percent", value.empty() ? JsonValue(nullptr) : JsonValue(std::atof(value.c_str()))},
+            {"movie", movie ? movie->caption() : std::string()}};
     } else if (property == "caption" && window == "popupwindow" && !control.empty()) {
         event = {{"event", "popup"}, {"text", value}};
     } else if (property == "caption" && !control.empty()) {

@@ -41,12 +41,18 @@ void MemoryBrowser::startLoad(const std::string& url) {
     const unsigned long generation = generation_;
     std::weak_ptr<int> alive = alive_;
     loop_->post([this, alive, url, generation] {
-        if (!alive.expired() && generation == generation_) completeLoad(url, generation);
+        if (alive.expired() || generation != generation_) return;
+        if (!pages_->fetches(url)) return completeLoad(url, generation, pages_->load(url));
+        // A web page: busy until it arrives; a newer load makes it stale.
+        pages_->fetch(url, [this, alive, url, generation](std::optional<std::string> html) {
+            if (alive.expired() || generation != generation_) return;
+            completeLoad(url, generation, html ? MemoryDocument::fromHtml(*html) : nullptr);
+        });
     });
 }
 
-void MemoryBrowser::completeLoad(const std::string& url, unsigned long generation) {
-    auto page = pages_->load(url);
+void MemoryBrowser::completeLoad(const std::string& url, unsigned long generation,
+                                 std::shared_ptr<MemoryDocument> page) {
     document_ = page ? std::move(page) : std::make_shared<MemoryDocument>();
     location_ = url;
     busy_ = false;

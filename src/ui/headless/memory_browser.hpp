@@ -50,7 +50,8 @@ class MemoryBrowser final : public HeadlessControl<ui::Browser> {
 
   private:
     void startLoad(const std::string& url);
-    void completeLoad(const std::string& url, unsigned long generation);
+    void completeLoad(const std::string& url, unsigned long generation,
+                      std::shared_ptr<MemoryDocument> page);
 
     platform::EventLoop* loop_ = nullptr;
     const PageSources* pages_ = nullptr;

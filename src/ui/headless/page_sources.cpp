@@ -19,6 +19,11 @@ void PageSources::remove(const std::string& url) {
     pages_.erase(url);
 }
 
+bool PageSources::fetches(const std::string& url) const {
+    if (!fetcher_ || pages_.count(url) > 0) return false;
+    return url.starts_with("http://") || url.starts_with("https://");
+}
+
 std::shared_ptr<MemoryDocument> PageSources::load(const std::string& url) const {
     if (url == "about:blank") return std::make_shared<MemoryDocument>();
 

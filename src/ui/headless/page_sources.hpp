@@ -1,12 +1,13 @@
 #pragma once
 // Where the headless browser gets its pages: addresses registered with their markup or
 // with a function that builds the page, and, when a file system is given, local files
-// named by their path. "about:blank" is always the empty page. Nothing is fetched from a
-// network.
+// named by their path. "about:blank" is always the empty page. Web pages (http, https)
+// not registered are fetched only when a fetcher is given.
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -30,12 +31,22 @@ class PageSources {
     // it when no page is registered for the address. Not owned; nullptr turns this off.
     void setFileSystem(const platform::FileSystem* files) { files_ = files; }
 
+    // Fetches a web page away from the loop and calls `done` on the loop's thread with its
+    // markup, or nullopt when there is none to show.
+    using Done = std::function<void(std::optional<std::string> html)>;
+    using Fetcher = std::function<void(const std::string& url, Done done)>;
+    void setFetcher(Fetcher fetcher) { fetcher_ = std::move(fetcher); }
+    // Whether the address is a web page to fetch rather than one to load at once.
+    bool fetches(const std::string& url) const;
+    void fetch(const std::string& url, Done done) const { fetcher_(url, std::move(done)); }
+
     // A new document for the address, or nullptr when nothing serves it.
     std::shared_ptr<MemoryDocument> load(const std::string& url) const;
 
   private:
     std::map<std::string, std::variant<std::string, Builder>> pages_;
     const platform::FileSystem* files_ = nullptr;
+    Fetcher fetcher_;
 };
 
 }  // namespace zov::ui::headless

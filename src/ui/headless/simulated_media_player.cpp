@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "platform/clock.hpp"
 #include "platform/file_system.hpp"
 #include "ui/headless/media_catalog.hpp"
+#include "ui/position_text.hpp"
 
 namespace zov::ui::headless {
 
@@ -178,14 +178,7 @@ void SimulatedMediaPlayer::setCurrentPosition(double seconds) {
 
 std::string SimulatedMediaPlayer::currentPositionString() const {
     if (!opened_) return {};
-    const auto total = static_cast<long long>(currentPosition());
-    char text[32];
-    if (total >= 3600)
-        std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", total / 3600, total / 60 % 60,
-                      total % 60);
-    else
-        std::snprintf(text, sizeof text, "%02lld:%02lld", total / 60, total % 60);
-    return text;
+    return positionText(currentPosition());
 }
 
 void SimulatedMediaPlayer::setFullScreen(bool fullScreen) {

@@ -1,0 +1,391 @@
+#include "ui/mpv/mpv_media_player.hpp"
+
+#include <mpv/client.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+#include <string_view>
+
+#include "platform/error.hpp"
+#include "platform/file_system.hpp"
+#include "ui/position_text.hpp"
+
+namespace zov::ui::mpv {
+
+namespace {
+
+// The next START_FILE is the current opening (an older libmpv does not return the entry).
+constexpr std::int64_t kNextEntry = -2;
+
+bool hasScheme(const std::string& url) {
+    return url.find("://") != std::string::npos;
+}
+
+}  // namespace
+
+bool MpvMediaPlayer::isAllowedStream(const std::string& url) {
+    static constexpr std::array<std::string_view, 8> kSchemes = {
+        "http://", "https://", "rtsp://", "rtmp://", "mms://", "mmsh://", "mmst://", "rtp://"};
+    std::string lower = url.substr(0, 8);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return std::any_of(kSchemes.begin(), kSchemes.end(),
+                       [&](std::string_view scheme) { return lower.starts_with(scheme); });
+}
+
+std::shared_ptr<MpvMediaPlayer> MpvMediaPlayer::create(headless::ControlName name,
+                                                       platform::EventLoop& loop,
+                                                       const platform::FileSystem& files) {
+    std::shared_ptr<MpvMediaPlayer> player(new MpvMediaPlayer(std::move(name), loop, files));
+    player->initialise();
+    return player;
+}
+
+MpvMediaPlayer::MpvMediaPlayer(headless::ControlName name, platform::EventLoop& loop,
+                               const platform::FileSystem& files)
+    : HeadlessControl(std::move(name)),
+      loop_(loop),
+      files_(files),
+      reverseKey_(loop.newTimerKey()) {}
+
+void MpvMediaPlayer::initialise() {
+    mpv_ = mpv_create();
+    if (!mpv_) throw zov::Error(5, "The media player could not be started.", "MpvMediaPlayer");
+    // Decode for real, show and sound nothing, and take no settings, scripts or keys from
+    // the user's own mpv set-up.
+    const std::pair<const char*, const char*> options[] = {
+        {"vo", "null"},          {"ao", "null"},
+        {"idle", "yes"},         {"keep-open", "no"},
+        {"terminal", "no"},      {"config", "no"},
+        {"load-scripts", "no"},  {"ytdl", "no"},
+        {"osc", "no"},           {"input-default-bindings", "no"},
+        {"audio-display", "no"}, {"hwdec", "no"},
+    };
+    for (const auto& [option, value] : options)
+        mpv_set_option_string(mpv_, option, value);
+    if (mpv_initialize(mpv_) < 0) {
+        mpv_terminate_destroy(mpv_);
+        mpv_ = nullptr;
+        throw zov::Error(5, "The media player could not be started.", "MpvMediaPlayer");
+    }
+    // The length may only become known after opening; it is what an ended movie shows.
+    mpv_observe_property(mpv_, 0, "duration", MPV_FORMAT_DOUBLE);
+    mpv_set_wakeup_callback(mpv_, &MpvMediaPlayer::wakeUp, this);
+}
+
+MpvMediaPlayer::~MpvMediaPlayer() {
+    loop_.killTimer(reverseKey_);
+    if (!mpv_) return;
+    // Waits for a wake-up under way; none comes after.
+    mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    mpv_terminate_destroy(mpv_);
+}
+
+void MpvMediaPlayer::wakeUp(void* context) {
+    // On one of libmpv's threads: only hand the work to the loop, once until it is done.
+    auto* self = static_cast<MpvMediaPlayer*>(context);
+    if (self->drainPosted_.exchange(true)) return;
+    self->loop_.post([weak = self->weak_from_this()] {
+        if (auto player = weak.lock()) player->drainEvents();
+    });
+}
+
+void MpvMediaPlayer::drainEvents() {
+    auto self = shared_from_this();  // a handler may release the player
+    drainPosted_ = false;
+    while (mpv_) {
+        const mpv_event* event = mpv_wait_event(mpv_, 0);
+        if (!event || event->event_id == MPV_EVENT_NONE) break;
+        handle(*event);
+    }
+}
+
+void MpvMediaPlayer::handle(const mpv_event& event) {
+    switch (event.event_id) {
+        case MPV_EVENT_START_FILE: {
+            const auto* start = static_cast<const mpv_event_start_file*>(event.data);
+            startedEntry_ = start->playlist_entry_id;
+            if (currentEntry_ == kNextEntry) currentEntry_ = startedEntry_;
+            break;
+        }
+        case MPV_EVENT_FILE_LOADED:
+            if (startedEntry_ == currentEntry_) fileLoaded();
+            break;
+        case MPV_EVENT_PLAYBACK_RESTART:
+            if (waitingForStream_ && state_ == wmppsBuffering) {
+                waitingForStream_ = false;
+                setState(wmppsPlaying);
+            }
+            break;
+        case MPV_EVENT_PROPERTY_CHANGE: {
+            const auto* change = static_cast<const mpv_event_property*>(event.data);
+            if (loaded_ && change->format == MPV_FORMAT_DOUBLE &&
+                std::strcmp(change->name, "duration") == 0)
+                knownDuration_ = *static_cast<const double*>(change->data);
+            break;
+        }
+        case MPV_EVENT_END_FILE: {
+            const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+            if (end->playlist_entry_id == currentEntry_) fileEnded(end->reason);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void MpvMediaPlayer::fileLoaded() {
+    loaded_ = true;
+    knownDuration_ = duration();
+    if (pendingPosition_) seekTo(*pendingPosition_);
+    pendingPosition_.reset();
+    if (!playWhenOpen_) {
+        setState(wmppsReady);
+        return;
+    }
+    if (hasScheme(url_)) {
+        // A stream fills its buffer first; playing follows with its first frames.
+        waitingForStream_ = true;
+        setState(wmppsBuffering);
+        return;
+    }
+    setState(wmppsPlaying);
+}
+
+void MpvMediaPlayer::fileEnded(int reason) {
+    currentEntry_ = -1;
+    const bool wasLoaded = loaded_;
+    loaded_ = false;
+    waitingForStream_ = false;
+    stopReverseScan();
+    fullScreen_ = false;
+    if (reason == MPV_END_FILE_REASON_EOF && wasLoaded) {
+        endedAt_ = knownDuration_;
+        setState(wmppsMediaEnded);
+        return;
+    }
+    if (reason == MPV_END_FILE_REASON_EOF || reason == MPV_END_FILE_REASON_ERROR) {
+        // Nothing could be opened, or playback could not go on.
+        const std::uint64_t generation = generation_;
+        auto self = shared_from_this();
+        Error();
+        if (generation == generation_) setState(wmppsStopped);
+    }
+}
+
+void MpvMediaPlayer::setURL(const std::string& url) {
+    url_ = url;
+    notify("URL", url);
+    pendingPosition_.reset();
+    if (url.empty()) {
+        unload();
+        setState(wmppsUndefined);
+        return;
+    }
+    beginOpen(autoStart_);
+}
+
+void MpvMediaPlayer::beginOpen(bool playWhenOpen) {
+    ++generation_;
+    stopReverseScan();
+    loaded_ = false;
+    waitingForStream_ = false;
+    endedAt_ = 0;
+    knownDuration_ = 0;
+    fullScreen_ = false;
+    playWhenOpen_ = playWhenOpen;
+    setState(wmppsTransitioning);
+
+    std::string target;
+    if (hasScheme(url_)) {
+        if (isAllowedStream(url_)) target = url_;
+    } else {
+        target = files_.hostPath(url_);
+    }
+    if (target.empty()) return failOpenLater();
+
+    setPaused(!playWhenOpen);
+    setSpeed(1);
+    const char* command[] = {"loadfile", target.c_str(), "replace", nullptr};
+    mpv_node result{};
+    if (mpv_command_ret(mpv_, command, &result) < 0) return failOpenLater();
+    currentEntry_ = kNextEntry;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        for (int i = 0; i < result.u.list->num; ++i) {
+            const mpv_node& value = result.u.list->values[i];
+            if (std::strcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
+                value.format == MPV_FORMAT_INT64)
+                currentEntry_ = value.u.int64;
+        }
+    }
+    mpv_free_node_contents(&result);
+}
+
+void MpvMediaPlayer::failOpenLater() {
+    currentEntry_ = -1;
+    if (mpv_) {
+        const char* command[] = {"stop", nullptr};
+        mpv_command(mpv_, command);
+    }
+    std::weak_ptr<MpvMediaPlayer> weak = weak_from_this();
+    loop_.post([weak, generation = generation_] {
+        auto self = weak.lock();
+        if (!self || generation != self->generation_) return;
+        self->Error();
+        if (generation == self->generation_) self->setState(wmppsStopped);
+    });
+}
+
+void MpvMediaPlayer::unload() {
+    ++generation_;
+    stopReverseScan();
+    currentEntry_ = -1;
+    loaded_ = false;
+    waitingForStream_ = false;
+    endedAt_ = 0;
+    fullScreen_ = false;
+    const char* command[] = {"stop", nullptr};
+    mpv_command(mpv_, command);
+}
+
+void MpvMediaPlayer::play() {
+    if (url_.empty()) return;
+    if (!loaded_) {
+        if (state_ == wmppsTransitioning) {
+            playWhenOpen_ = true;
+            setPaused(false);
+        } else {
+            beginOpen(true);  // stopped, ended or failed: open again from the start
+        }
+        return;
+    }
+    if (state_ == wmppsPlaying || state_ == wmppsBuffering) return;
+    stopReverseScan();
+    setSpeed(1);
+    setPaused(false);
+    setState(wmppsPlaying);
+}
+
+void MpvMediaPlayer::pause() {
+    if (state_ != wmppsPlaying && state_ != wmppsScanForward && state_ != wmppsScanReverse) return;
+    stopReverseScan();
+    setSpeed(1);
+    setPaused(true);
+    setState(wmppsPaused);
+}
+
+void MpvMediaPlayer::stop() {
+    if (url_.empty() || state_ == wmppsStopped || state_ == wmppsUndefined) return;
+    unload();
+    setState(wmppsStopped);
+}
+
+void MpvMediaPlayer::fastForward() {
+    if (!loaded_ || (state_ != wmppsPlaying && state_ != wmppsPaused && state_ != wmppsScanReverse))
+        return;
+    stopReverseScan();
+    setSpeed(kScanRate);
+    setPaused(false);
+    setState(wmppsScanForward);
+}
+
+void MpvMediaPlayer::fastReverse() {
+    if (!loaded_ || (state_ != wmppsPlaying && state_ != wmppsPaused && state_ != wmppsScanForward))
+        return;
+    // libmpv plays forward only: hold the picture and step back on the loop's clock.
+    scanPosition_ = currentPosition();
+    setSpeed(1);
+    setPaused(true);
+    std::weak_ptr<MpvMediaPlayer> weak = weak_from_this();
+    loop_.setTimer(reverseKey_, kReverseStepMs, [weak] {
+        if (auto self = weak.lock()) self->stepBack();
+    });
+    setState(wmppsScanReverse);
+}
+
+void MpvMediaPlayer::stepBack() {
+    // Counted here rather than read back: each seek lands a little later.
+    const double step = kScanRate * static_cast<double>(kReverseStepMs) / 1000.0;
+    *scanPosition_ = std::max(0.0, *scanPosition_ - step);
+    seekTo(*scanPosition_);
+    if (*scanPosition_ > 0) return;
+    stopReverseScan();
+    setPaused(false);
+    setState(wmppsPlaying);
+}
+
+void MpvMediaPlayer::stopReverseScan() {
+    loop_.killTimer(reverseKey_);
+    scanPosition_.reset();
+}
+
+double MpvMediaPlayer::currentPosition() const {
+    if (!loaded_) return state_ == wmppsMediaEnded ? endedAt_ : 0;
+    if (scanPosition_) return *scanPosition_;
+    double position = 0;
+    if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0) return 0;
+    return std::max(0.0, position);
+}
+
+void MpvMediaPlayer::setCurrentPosition(double seconds) {
+    if (!loaded_) {
+        if (!url_.empty()) pendingPosition_ = seconds;
+        return;
+    }
+    if (scanPosition_) scanPosition_ = std::max(0.0, seconds);
+    seekTo(seconds);
+}
+
+std::string MpvMediaPlayer::currentPositionString() const {
+    if (!loaded_ && state_ != wmppsMediaEnded) return {};
+    return positionText(currentPosition());
+}
+
+void MpvMediaPlayer::setMute(bool mute) {
+    mute_ = mute;
+    int flag = mute ? 1 : 0;
+    mpv_set_property(mpv_, "mute", MPV_FORMAT_FLAG, &flag);
+}
+
+double MpvMediaPlayer::duration() const {
+    if (!loaded_) return state_ == wmppsMediaEnded ? endedAt_ : 0;
+    double length = 0;
+    if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &length) < 0) return 0;
+    return std::max(0.0, length);
+}
+
+void MpvMediaPlayer::setFullScreen(bool fullScreen) {
+    fullScreen_ = fullScreen && showing();
+}
+
+bool MpvMediaPlayer::showing() const {
+    return state_ == wmppsPlaying || state_ == wmppsPaused || state_ == wmppsScanForward ||
+           state_ == wmppsScanReverse;
+}
+
+void MpvMediaPlayer::setPaused(bool paused) {
+    int flag = paused ? 1 : 0;
+    mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvMediaPlayer::setSpeed(double speed) {
+    mpv_set_property(mpv_, "speed", MPV_FORMAT_DOUBLE, &speed);
+}
+
+void MpvMediaPlayer::seekTo(double seconds) {
+    const std::string target = std::to_string(std::max(0.0, seconds));
+    const char* command[] = {"seek", target.c_str(), "absolute", nullptr};
+    mpv_command(mpv_, command);
+}
+
+void MpvMediaPlayer::setState(int state) {
+    if (state == state_) return;
+    state_ = state;
+    notify("playState", std::to_string(state));
+    auto self = shared_from_this();  // the handler may release the player
+    PlayStateChange(state);
+}
+
+}  // namespace zov::ui::mpv

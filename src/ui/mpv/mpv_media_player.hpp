@@ -1,0 +1,120 @@
+#pragma once
+// The media player control of the headless client, playing real media with libmpv and
+// null video and audio outputs: the movie is really opened and decoded, so its length,
+// position, end and failures are the real ones. libmpv works on its own threads; it only
+// wakes the event loop (through post), and every state change and event is raised on the
+// loop's thread.
+//
+// States follow the embedded player's: setting URL goes 9 (opening), then 3 for a file or
+// 6 then 3 for a stream (10 without autoStart); the end of the media is 8; a missing or
+// unplayable file raises Error and ends stopped (1). Fast forward (4) plays at kScanRate
+// times normal speed; fast reverse (5) steps back kScanRate seconds per second of clock
+// time and plays on from the start when it gets there.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/event_loop.hpp"
+#include "ui/headless/headless_control.hpp"
+#include "ui/media_player_control.hpp"
+
+struct mpv_handle;
+struct mpv_event;
+
+namespace zov::platform {
+class FileSystem;
+}
+
+namespace zov::ui::mpv {
+
+class MpvMediaPlayer final : public headless::HeadlessControl<MediaPlayerControl>,
+                             public std::enable_shared_from_this<MpvMediaPlayer> {
+  public:
+    static constexpr double kScanRate = 5;
+    static constexpr std::int64_t kReverseStepMs = 200;
+
+    // Neither is owned; both outlive the player. Throws Error when libmpv cannot start.
+    static std::shared_ptr<MpvMediaPlayer> create(headless::ControlName name,
+                                                  platform::EventLoop& loop,
+                                                  const platform::FileSystem& files);
+    ~MpvMediaPlayer() override;
+    MpvMediaPlayer(const MpvMediaPlayer&) = delete;
+    MpvMediaPlayer& operator=(const MpvMediaPlayer&) = delete;
+
+    void setURL(const std::string& url) override;
+    std::string URL() const override { return url_; }
+    int playState() const override { return state_; }
+    void play() override;
+    void pause() override;
+    void stop() override;
+    void fastForward() override;
+    void fastReverse() override;
+    double currentPosition() const override;
+    // Set before the media is open, the position applies once it is.
+    void setCurrentPosition(double seconds) override;
+    std::string currentPositionString() const override;
+    void setMute(bool mute) override;
+    bool mute() const override { return mute_; }
+    void setAutoStart(bool autoStart) override { autoStart_ = autoStart; }
+    bool autoStart() const override { return autoStart_; }
+    double duration() const override;
+    bool fullScreen() const override { return fullScreen_; }
+    // Taken only while there is media to show (playing, paused or scanning).
+    void setFullScreen(bool fullScreen) override;
+
+    // Stream addresses the player opens; anything else with "://" is refused as unplayable
+    // (libmpv would also open local devices, file descriptors and edit lists).
+    static bool isAllowedStream(const std::string& url);
+
+  private:
+    MpvMediaPlayer(headless::ControlName name, platform::EventLoop& loop,
+                   const platform::FileSystem& files);
+    void initialise();
+
+    static void wakeUp(void* context);
+    void drainEvents();
+    void handle(const mpv_event& event);
+    void fileLoaded();
+    void fileEnded(int reason);
+
+    // Opens url_ anew; playing follows when asked.
+    void beginOpen(bool playWhenOpen);
+    // The opening cannot even start: Error and stopped, on a later turn like a real failure.
+    void failOpenLater();
+    void unload();
+    void setPaused(bool paused);
+    void setSpeed(double speed);
+    void seekTo(double seconds);
+    void stepBack();
+    void stopReverseScan();
+    bool showing() const;
+    void setState(int state);
+
+    platform::EventLoop& loop_;
+    const platform::FileSystem& files_;
+    const platform::TimerKey reverseKey_;
+    mpv_handle* mpv_ = nullptr;
+    std::atomic<bool> drainPosted_{false};
+
+    std::string url_;
+    int state_ = wmppsUndefined;
+    // libmpv's playlist entry of the current opening; events of any other are stale.
+    std::int64_t currentEntry_ = -1;
+    std::int64_t startedEntry_ = -1;
+    bool loaded_ = false;
+    bool playWhenOpen_ = false;
+    bool waitingForStream_ = false;
+    std::uint64_t generation_ = 0;  // counts openings; a stale posted failure does nothing
+    double knownDuration_ = 0;      // read when the media opened
+    double endedAt_ = 0;            // the position shown once the media has ended
+    std::optional<double> pendingPosition_;
+    std::optional<double> scanPosition_;  // while scanning backwards
+    bool mute_ = false;
+    bool autoStart_ = true;
+    bool fullScreen_ = false;
+};
+
+}  // namespace zov::ui::mpv

@@ -1,0 +1,186 @@
+// The libmpv player against real media made by ffmpeg: what the client relies on (states,
+// length, position, end, failures as Error) must come from the real decoder. libmpv works in
+// real time; the loop's own timers (the reverse scan) run on the manual clock.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/clock.hpp"
+#include "platform/drive_map.hpp"
+#include "platform/poll_loop.hpp"
+#include "platform/posix_file_system.hpp"
+#include "support/manual_time.hpp"
+#include "ui/media_player_control.hpp"
+#include "ui/mpv/mpv_media_player.hpp"
+
+namespace zov {
+namespace {
+
+namespace fs = std::filesystem;
+using ui::mpv::MpvMediaPlayer;
+
+constexpr auto kPatience = std::chrono::seconds(30);  // a hung decoder fails, never waits on
+
+class MpvMediaPlayerTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        folder_ = new fs::path(fs::temp_directory_path() /
+                               ("zov-mpv-test-" + std::to_string(::getpid())));
+        fs::create_directories(*folder_);
+        // Four seconds of picture and tone, as small and quick to make as possible.
+        const std::string command =
+            "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=4:size=160x120:rate=10"
+            " -f lavfi -i sine=frequency=440:duration=4 -c:v mpeg4 -c:a aac -shortest '" +
+            (*folder_ / "clip.mp4").string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg is needed: scripts/setup installs it";
+        std::ofstream(*folder_ / "notes.mp4") << "this is not a movie\n";
+    }
+    static void TearDownTestSuite() {
+        fs::remove_all(*folder_);
+        delete folder_;
+    }
+
+    void SetUp() override {
+        player_ = MpvMediaPlayer::create(ui::headless::ControlName{}, loop_, files_);
+        player_->PlayStateChange.connect([this](int state) { states_.push_back(state); });
+        player_->Error.connect([this] { ++errors_; });
+    }
+
+    // The client's form of a path in the test folder (through the root drive).
+    std::string clientPath(const std::string& name) const {
+        return files_.windowsPath((*folder_ / name).string());
+    }
+    bool waitFor(int state) {
+        return loop_.runUntil([&] { return player_->playState() == state; }, kPatience);
+    }
+
+    static fs::path* folder_;
+    platform::ManualClock clock_;
+    platform::PollLoop loop_{clock_};
+    platform::PosixFileSystem files_{platform::DriveMap::fromSystem(), "/"};
+    std::shared_ptr<MpvMediaPlayer> player_;
+    std::vector<int> states_;
+    int errors_ = 0;
+};
+
+fs::path* MpvMediaPlayerTest::folder_ = nullptr;
+
+TEST_F(MpvMediaPlayerTest, PlaysARealMovieToItsEnd) {
+    player_->setURL(clientPath("clip.mp4"));
+    EXPECT_EQ(player_->playState(), ui::wmppsTransitioning);
+    ASSERT_TRUE(waitFor(ui::wmppsPlaying));
+    EXPECT_NEAR(player_->duration(), 4.0, 0.3);
+
+    // Jump near the end so the test does not wait for the whole movie.
+    player_->setCurrentPosition(3.0);
+    ASSERT_TRUE(waitFor(ui::wmppsMediaEnded));
+    EXPECT_EQ(errors_, 0);
+    EXPECT_EQ(states_,
+              (std::vector<int>{ui::wmppsTransitioning, ui::wmppsPlaying, ui::wmppsMediaEnded}));
+    EXPECT_NEAR(player_->currentPosition(), 4.0, 0.3);
+
+    // Play after the end starts again from the beginning.
+    player_->play();
+    ASSERT_TRUE(waitFor(ui::wmppsPlaying));
+    EXPECT_LT(player_->currentPosition(), 2.0);
+}
+
+TEST_F(MpvMediaPlayerTest, PauseSeekStopAndPlayAgain) {
+    player_->setAutoStart(false);
+    player_->setURL(clientPath("clip.mp4"));
+    player_->setCurrentPosition(2.0);  // before it is open: applies once it is
+    ASSERT_TRUE(waitFor(ui::wmppsReady));
+    ASSERT_TRUE(loop_.runUntil([&] { return player_->currentPosition() > 1.5; }, kPatience));
+    EXPECT_EQ(player_->currentPositionString(), "00:02");
+
+    player_->play();
+    EXPECT_EQ(player_->playState(), ui::wmppsPlaying);
+    player_->setFullScreen(true);
+    EXPECT_TRUE(player_->fullScreen());
+    player_->pause();
+    EXPECT_EQ(player_->playState(), ui::wmppsPaused);
+    player_->setCurrentPosition(1.0);
+    ASSERT_TRUE(loop_.runUntil([&] { return player_->currentPosition() < 1.5; }, kPatience));
+
+    player_->stop();
+    EXPECT_EQ(player_->playState(), ui::wmppsStopped);
+    EXPECT_FALSE(player_->fullScreen());
+    EXPECT_EQ(player_->currentPosition(), 0);
+    EXPECT_EQ(player_->currentPositionString(), "");
+
+    player_->play();  // opens the movie again
+    ASSERT_TRUE(waitFor(ui::wmppsPlaying));
+    EXPECT_EQ(errors_, 0);
+}
+
+TEST_F(MpvMediaPlayerTest, ReverseScanStepsBackOnTheLoopClockAndPlaysOnFromTheStart) {
+    player_->setURL(clientPath("clip.mp4"));
+    ASSERT_TRUE(waitFor(ui::wmppsPlaying));
+    player_->pause();
+    player_->setCurrentPosition(1.5);
+    ASSERT_TRUE(loop_.runUntil([&] { return player_->currentPosition() > 1.2; }, kPatience));
+
+    player_->fastReverse();
+    EXPECT_EQ(player_->playState(), ui::wmppsScanReverse);
+    // Two steps of one second each take it back to the start, and it plays on.
+    test::advanceTime(loop_, clock_, 2 * MpvMediaPlayer::kReverseStepMs);
+    EXPECT_EQ(player_->playState(), ui::wmppsPlaying);
+
+    player_->fastForward();
+    EXPECT_EQ(player_->playState(), ui::wmppsScanForward);
+    player_->play();
+    EXPECT_EQ(player_->playState(), ui::wmppsPlaying);
+}
+
+TEST_F(MpvMediaPlayerTest, WhatCannotBePlayedRaisesErrorAndEndsStopped) {
+    const std::vector<std::string> unplayable = {
+        clientPath("notes.mp4"),    // not a movie
+        clientPath("missing.mp4"),  // not there
+        "fd://0",                   // a scheme the player must not open
+        "Q:\\unmapped\\drive.mp4",  // no host path
+    };
+    for (const std::string& url : unplayable) {
+        SCOPED_TRACE(url);
+        const int errorsBefore = errors_;
+        player_->setURL(url);
+        ASSERT_TRUE(loop_.runUntil([&] { return errors_ > errorsBefore; }, kPatience));
+        EXPECT_EQ(errors_, errorsBefore + 1);
+        EXPECT_EQ(player_->playState(), ui::wmppsStopped);
+        EXPECT_EQ(player_->duration(), 0);
+    }
+    // A new address after a failure opens normally.
+    player_->setURL(clientPath("clip.mp4"));
+    ASSERT_TRUE(waitFor(ui::wmppsPlaying));
+}
+
+TEST_F(MpvMediaPlayerTest, AStaleFailureDoesNotReachTheNextMovie) {
+    player_->setURL(clientPath("missing.mp4"));
+    player_->setURL(clientPath("clip.mp4"));  // before the first failed
+    ASSERT_TRUE(waitFor(ui::wmppsPlaying));
+    loop_.processPending();
+    EXPECT_EQ(errors_, 0);
+
+    player_->setURL("");
+    EXPECT_EQ(player_->playState(), ui::wmppsUndefined);
+    EXPECT_EQ(player_->duration(), 0);
+}
+
+TEST(MpvStreamAddress, OnlyNetworkStreamsAreOpened) {
+    EXPECT_TRUE(MpvMediaPlayer::isAllowedStream("http://127.0.0.1/live"));
+    EXPECT_TRUE(MpvMediaPlayer::isAllowedStream("HTTPS://example.invalid/a.m3u8"));
+    EXPECT_TRUE(MpvMediaPlayer::isAllowedStream("rtsp://host/stream"));
+    EXPECT_FALSE(MpvMediaPlayer::isAllowedStream("file:///etc/passwd"));
+    EXPECT_FALSE(MpvMediaPlayer::isAllowedStream("edl://%3%/etc"));
+    EXPECT_FALSE(MpvMediaPlayer::isAllowedStream("av://v4l2:/dev/video0"));
+    EXPECT_FALSE(MpvMediaPlayer::isAllowedStream("http:/one-slash"));
+}
+
+}  // namespace
+}  // namespace zov
