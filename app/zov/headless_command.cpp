@@ -94,19 +94,23 @@ int runHeadlessClient(const std::vector<std::string>& args, const std::string& c
             });
     }
 
-    shell::Client client(shell::ClientServices{loop, resolver, fileSystem, http, messages, launcher,
-                                               processes, ui, clientDir, [] {
-                                                   // The process ends at once: no window closes one
-                                                   // by one, nothing is written.
-                                                   std::cout.flush();
-                                                   std::fflush(nullptr);
-                                                   std::_Exit(0);
-                                               }});
+    std::unique_ptr<shell::remote::RemoteSession> remoteSession;
+    const auto endNow = [&remoteSession] {
+        // The process ends at once: no window closes one by one, nothing else is written.
+        if (remoteSession) remoteSession->drainOutput();
+        std::cout.flush();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    };
+    shell::Client client(shell::ClientServices{
+        loop, resolver, fileSystem, http, messages, launcher, processes, ui, clientDir,
+        // One more turn of the loop first, so that the request that asked for the exit is
+        // answered on the channel.
+        [&loop, endNow] { loop.post(endNow); }});
     // A channel client that goes away shows up as a failed write, not a killed process.
     std::signal(SIGPIPE, SIG_IGN);
     // Made before the client starts, so that its first windows are reported; destroyed
     // before the front end it watches.
-    std::unique_ptr<shell::remote::RemoteSession> remoteSession;
     if (!remote.empty()) {
         try {
             remoteSession = std::make_unique<shell::remote::RemoteSession>(loop, ui, remote);
@@ -114,11 +118,7 @@ int runHeadlessClient(const std::vector<std::string>& args, const std::string& c
             std::cerr << "zov --headless: " << e.description() << "\n";
             return 2;
         }
-        remoteSession->Ended.connect([] {
-            std::cout.flush();
-            std::fflush(nullptr);
-            std::_Exit(0);
-        });
+        remoteSession->Ended.connect(endNow);
     }
     try {
         client.start();

@@ -56,6 +56,11 @@ RemoteSession::RemoteSession(platform::EventLoop& loop, ui::headless::HeadlessUi
                 [this](platform::Readiness) { acceptClient(); });
 }
 
+void RemoteSession::drainOutput() {
+    constexpr int kPatienceMs = 2000;
+    if (stream_) stream_->drainOutput(kPatienceMs);
+}
+
 RemoteSession::~RemoteSession() {
     stream_.reset();
     if (clientFd_ >= 0) ::close(clientFd_);

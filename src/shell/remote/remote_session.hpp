@@ -29,6 +29,9 @@ class RemoteSession {
     RemoteSession(const RemoteSession&) = delete;
     RemoteSession& operator=(const RemoteSession&) = delete;
 
+    // Before the process ends: the last replies and events are written (briefly bounded).
+    void drainOutput();
+
     // Standard input ended: the script that drove us is gone.
     Event<> Ended;
 

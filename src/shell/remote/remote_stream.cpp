@@ -1,5 +1,7 @@
 #include "shell/remote/remote_stream.hpp"
 
+#include <poll.h>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -150,6 +152,17 @@ void RemoteStream::flush() {
     flushing_ = false;
     updateInterest();
     maybeFinish();
+}
+
+void RemoteStream::drainOutput(int patienceMs) {
+    flush();
+    while (!outputBroken_ && (!pending_.empty() || channel_.hasOutput()) && patienceMs > 0) {
+        pollfd writable{outFd_, POLLOUT, 0};
+        constexpr int kSliceMs = 50;
+        if (::poll(&writable, 1, kSliceMs) < 0 && errno != EINTR) return;
+        patienceMs -= kSliceMs;
+        flush();
+    }
 }
 
 void RemoteStream::close() {

@@ -33,6 +33,10 @@ class RemoteStream {
     RemoteStream(const RemoteStream&) = delete;
     RemoteStream& operator=(const RemoteStream&) = delete;
 
+    // Before the process ends: writes out what is queued, waiting at most `patienceMs` in
+    // all for a slow reader.
+    void drainOutput(int patienceMs);
+
     // The input ended and every line read was answered and written, or the output failed.
     Event<> Closed;
 

@@ -1,0 +1,308 @@
+"""Runs zov-service and headless zov clients and drives them through the remote-control
+channel. Used by the demo walk-through (scripts/run) and the end-to-end tests (tests/e2e).
+Standard library only; every wait has a deadline, so a stuck client fails instead of hanging.
+"""
+
+import html.parser
+import json
+import os
+import queue
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+import urllib.request
+
+DEFAULT_TIMEOUT = 60.0
+
+
+class HarnessError(Exception):
+    pass
+
+
+def windows_path(host_path):
+    """The client's form of a host path: the root drive Z: is the host's /."""
+    return "Z:" + os.path.abspath(host_path).replace("/", "\\")
+
+
+class Service:
+    """One zov-service process; its ports are read from the lines it prints."""
+
+    def __init__(self, bin_dir, movies, subscribers, extra=()):
+        self.args = [os.path.join(bin_dir, "zov-service"), "--movies", movies,
+                     "--subscribers", subscribers, *extra]
+        self.process = None
+        self.ports = {}
+
+    def start(self, timeout=20.0):
+        self.process = subprocess.Popen(self.args, stdout=subprocess.PIPE, text=True)
+        deadline = time.monotonic() + timeout
+        while len(self.ports) < 3:
+            if time.monotonic() > deadline:
+                raise HarnessError("zov-service did not report its ports")
+            line = self.process.stdout.readline()
+            if not line:
+                raise HarnessError("zov-service ended at start-up (exit %s)" % self.process.wait())
+            name, _, value = line.strip().partition("=")
+            if name in ("auth", "ftp", "http"):
+                self.ports[name] = int(value)
+        return self
+
+    @property
+    def web(self):
+        return "http://127.0.0.1:%d" % self.ports["http"]
+
+    @property
+    def version_url(self):
+        return self.web + "/pcplayer_version_control/version_control_server.asp"
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class _GuideItems(html.parser.HTMLParser):
+    def __init__(self):
+        super().__init__()
+        self.items = []
+
+    def handle_starttag(self, tag, attrs):
+        attributes = dict(attrs)
+        if attributes.get("name") == "clip_control" and "data-uid" in attributes:
+            self.items.append({
+                "c_uid": attributes.get("data-uid", ""),
+                "c_filename": attributes.get("data-filename", ""),
+                "c_mediaTitle": attributes.get("data-title", ""),
+                "c_fileExtension": attributes.get("data-extension", ""),
+            })
+
+
+def guide_items(service):
+    """The movies the service's guide page offers, as the hidden values its script sets."""
+    with urllib.request.urlopen(service.web + "/guide.html", timeout=10) as answer:
+        parser = _GuideItems()
+        parser.feed(answer.read().decode("utf-8", "replace"))
+        return parser.items
+
+
+def write_client_folder(client_dir, movies_dir, distributor, source_dir=None):
+    """A fresh client folder whose zov.ini points at a service on this machine."""
+    os.makedirs(client_dir, exist_ok=True)
+    os.makedirs(movies_dir, exist_ok=True)
+    settings = [
+        "ZOVAuthServer.URL=127.0.0.1",
+        "ZOVAuthServer.contentDistributor=" + distributor,
+        "ZOVPlayer.path=" + windows_path(movies_dir) + "\\",
+    ]
+    with open(os.path.join(client_dir, "zov.ini"), "w", newline="") as ini:
+        ini.write("".join(line + "\r\n" for line in settings))
+    if source_dir:
+        shutil.copy(os.path.join(source_dir, "app", "zov", "playlistSkin.html"), client_dir)
+
+
+class Client:
+    """One `zov --headless --remote stdio` process and its channel."""
+
+    def __init__(self, bin_dir, client_dir, service, simulated_player=False, env=None,
+                 version_url=None):
+        args = [os.path.join(bin_dir, "zov"), "--client-dir", client_dir, "--headless",
+                "--remote", "stdio", "--auth-port", str(service.ports["auth"]),
+                "--version-server", version_url or service.version_url]
+        if simulated_player:
+            args.append("--simulated-player")
+        environment = dict(os.environ)
+        # The client's own drive C: and window-message sockets stay inside its folder.
+        environment["XDG_DATA_HOME"] = os.path.join(client_dir, "data")
+        environment["XDG_RUNTIME_DIR"] = os.path.join(client_dir, "run")
+        os.makedirs(environment["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+        environment.update(env or {})
+        self.process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        text=True, bufsize=1, env=environment)
+        self.events = []          # every event so far, in order
+        self._incoming = queue.Queue()
+        self._replies = {}
+        self._next_id = 1
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            self._incoming.put(line)
+        self._incoming.put(None)
+
+    def _take(self, timeout):
+        """Files one incoming line; False when the channel ended."""
+        try:
+            line = self._incoming.get(timeout=max(0.0, timeout))
+        except queue.Empty:
+            return True
+        if line is None:
+            self._ended = True
+            return False
+        message = json.loads(line)
+        if "event" in message:
+            self.events.append(message)
+        else:
+            self._replies[message.get("request_id")] = message
+        return True
+
+    _ended = False
+
+    def send(self, command, **params):
+        """Sends a request without waiting; returns its id."""
+        request_id = self._next_id
+        self._next_id += 1
+        params.update(request_id=request_id, command=command)
+        self.process.stdin.write(json.dumps(params) + "\n")
+        self.process.stdin.flush()
+        return request_id
+
+    def reply(self, request_id, timeout=DEFAULT_TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while request_id not in self._replies:
+            if self._ended or time.monotonic() > deadline:
+                raise HarnessError("no reply to request %d" % request_id)
+            self._take(deadline - time.monotonic())
+        return self._replies.pop(request_id)
+
+    def request(self, command, timeout=DEFAULT_TIMEOUT, **params):
+        """Sends a request and returns its data; a refusal raises HarnessError."""
+        answer = self.reply(self.send(command, **params), timeout)
+        if answer["error"] != "success":
+            raise HarnessError("%s refused: %s (%s)" % (command, answer["error"], answer["data"]))
+        return answer["data"]
+
+    def pump(self, seconds):
+        """Reads whatever arrives for a while."""
+        deadline = time.monotonic() + seconds
+        while not self._ended and time.monotonic() < deadline:
+            self._take(deadline - time.monotonic())
+
+    def wait_event(self, match, since=0, timeout=DEFAULT_TIMEOUT, on_event=None):
+        """The first event from index `since` on for which match(event) holds."""
+        deadline = time.monotonic() + timeout
+        seen = since
+        while True:
+            while seen < len(self.events):
+                event = self.events[seen]
+                seen += 1
+                if on_event:
+                    on_event(event)
+                if match(event):
+                    return event
+            if self._ended:
+                raise HarnessError("the client ended while waiting")
+            if time.monotonic() > deadline:
+                raise HarnessError("timed out waiting for an event")
+            self._take(deadline - time.monotonic())
+
+    def wait_state(self, match, timeout=DEFAULT_TIMEOUT, what="a state"):
+        """Asks for the state after every burst of events until match(state) holds."""
+        deadline = time.monotonic() + timeout
+        while True:
+            state = self.request("get_state")
+            if match(state):
+                return state
+            if time.monotonic() > deadline:
+                raise HarnessError("timed out waiting for " + what)
+            self._take(min(0.2, deadline - time.monotonic()))
+
+    def retry(self, command, timeout=DEFAULT_TIMEOUT, **params):
+        """A request refused as "not ready" is asked again until it is taken."""
+        deadline = time.monotonic() + timeout
+        while True:
+            answer = self.reply(self.send(command, **params))
+            if answer["error"] == "success":
+                return answer["data"]
+            if answer["error"] != "not ready" or time.monotonic() > deadline:
+                raise HarnessError("%s refused: %s (%s)" % (command, answer["error"],
+                                                             answer["data"]))
+            self._take(0.1)
+
+    def wait_exit(self, timeout=20.0):
+        try:
+            return self.process.wait(timeout)
+        finally:
+            self.close()
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        for stream in (self.process.stdin, self.process.stdout):
+            try:
+                stream.close()
+            except OSError:
+                pass
+
+
+# What a person does, as channel requests.
+
+def visible(state, window):
+    return state["windows"].get(window, {}).get("visible", False)
+
+
+def button_shown(state, name):
+    return state["guide"]["buttons"].get(name, {}).get("visible", False)
+
+
+def log_in(client, distributor, user, password, timeout=DEFAULT_TIMEOUT):
+    client.wait_state(lambda s: visible(s, "LoginPage"), timeout, "the login page")
+    client.request("login_command", action="Connect", distributor=distributor, user=user,
+                   password=password)
+    return client.wait_state(lambda s: visible(s, "movieGuide") or visible(s, "LoginPage"),
+                             timeout, "the guide")
+
+
+def choose(client, item, timeout=DEFAULT_TIMEOUT):
+    client.retry("choose_guide_item", timeout, values=item)
+
+
+def press(client, name, window="movieGuide"):
+    return client.request("press_button", window=window, control=name)
+
+
+class Folder:
+    """A temporary folder removed afterwards unless asked to keep it."""
+
+    def __init__(self, prefix, keep=False):
+        self.path = tempfile.mkdtemp(prefix=prefix)
+        self.keep = keep
+
+    def __enter__(self):
+        return self.path
+
+    def __exit__(self, *exc):
+        if not self.keep:
+            shutil.rmtree(self.path, ignore_errors=True)
+
+
+class Pyftpdlib:
+    """A standard FTP server (pyftpdlib, Debian's python3-pyftpdlib) serving a folder."""
+
+    def __init__(self, source_dir, root, user, password, port=0, throttle=0):
+        self.args = ["/usr/bin/python3", os.path.join(source_dir, "tests", "peers", "ftp_server.py"),
+                     "--root", root, "--user", user, "--password", password,
+                     "--port", str(port), "--throttle", str(throttle),
+                     "--parent", str(os.getpid())]
+        self.process = None
+        self.port = port
+
+    def start(self, timeout=20.0):
+        self.process = subprocess.Popen(self.args, stdout=subprocess.PIPE, text=True)
+        line = self.process.stdout.readline()
+        if not line.strip().isdigit():
+            raise HarnessError("pyftpdlib did not start (is python3-pyftpdlib installed?)")
+        self.port = int(line)
+        return self
+
+    def kill(self):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
