@@ -18,6 +18,7 @@
 #include "support/client_fixture.hpp"
 #include "support/scripted_auth_server.hpp"
 #include "ui/headless/headless_button.hpp"
+#include "ui/headless/headless_label.hpp"
 #include "ui/headless/headless_window.hpp"
 #include "ui/headless/memory_browser.hpp"
 
@@ -194,6 +195,22 @@ TEST_F(RemoteChannelTest, ABoundedEventQueueSaysHowManyEventsItDropped) {
     EXPECT_EQ(events.size(), RemoteChannel::kMaxQueuedEvents + 1);
     EXPECT_EQ(events.back().find("event")->asString(), "queue-overflow");
     EXPECT_EQ(events.back().find("dropped")->asNumber(), 25);
+}
+
+TEST_F(RemoteChannelTest, DownloadProgressIsItsOwnEventWithTheMovieTitle) {
+    logIn();
+    ui.label("movieGuide", "currentDLLabel")->setCaption("Big Movie");
+    events.clear();
+    ui.label("movieGuide", "percentLabel")->setCaption("42%");
+    ui.label("movieGuide", "percentLabel")->setCaption("");
+    drain();
+    std::vector<JsonValue> progress;
+    for (const auto& e : events)
+        if (e.find("event")->asString() == "download-progress") progress.push_back(e);
+    ASSERT_EQ(progress.size(), 2u);
+    EXPECT_EQ(progress[0].dump(),
+              R"({"event":"download-progress","movie":"Big Movie","percent":42})");
+    EXPECT_TRUE(progress[1].find("percent")->isNull());
 }
 
 // The same channel over a real descriptor pair, as standard input and output are.
