@@ -90,7 +90,7 @@ void CSocket::GetData(SocketValue& data, VarType type, std::int32_t maxLen) {
     if (!received_.empty()) fromBytes(takeBytes(maxLen, true), type, data);
 }
 
-void CSocket::Listen() {
+void CSocket::Listen(int backlog) {
     if (fd_ < 0) vbSocket();
     io::setReuseAddress(fd_);
     int error = 0;
@@ -98,7 +98,7 @@ void CSocket::Listen() {
         error = io::bindTo(fd_, localIP_, static_cast<std::uint16_t>(localPort_));
         bound_ = error == 0;
     }
-    if (error == 0) error = io::listenOn(fd_, 5);
+    if (error == 0) error = io::listenOn(fd_, backlog);
     if (error != 0) {
         state_ = sckError;
         MSocketSupport::RaiseSocketError(error, "CSocket.Listen");

@@ -45,7 +45,11 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     void SendData(const SocketValue& data);
     void PeekData(std::string& data, std::int32_t maxLen = 0);
     void PeekData(SocketValue& data, VarType type, std::int32_t maxLen = 0);
-    void Listen();
+    // The client listens with a queue of five waiting connections; a server that many
+    // clients reach at once asks for more (the system caps it), or the kernel drops the
+    // rest and they retry seconds later.
+    static constexpr int kDefaultBacklog = 5;
+    void Listen(int backlog = kDefaultBacklog);
     void GetData(std::string& data, std::int32_t maxLen = 0);
     void GetData(ByteArray& data, std::int32_t maxLen = 0);
     void GetData(SocketValue& data, VarType type, std::int32_t maxLen = 0);
