@@ -40,10 +40,11 @@ def end_line():
         print()
 
 
-def progress_bar(percent, title):
+def progress_bar(percent, title, last_shown):
+    """Redraws the bar; in a log, only when it passes another quarter."""
     filled = int(percent / 100 * 40)
     show_line("    [%s%s] %3d%%  %s" % ("#" * filled, "." * (40 - filled), percent, title),
-              percent % 25 == 0)
+              last_shown < 0 or percent // 25 > last_shown // 25)
 
 
 def prepare_service_data(source, folder):
@@ -62,8 +63,8 @@ def download(client, item, movies_dir):
         if event["event"] == "download-progress" and event["percent"] is not None:
             percent = int(event["percent"])
             if percent != shown[0]:
+                progress_bar(percent, item["c_mediaTitle"], shown[0])
                 shown[0] = percent
-                progress_bar(percent, item["c_mediaTitle"])
 
     done_marker = os.path.join(movies_dir, item["c_uid"] + ".conf")
     seen = since
@@ -78,7 +79,7 @@ def download(client, item, movies_dir):
         if time.monotonic() > deadline:
             raise zh.HarnessError("the download did not finish")
     if shown[0] != 100:
-        progress_bar(100, item["c_mediaTitle"])
+        progress_bar(100, item["c_mediaTitle"], shown[0])
     end_line()
 
 
@@ -189,7 +190,7 @@ def main():
         client = zh.Client(args.bin, client_dir, service)
         started = time.monotonic()
         try:
-            title = walk(client, service, movies)
+            title = walk(client, service, movies_dir)
             step("Exit")
             client.request("skin_command", name="End")
             code = client.wait_exit()

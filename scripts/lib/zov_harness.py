@@ -65,6 +65,8 @@ class Service:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+        if self.process:
+            self.process.stdout.close()
 
 
 class _GuideItems(html.parser.HTMLParser):
@@ -83,12 +85,14 @@ class _GuideItems(html.parser.HTMLParser):
             })
 
 
-def guide_items(service):
-    """The movies the service's guide page offers, as the hidden values its script sets."""
+def guide_items(service, streams=False):
+    """The movies the service's guide page offers to download (and, when asked, its live
+    streams too), as the hidden values its script sets."""
     with urllib.request.urlopen(service.web + "/guide.html", timeout=10) as answer:
         parser = _GuideItems()
         parser.feed(answer.read().decode("utf-8", "replace"))
-        return parser.items
+    return [item for item in parser.items
+            if streams or item["c_fileExtension"] != ".streaming"]
 
 
 def write_client_folder(client_dir, movies_dir, distributor, source_dir=None):
@@ -260,7 +264,15 @@ def log_in(client, distributor, user, password, timeout=DEFAULT_TIMEOUT):
                              timeout, "the guide")
 
 
+def guide_page_ready(state):
+    guide = state["guide"]
+    return visible(state, "movieGuide") and guide.get("page", "").startswith("http") \
+        and not guide.get("loading", True)
+
+
 def choose(client, item, timeout=DEFAULT_TIMEOUT):
+    """Clicks a guide item after setting the hidden values the page's script would set."""
+    client.wait_state(guide_page_ready, timeout, "the guide page")
     client.retry("choose_guide_item", timeout, values=item)
 
 
@@ -306,3 +318,5 @@ class Pyftpdlib:
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        if self.process:
+            self.process.stdout.close()

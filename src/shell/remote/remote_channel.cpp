@@ -178,9 +178,13 @@ JsonValue RemoteChannel::getState() const {
     std::string popup;
     if (auto window = ui_.window("popupwindow"); window && window->visible())
         if (auto text = ui_.label("popupwindow", "Label1")) popup = text->caption();
+    JsonValue::Object guide{{"labels", std::move(labels)}, {"buttons", std::move(buttons)}};
+    if (auto page = ui_.browser("movieGuide", "epgBrowser")) {
+        guide["page"] = page->LocationURL();
+        guide["loading"] = page->busy();
+    }
     return JsonValue::Object{{"windows", std::move(windows)},
-                             {"guide", JsonValue::Object{{"labels", std::move(labels)},
-                                                         {"buttons", std::move(buttons)}}},
+                             {"guide", std::move(guide)},
                              {"login", std::move(login)},
                              {"skin_variables", std::move(skins)},
                              {"player", std::move(player)},
