@@ -1,6 +1,9 @@
 #include "auth_server.hpp"
 
+#include <sys/socket.h>
+
 #include "command_reader.hpp"
+#include "platform/error.hpp"
 #include "platform/event_loop.hpp"
 #include "runtime/c_socket.hpp"
 #include "subscribers.hpp"
@@ -13,11 +16,24 @@ struct AuthServer::Session {
     std::uint64_t id = 0;
     std::shared_ptr<CSocket> socket;
     std::string buffer;
-    std::string user, password;
+    std::string distributor, user, password;
     bool accepted = false;
     bool closing = false;
     bool sentSincePing = false;
+    bool dropped = false;             // its removal is on its way
+    platform::TimerKey deadline = 0;  // login time-out, then the wait for the client to go
 };
+
+namespace {
+
+void closeQuietly(CSocket& socket) {
+    try {
+        socket.CloseSocket();
+    } catch (const Error&) {
+    }
+}
+
+}  // namespace
 
 AuthServer::AuthServer(platform::EventLoop& loop, platform::Resolver& resolver,
                        const Subscribers& subscribers, Settings settings)
@@ -25,15 +41,18 @@ AuthServer::AuthServer(platform::EventLoop& loop, platform::Resolver& resolver,
 
 AuthServer::~AuthServer() {
     if (pingTimer_ != 0) loop_.killTimer(pingTimer_);
-    for (auto& [id, session] : sessions_)
-        session->socket->CloseSocket();
+    for (auto& [id, session] : sessions_) {
+        loop_.killTimer(session->deadline);
+        closeQuietly(*session->socket);
+    }
     if (listener_) listener_->CloseSocket();
 }
 
 void AuthServer::start() {
     listener_ = CSocket::create(loop_, resolver_);
     listener_->Bind(settings_.port, settings_.host);
-    listener_->Listen();
+    // Many clients may arrive at the same moment: a short queue drops them for seconds.
+    listener_->Listen(SOMAXCONN);
     listener_->OnConnectionRequest.connect([this](std::int32_t id) { accept(id); });
     pingTimer_ = loop_.newTimerKey();
     loop_.setTimer(pingTimer_, settings_.pingMs, [this] { ping(); });
@@ -47,7 +66,11 @@ void AuthServer::accept(std::int32_t requestId) {
     auto session = std::make_unique<Session>();
     session->id = nextId_++;
     session->socket = CSocket::create(loop_, resolver_);
-    session->socket->Accept(requestId);
+    try {
+        session->socket->Accept(requestId);
+    } catch (const Error&) {
+        return;
+    }
     Session& s = *session;
     std::uint64_t id = s.id;
     s.socket->OnDataArrival.connect([this, &s](std::int32_t) { received(s); });
@@ -55,6 +78,17 @@ void AuthServer::accept(std::int32_t requestId) {
     s.socket->OnError.connect([this, id](std::int16_t, const std::string&, std::int32_t,
                                          const std::string&, const std::string&, std::int32_t,
                                          bool&) { drop(id); });
+    s.deadline = loop_.newTimerKey();
+    if (settings_.loginTimeoutMs > 0) {
+        loop_.setTimer(s.deadline, settings_.loginTimeoutMs, [this, &s] {
+            // First the login that never came is refused; a client still holding the
+            // connection one period after a refusal is cut off.
+            if (!s.closing) return fail(s, "ERR_INCOMPLETEINFO");
+            closeQuietly(*s.socket);
+            closeQuietly(*s.socket);  // the second close drops a half-closed connection
+            drop(s.id);
+        });
+    }
     sessions_.emplace(id, std::move(session));
 }
 
@@ -85,49 +119,88 @@ void AuthServer::handleLine(Session& session, const std::string& line) {
             case Subscribers::Check::Accepted:
                 break;
         }
+        if (settings_.refuseMultiLogin && hasSessionOf(login->distributor, login->user)) {
+            return fail(session, "ERR_MULTI_LOGIN");
+        }
+        loop_.killTimer(session.deadline);
         session.accepted = true;
+        session.distributor = login->distributor;
         session.user = login->user;
         session.password = login->password;
         session.sentSincePing = true;
-        session.socket->SendData(std::string("RPL_ACCEPTED"));
-        return;
+        return send(session, "RPL_ACCEPTED");
     }
     if (line == "MOVIELIST") {
         session.sentSincePing = true;
-        session.socket->SendData(movieList(session.user, session.password));
-        return;
+        return send(session, movieList(session.user, session.password));
     }
     fail(session, "ERR_INVALIDID");
+}
+
+bool AuthServer::hasSessionOf(const std::string& distributor, const std::string& user) const {
+    for (const auto& [id, session] : sessions_) {
+        if (session->accepted && !session->closing && session->distributor == distributor &&
+            session->user == user) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A client that vanished makes the send fail: that ends its session, never the service.
+void AuthServer::send(Session& session, const std::string& text) {
+    try {
+        session.socket->SendData(text);
+    } catch (const Error&) {
+        drop(session.id);
+    }
 }
 
 // The reply is the last thing said: the connection closes behind it.
 void AuthServer::fail(Session& session, const char* keyword) {
     session.closing = true;
     session.buffer.clear();
-    session.socket->SendData(std::string(keyword));
-    session.socket->CloseSocket();
+    send(session, keyword);
+    closeQuietly(*session.socket);
+    if (settings_.loginTimeoutMs > 0 && !session.dropped) {
+        loop_.setTimer(session.deadline, settings_.loginTimeoutMs, [this, &session] {
+            closeQuietly(*session.socket);
+            closeQuietly(*session.socket);
+            drop(session.id);
+        });
+    }
 }
 
 void AuthServer::drop(std::uint64_t id) {
+    auto found = sessions_.find(id);
+    if (found == sessions_.end()) return;
+    found->second->closing = true;  // no longer counts as logged in
+    found->second->dropped = true;
+    loop_.killTimer(found->second->deadline);
     // The socket raised the event we are in; let it return before the socket goes.
     loop_.post([this, id] {
         auto found = sessions_.find(id);
         if (found == sessions_.end()) return;
-        found->second->socket->CloseSocket();
+        loop_.killTimer(found->second->deadline);
+        closeQuietly(*found->second->socket);
         sessions_.erase(found);
     });
 }
 
 // A ping right behind another reply could share its segment and spoil it, so a session
-// that was just spoken to skips one ping.
+// that was just spoken to skips one ping. Nobody is pinged before the login is accepted:
+// a ping just ahead of "RPL_ACCEPTED" could merge with it in the client's read.
 void AuthServer::ping() {
     for (auto& [id, session] : sessions_) {
-        if (session->closing || session->socket->State() != runtime::sckConnected) continue;
+        if (!session->accepted || session->closing ||
+            session->socket->State() != runtime::sckConnected) {
+            continue;
+        }
         if (session->sentSincePing) {
             session->sentSincePing = false;
             continue;
         }
-        session->socket->SendData(std::string("CM_PING"));
+        send(*session, "CM_PING");
     }
 }
 
@@ -135,8 +208,12 @@ std::string AuthServer::movieList(const std::string& user, const std::string& pa
     auto attribute = [](const char* name, const std::string& value) {
         return std::string(" ") + name + "=\"" + value + "\"";
     };
-    return "<movieList" + attribute("location", settings_.host) + attribute("username", user) +
-           attribute("password", password) +
+    auto either = [](const std::string& chosen, const std::string& otherwise) {
+        return chosen.empty() ? otherwise : chosen;
+    };
+    return "<movieList" + attribute("location", either(settings_.deliveryHost, settings_.host)) +
+           attribute("username", either(settings_.deliveryUser, user)) +
+           attribute("password", either(settings_.deliveryPassword, password)) +
            attribute("cdnport", std::to_string(settings_.deliveryPort)) +
            attribute("epgGuide", settings_.guideUrl) + attribute("AdsUrl", settings_.bannerUrl) +
            "></movieList>";

@@ -1,7 +1,9 @@
 #pragma once
 // The authentication server: takes one login line, answers with one-word replies (each
 // written on its own so it arrives as its own segment), pings now and then, and answers
-// "MOVIELIST" with the movie list that carries the service configuration.
+// "MOVIELIST" with the movie list that carries the service configuration. A connection
+// that sends no login line in time is closed; a logged-in session stays open as long as
+// the client keeps it (the client never speaks again, so it is never timed out).
 
 #include <cstdint>
 #include <map>
@@ -27,10 +29,18 @@ class AuthServer {
     struct Settings {
         std::string host = "127.0.0.1";
         std::int32_t port = 0;  // 0 = a free port
+        // The delivery server the movie list names (location, cdnport). An empty host is
+        // `host`; empty account values are the subscriber's own user name and password.
+        std::string deliveryHost{};
         std::int32_t deliveryPort = 0;
-        std::string guideUrl;   // epgGuide
-        std::string bannerUrl;  // AdsUrl
+        std::string deliveryUser{};
+        std::string deliveryPassword{};
+        std::string guideUrl{};   // epgGuide
+        std::string bannerUrl{};  // AdsUrl
         std::int64_t pingMs = 20'000;
+        std::int64_t loginTimeoutMs = 60'000;  // 0 = never
+        // A second login of a subscriber who has a session open gets "ERR_MULTI_LOGIN".
+        bool refuseMultiLogin = false;
     };
 
     AuthServer(platform::EventLoop& loop, platform::Resolver& resolver,
@@ -48,6 +58,8 @@ class AuthServer {
     void accept(std::int32_t requestId);
     void received(Session& session);
     void handleLine(Session& session, const std::string& line);
+    bool hasSessionOf(const std::string& distributor, const std::string& user) const;
+    void send(Session& session, const std::string& text);
     void fail(Session& session, const char* keyword);
     void drop(std::uint64_t id);
     void ping();

@@ -1,19 +1,24 @@
 #include "delivery_server.hpp"
 
-#include "ftp_session.hpp"
+#include <sys/socket.h>
+
+#include "platform/error.hpp"
 #include "runtime/c_socket.hpp"
 
 namespace zov::service {
 
 DeliveryServer::DeliveryServer(platform::EventLoop& loop, platform::Resolver& resolver,
-                               const Subscribers& subscribers, std::filesystem::path movies,
-                               std::string host, std::int32_t port)
+                               const Subscribers& subscribers, MovieFolder movies,
+                               Settings settings)
     : loop_(loop),
       resolver_(resolver),
       subscribers_(subscribers),
       movies_(std::move(movies)),
-      host_(std::move(host)),
-      port_(port) {}
+      settings_(std::move(settings)) {}
+
+DeliveryServer::DeliveryServer(platform::EventLoop& loop, platform::Resolver& resolver,
+                               const Subscribers& subscribers, MovieFolder movies)
+    : DeliveryServer(loop, resolver, subscribers, std::move(movies), Settings{}) {}
 
 DeliveryServer::~DeliveryServer() {
     sessions_.clear();
@@ -22,8 +27,9 @@ DeliveryServer::~DeliveryServer() {
 
 void DeliveryServer::start() {
     listener_ = runtime::CSocket::create(loop_, resolver_);
-    listener_->Bind(port_, host_);
-    listener_->Listen();
+    listener_->Bind(settings_.port, settings_.host);
+    // Many clients may arrive at the same moment: a short queue drops them for seconds.
+    listener_->Listen(SOMAXCONN);
     listener_->OnConnectionRequest.connect([this](std::int32_t id) { accept(id); });
 }
 
@@ -33,11 +39,16 @@ std::int32_t DeliveryServer::port() const {
 
 void DeliveryServer::accept(std::int32_t requestId) {
     std::uint64_t id = nextId_++;
-    auto session = std::make_unique<FtpSession>(loop_, resolver_, subscribers_, movies_, host_,
-                                                [this, id] { sessions_.erase(id); });
+    auto session =
+        std::make_unique<FtpSession>(loop_, resolver_, subscribers_, movies_, settings_.host,
+                                     settings_.limits, [this, id] { sessions_.erase(id); });
     FtpSession& added = *session;
     sessions_.emplace(id, std::move(session));
-    added.accept(requestId);
+    try {
+        added.accept(requestId);
+    } catch (const Error&) {
+        sessions_.erase(id);  // gone before it could be taken
+    }
 }
 
 }  // namespace zov::service

@@ -3,10 +3,12 @@
 // many clients at once, one FtpSession each.
 
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+
+#include "ftp_session.hpp"
+#include "movie_folder.hpp"
 
 namespace zov::platform {
 class EventLoop;
@@ -18,14 +20,20 @@ class CSocket;
 
 namespace zov::service {
 
-class FtpSession;
 class Subscribers;
 
 class DeliveryServer {
   public:
+    struct Settings {
+        std::string host = "127.0.0.1";
+        std::int32_t port = 0;  // 0 = a free port
+        FtpSession::Limits limits;
+    };
+
     DeliveryServer(platform::EventLoop& loop, platform::Resolver& resolver,
-                   const Subscribers& subscribers, std::filesystem::path movies,
-                   std::string host = "127.0.0.1", std::int32_t port = 0);
+                   const Subscribers& subscribers, MovieFolder movies, Settings settings);
+    DeliveryServer(platform::EventLoop& loop, platform::Resolver& resolver,
+                   const Subscribers& subscribers, MovieFolder movies);
     ~DeliveryServer();
     DeliveryServer(const DeliveryServer&) = delete;
     DeliveryServer& operator=(const DeliveryServer&) = delete;
@@ -40,9 +48,8 @@ class DeliveryServer {
     platform::EventLoop& loop_;
     platform::Resolver& resolver_;
     const Subscribers& subscribers_;
-    std::filesystem::path movies_;
-    std::string host_;
-    std::int32_t port_;
+    MovieFolder movies_;
+    Settings settings_;
     std::shared_ptr<runtime::CSocket> listener_;
     std::map<std::uint64_t, std::unique_ptr<FtpSession>> sessions_;
     std::uint64_t nextId_ = 1;

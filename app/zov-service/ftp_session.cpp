@@ -1,9 +1,13 @@
 #include "ftp_session.hpp"
 
+#include <filesystem>
 #include <system_error>
 #include <vector>
 
 #include "command_reader.hpp"
+#include "movie_folder.hpp"
+#include "platform/clock.hpp"
+#include "platform/error.hpp"
 #include "platform/event_loop.hpp"
 #include "runtime/c_socket.hpp"
 #include "subscribers.hpp"
@@ -25,21 +29,36 @@ SocketErrorHandler ignoringArguments(std::function<void()> action) {
                                         bool&) { action(); };
 }
 
+// A peer that reset its connection makes closing fail; it is gone either way.
+void closeQuietly(const std::shared_ptr<CSocket>& socket) {
+    if (!socket || socket->State() == runtime::sckClosed) return;
+    try {
+        socket->CloseSocket();
+    } catch (const Error&) {
+    }
+}
+
 }  // namespace
 
 FtpSession::FtpSession(platform::EventLoop& loop, platform::Resolver& resolver,
-                       const Subscribers& subscribers, fs::path movies, std::string host,
-                       std::function<void()> finished)
+                       const Subscribers& subscribers, const MovieFolder& movies, std::string host,
+                       Limits limits, std::function<void()> finished)
     : loop_(loop),
       resolver_(resolver),
       subscribers_(subscribers),
-      movies_(std::move(movies)),
+      movies_(movies),
       host_(std::move(host)),
-      finished_(std::move(finished)) {}
+      limits_(limits),
+      finished_(std::move(finished)),
+      pacer_(limits.bytesPerSecond),
+      paceTimer_(loop.newTimerKey()),
+      idleTimer_(loop.newTimerKey()) {}
 
 FtpSession::~FtpSession() {
+    loop_.killTimer(paceTimer_);
+    loop_.killTimer(idleTimer_);
     for (auto* socket : {&control_, &passiveListener_, &data_}) {
-        if (*socket) (*socket)->CloseSocket();
+        closeQuietly(*socket);
     }
 }
 
@@ -49,6 +68,7 @@ void FtpSession::accept(std::int32_t requestId) {
     control_->OnDataArrival.connect([this](std::int32_t) { received(); });
     control_->OnClose.connect([this] { finish(); });
     control_->OnError.connect(ignoringArguments([this] { finish(); }));
+    stillActive();
     reply("220-ZOV delivery server\r\n220 Ready.");
 }
 
@@ -65,6 +85,7 @@ void FtpSession::received() {
             reply("500 Line too long.");
             return quit();
         }
+        stillActive();
         command(line);
     }
 }
@@ -93,10 +114,10 @@ void FtpSession::command(const std::string& line) {
         return reply("504 Type not supported.");
     }
     if (c.verb == "SIZE") {
-        fs::path path;
+        std::optional<fs::path> path = movies_.locate(arg);
         std::error_code error;
-        std::uintmax_t size = locate(arg, path) ? fs::file_size(path, error) : 0;
-        if (path.empty() || error) return reply("550 No such file.");
+        std::uintmax_t size = path ? fs::file_size(*path, error) : 0;
+        if (!path || error) return reply("550 No such file.");
         return reply("213 " + std::to_string(size));
     }
     if (c.verb == "PASV") return passive();
@@ -111,41 +132,30 @@ void FtpSession::command(const std::string& line) {
     reply("502 Command not implemented.");
 }
 
+// A client that vanished makes the send fail: that ends the session, never the service.
 void FtpSession::reply(const std::string& text) {
-    if (control_ && control_->State() == runtime::sckConnected) control_->SendData(text + "\r\n");
+    if (!control_ || control_->State() != runtime::sckConnected) return;
+    try {
+        control_->SendData(text + "\r\n");
+    } catch (const Error&) {
+        finish();
+    }
 }
 
 void FtpSession::passive() {
-    if (sending_) return reply("425 A transfer is running.");
+    if (sending_ || waitingForData_) return reply("425 A transfer is running.");
     closeData();
     data_.reset();
-    passiveListener_ = CSocket::create(loop_, resolver_);
-    passiveListener_->Bind(0, host_);
-    passiveListener_->Listen();
-    passiveListener_->OnConnectionRequest.connect([this](std::int32_t id) {
-        if (data_) return;  // one data connection per PASV; the rest are refused
-        data_ = CSocket::create(loop_, resolver_);
-        data_->Accept(id);
-        passiveListener_->CloseSocket();
-        data_->OnDataArrival.connect([this](std::int32_t) {
-            std::string ignored;
-            data_->GetData(ignored);
-        });
-        data_->OnSendComplete.connect([this] {
-            if (sending_) sendNextBlock();
-        });
-        data_->OnClose.connect([this] {
-            if (sending_) return endTransfer(false);
-            data_->CloseSocket();
-        });
-        data_->OnError.connect(ignoringArguments([this] {
-            if (sending_) endTransfer(false);
-        }));
-        if (waitingForData_) {
-            waitingForData_ = false;
-            sendNextBlock();
-        }
-    });
+    try {
+        passiveListener_ = CSocket::create(loop_, resolver_);
+        passiveListener_->Bind(0, host_);
+        passiveListener_->Listen();
+    } catch (const Error&) {
+        closeQuietly(passiveListener_);
+        passiveListener_.reset();
+        return reply("425 Cannot open a data connection.");
+    }
+    passiveListener_->OnConnectionRequest.connect([this](std::int32_t id) { acceptData(id); });
     std::string address = host_;
     for (char& c : address) {
         if (c == '.') c = ',';
@@ -155,65 +165,117 @@ void FtpSession::passive() {
           std::to_string(port % 256) + ").");
 }
 
+void FtpSession::acceptData(std::int32_t requestId) {
+    if (data_) return;  // one data connection per PASV; the rest are refused
+    auto data = CSocket::create(loop_, resolver_);
+    try {
+        data->Accept(requestId);
+    } catch (const Error&) {
+        return;
+    }
+    // Only the client on the control connection may take its data connection.
+    if (data->RemoteHostIP() != control_->RemoteHostIP()) return closeQuietly(data);
+    data_ = std::move(data);
+    closeQuietly(passiveListener_);
+    data_->OnDataArrival.connect([this](std::int32_t) {
+        std::string ignored;
+        data_->GetData(ignored);
+    });
+    data_->OnSendProgress.connect([this](std::int32_t, std::int32_t) { stillActive(); });
+    data_->OnSendComplete.connect([this] { sendNextBlock(); });
+    data_->OnClose.connect([this] {
+        if (sending_) return endTransfer(false);
+        closeQuietly(data_);
+    });
+    data_->OnError.connect(ignoringArguments([this] {
+        if (sending_) endTransfer(false);
+    }));
+    if (waitingForData_) {
+        waitingForData_ = false;
+        sending_ = true;
+        sendNextBlock();
+    }
+}
+
 void FtpSession::retrieve(const std::string& name) {
     std::int64_t offset = restOffset_;
     restOffset_ = 0;
-    if (sending_) return reply("425 A transfer is running.");
-    fs::path path;
+    if (sending_ || waitingForData_) return reply("425 A transfer is running.");
+    std::optional<fs::path> path = movies_.locate(name);
+    if (!path) return reply("550 No such file.");
     std::error_code error;
-    if (!locate(name, path)) return reply("550 No such file.");
-    std::uintmax_t size = fs::file_size(path, error);
+    std::uintmax_t size = fs::file_size(*path, error);
     if (error) return reply("550 No such file.");
     if (static_cast<std::uintmax_t>(offset) > size) return reply("554 Offset beyond the file.");
     if (!data_ && !passiveListener_) return reply("425 Use PASV first.");
     file_.close();
     file_.clear();
-    file_.open(path, std::ios::binary);
+    file_.open(*path, std::ios::binary);
     if (!file_ || !file_.seekg(offset)) return reply("550 Cannot read the file.");
-    sending_ = true;
     reply("150 Opening BINARY mode data connection for " + name + " (" +
           std::to_string(size - static_cast<std::uintmax_t>(offset)) + " bytes).");
+    if (closing_) return;
+    pacer_.restart(loop_.clock().nowMs());
     if (data_ && data_->State() == runtime::sckConnected) {
+        sending_ = true;
         sendNextBlock();
     } else if (data_) {
+        sending_ = true;
         endTransfer(false);  // the data connection is already gone
     } else {
         waitingForData_ = true;
     }
 }
 
-// One block at a time, the next when the socket has sent the last: memory stays bounded
-// however large the movie and however slow the client.
+// One block at a time, the next when the socket has sent the last (and, with a rate, when
+// the rate allows): memory stays bounded however large the movie and however slow the
+// client.
 void FtpSession::sendNextBlock() {
+    if (!sending_ || !data_) return;
     if (data_->State() != runtime::sckConnected) return endTransfer(false);
-    runtime::ByteArray block(kBlockSize);
+    if (std::int64_t wait = pacer_.waitMs(loop_.clock().nowMs()); wait > 0) {
+        loop_.setTimer(paceTimer_, wait, [this] {
+            loop_.killTimer(paceTimer_);
+            sendNextBlock();
+        });
+        return;
+    }
+    runtime::ByteArray block(pacer_.blockSize(kBlockSize));
     file_.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(block.size()));
     std::streamsize got = file_.gcount();
     if (got <= 0) return endTransfer(!file_.bad());
     block.resize(static_cast<std::size_t>(got));
-    data_->SendData(block);
+    try {
+        data_->SendData(block);
+    } catch (const Error&) {
+        return endTransfer(false);
+    }
+    pacer_.sent(block.size(), loop_.clock().nowMs());
 }
 
 void FtpSession::endTransfer(bool complete) {
     sending_ = false;
     waitingForData_ = false;
+    loop_.killTimer(paceTimer_);
     file_.close();
     closeData();
     reply(complete ? "226 Transfer complete." : "426 Connection closed; transfer aborted.");
+    stillActive();
 }
 
 // Sockets are only closed here, never released: this may run inside their own events.
 void FtpSession::closeData() {
-    if (data_ && data_->State() != runtime::sckClosed) data_->CloseSocket();
-    if (passiveListener_ && passiveListener_->State() != runtime::sckClosed) {
-        passiveListener_->CloseSocket();
-    }
+    closeQuietly(data_);
+    closeQuietly(passiveListener_);
 }
 
+// The connection closes once the client has read what was said; a client that never lets
+// go is cut off an idle period later.
 void FtpSession::quit() {
     closing_ = true;
     buffer_.clear();
-    control_->CloseSocket();
+    closeQuietly(control_);
+    stillActive();
 }
 
 void FtpSession::finish() {
@@ -221,24 +283,35 @@ void FtpSession::finish() {
     finishing_ = true;
     closing_ = true;
     sending_ = false;
+    waitingForData_ = false;
+    loop_.killTimer(paceTimer_);
+    loop_.killTimer(idleTimer_);
     file_.close();
     closeData();
     loop_.post(finished_);
 }
 
-bool FtpSession::locate(const std::string& name, fs::path& path) const {
-    path.clear();
-    if (!isServableName(name)) return false;
-    std::error_code error;
-    fs::path folder = fs::canonical(movies_, error);
-    if (error) return false;
-    fs::path candidate = fs::canonical(folder / name, error);
-    // A link inside the folder must not lead out of it.
-    if (error || candidate.parent_path() != folder || !fs::is_regular_file(candidate, error)) {
-        return false;
+// Anything the client says, and every block it takes, starts the idle countdown afresh.
+void FtpSession::stillActive() {
+    if (limits_.idleTimeoutMs <= 0 || finishing_) return;
+    loop_.setTimer(idleTimer_, limits_.idleTimeoutMs, [this] { idle(); });
+}
+
+void FtpSession::idle() {
+    if (closing_) {
+        closeQuietly(control_);  // a second close drops a half-closed connection outright
+        closeQuietly(control_);
+        return finish();
     }
-    path = candidate;
-    return true;
+    if (sending_ || waitingForData_) {
+        sending_ = false;
+        waitingForData_ = false;
+        loop_.killTimer(paceTimer_);
+        file_.close();
+    }
+    closeData();
+    reply("421 Idle time-out; closing the control connection.");
+    quit();
 }
 
 }  // namespace zov::service

@@ -3,11 +3,12 @@
 // connection and the file it is sending. Files come only from the movie folder.
 
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "send_pacer.hpp"
 
 namespace zov::platform {
 class EventLoop;
@@ -19,14 +20,20 @@ class CSocket;
 
 namespace zov::service {
 
+class MovieFolder;
 class Subscribers;
 
 class FtpSession {
   public:
+    struct Limits {
+        std::int64_t bytesPerSecond = 0;       // per data connection; 0 = no limit
+        std::int64_t idleTimeoutMs = 300'000;  // 0 = never
+    };
+
     // `finished` is called (from a posted task) once the control connection is gone.
     FtpSession(platform::EventLoop& loop, platform::Resolver& resolver,
-               const Subscribers& subscribers, std::filesystem::path movies, std::string host,
-               std::function<void()> finished);
+               const Subscribers& subscribers, const MovieFolder& movies, std::string host,
+               Limits limits, std::function<void()> finished);
     ~FtpSession();
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
@@ -41,20 +48,22 @@ class FtpSession {
     void command(const std::string& line);
     void reply(const std::string& text);
     void passive();
+    void acceptData(std::int32_t requestId);
     void retrieve(const std::string& name);
     void sendNextBlock();
     void endTransfer(bool complete);
     void closeData();
     void quit();
     void finish();
-    // The movie's path when `name` is a servable file inside the movie folder.
-    bool locate(const std::string& name, std::filesystem::path& path) const;
+    void stillActive();
+    void idle();
 
     platform::EventLoop& loop_;
     platform::Resolver& resolver_;
     const Subscribers& subscribers_;
-    std::filesystem::path movies_;
+    const MovieFolder& movies_;
     std::string host_;
+    Limits limits_;
     std::function<void()> finished_;
 
     std::shared_ptr<runtime::CSocket> control_;
@@ -69,6 +78,9 @@ class FtpSession {
     std::ifstream file_;
     bool sending_ = false;         // RETR accepted, file being sent
     bool waitingForData_ = false;  // RETR accepted before the data connection came
+    SendPacer pacer_;
+    std::uint64_t paceTimer_ = 0;  // the loop's timer keys
+    std::uint64_t idleTimer_ = 0;
 };
 
 }  // namespace zov::service

@@ -1,6 +1,9 @@
 #include "http_server.hpp"
 
+#include <sys/socket.h>
+
 #include "command_reader.hpp"
+#include "platform/error.hpp"
 #include "platform/event_loop.hpp"
 #include "runtime/c_socket.hpp"
 
@@ -13,6 +16,7 @@ struct HttpServer::Connection {
     std::shared_ptr<CSocket> socket;
     std::string received;
     bool answered = false;
+    platform::TimerKey deadline = 0;
 };
 
 namespace {
@@ -32,6 +36,14 @@ const char* reason(int status) {
     }
 }
 
+// A peer that reset its connection makes sending or closing fail; it is gone either way.
+void closeQuietly(CSocket& socket) {
+    try {
+        socket.CloseSocket();
+    } catch (const Error&) {
+    }
+}
+
 }  // namespace
 
 HttpServer::HttpServer(platform::EventLoop& loop, platform::Resolver& resolver, Handler handler,
@@ -43,15 +55,18 @@ HttpServer::HttpServer(platform::EventLoop& loop, platform::Resolver& resolver, 
       port_(port) {}
 
 HttpServer::~HttpServer() {
-    for (auto& [id, connection] : connections_)
-        connection->socket->CloseSocket();
+    for (auto& [id, connection] : connections_) {
+        loop_.killTimer(connection->deadline);
+        closeQuietly(*connection->socket);
+    }
     if (listener_) listener_->CloseSocket();
 }
 
 void HttpServer::start() {
     listener_ = CSocket::create(loop_, resolver_);
     listener_->Bind(port_, host_);
-    listener_->Listen();
+    // Many clients may arrive at the same moment: a short queue drops them for seconds.
+    listener_->Listen(SOMAXCONN);
     listener_->OnConnectionRequest.connect([this](std::int32_t id) { accept(id); });
 }
 
@@ -63,7 +78,11 @@ void HttpServer::accept(std::int32_t requestId) {
     auto connection = std::make_unique<Connection>();
     connection->id = nextId_++;
     connection->socket = CSocket::create(loop_, resolver_);
-    connection->socket->Accept(requestId);
+    try {
+        connection->socket->Accept(requestId);
+    } catch (const Error&) {
+        return;
+    }
     Connection& c = *connection;
     std::uint64_t id = c.id;
     c.socket->OnDataArrival.connect([this, &c](std::int32_t) { received(c); });
@@ -71,6 +90,12 @@ void HttpServer::accept(std::int32_t requestId) {
     c.socket->OnError.connect([this, id](std::int16_t, const std::string&, std::int32_t,
                                          const std::string&, const std::string&, std::int32_t,
                                          bool&) { drop(id); });
+    c.deadline = loop_.newTimerKey();
+    loop_.setTimer(c.deadline, kRequestTimeoutMs, [this, &c] {
+        closeQuietly(*c.socket);
+        closeQuietly(*c.socket);  // the second close drops a half-closed connection
+        drop(c.id);
+    });
     connections_.emplace(id, std::move(connection));
 }
 
@@ -102,15 +127,24 @@ void HttpServer::respond(Connection& connection, const Response& response) {
                        reason(response.status) + "\r\nContent-Type: " + response.contentType +
                        "\r\nContent-Length: " + std::to_string(response.body.size()) +
                        "\r\nConnection: close\r\n\r\n";
-    connection.socket->SendData(head + response.body);
-    connection.socket->CloseSocket();
+    try {
+        connection.socket->SendData(head + response.body);
+    } catch (const Error&) {
+        return drop(connection.id);
+    }
+    closeQuietly(*connection.socket);
 }
 
 void HttpServer::drop(std::uint64_t id) {
+    auto found = connections_.find(id);
+    if (found == connections_.end()) return;
+    loop_.killTimer(found->second->deadline);
+    // The socket raised the event we are in; let it return before the socket goes.
     loop_.post([this, id] {
         auto found = connections_.find(id);
         if (found == connections_.end()) return;
-        found->second->socket->CloseSocket();
+        loop_.killTimer(found->second->deadline);
+        closeQuietly(*found->second->socket);
         connections_.erase(found);
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 // A small HTTP/1.0-style server: one GET per connection, answered by a handler and closed.
+// A connection whose request head has not come complete in time is closed unanswered.
 
 #include <cstdint>
 #include <functional>
@@ -27,6 +28,8 @@ class HttpServer {
         std::string body;
     };
     using Handler = std::function<Response(const HttpRequest&)>;
+
+    static constexpr std::int64_t kRequestTimeoutMs = 30'000;
 
     HttpServer(platform::EventLoop& loop, platform::Resolver& resolver, Handler handler,
                std::string host = "127.0.0.1", std::int32_t port = 0);

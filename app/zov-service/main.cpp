@@ -2,13 +2,17 @@
 // `name=port` lines so scripts can read them.
 
 #include <cstdint>
+#include <filesystem>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "auth_server.hpp"
 #include "delivery_server.hpp"
 #include "http_server.hpp"
+#include "movie_folder.hpp"
 #include "platform/cares_resolver.hpp"
 #include "platform/clock.hpp"
 #include "platform/error.hpp"
@@ -19,25 +23,64 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: zov-service --movies DIR --subscribers FILE [--auth-port N] [--ftp-port N] "
-    "[--http-port N] [--host ADDRESS] [--newest-version V]\n";
+    "usage: zov-service --movies DIR --subscribers FILE [--host ADDRESS]\n"
+    "                   [--auth-port N] [--ftp-port N] [--http-port N]\n"
+    "                   [--ftp-rate BYTES_PER_SECOND] [--ftp-idle SECONDS]\n"
+    "                   [--refuse-multi-login] [--newest-version V]\n"
+    "                   [--delivery HOST:PORT [--delivery-user NAME --delivery-password PW]]\n"
+    "Prints auth=PORT, ftp=PORT and http=PORT, one a line, once it listens.\n"
+    "See docs/service.md.\n";
 
 struct Options {
     std::string movies, subscribers, host = "127.0.0.1", newestVersion = "5.3.135";
     std::int32_t authPort = 0, ftpPort = 0, httpPort = 0;
+    std::int64_t ftpRate = 0;
+    std::int64_t ftpIdleSeconds = 300;
+    bool refuseMultiLogin = false;
+    std::string deliveryHost, deliveryUser, deliveryPassword;
+    std::int32_t deliveryPort = 0;
 };
 
-bool readPort(const std::string& text, std::int32_t& port) {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != text.npos) {
-        return false;
+std::optional<std::int64_t> readNumber(const std::string& text, std::int64_t largest) {
+    if (text.empty() || text.size() > 13 || text.find_first_not_of("0123456789") != text.npos) {
+        return std::nullopt;
     }
-    port = std::stoi(text);
-    return port <= 65535;
+    std::int64_t value = std::stoll(text);
+    if (value > largest) return std::nullopt;
+    return value;
+}
+
+bool readPort(const std::string& text, std::int32_t& port) {
+    std::optional<std::int64_t> value = readNumber(text, 65535);
+    if (!value) return false;
+    port = static_cast<std::int32_t>(*value);
+    return true;
+}
+
+// Values the movie list carries inside double-quoted attributes.
+bool isAttributeValue(const std::string& value) {
+    for (char c : value) {
+        auto u = static_cast<unsigned char>(c);
+        if (u <= 0x20 || u == 0x7f || c == '"') return false;
+    }
+    return !value.empty();
+}
+
+bool readDelivery(const std::string& text, Options& options) {
+    std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos) return false;
+    options.deliveryHost = text.substr(0, colon);
+    return isAttributeValue(options.deliveryHost) &&
+           readPort(text.substr(colon + 1), options.deliveryPort) && options.deliveryPort > 0;
 }
 
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
+        if (flag == "--refuse-multi-login") {
+            options.refuseMultiLogin = true;
+            continue;
+        }
         if (i + 1 >= argc) return false;
         std::string value = argv[++i];
         if (flag == "--movies") {
@@ -54,9 +97,31 @@ bool parse(int argc, char** argv, Options& options) {
             if (!readPort(value, options.ftpPort)) return false;
         } else if (flag == "--http-port") {
             if (!readPort(value, options.httpPort)) return false;
+        } else if (flag == "--ftp-rate") {
+            std::optional<std::int64_t> rate = readNumber(value, 1'000'000'000'000);
+            if (!rate) return false;
+            options.ftpRate = *rate;
+        } else if (flag == "--ftp-idle") {
+            std::optional<std::int64_t> seconds = readNumber(value, 1'000'000'000);
+            if (!seconds) return false;
+            options.ftpIdleSeconds = *seconds;
+        } else if (flag == "--delivery") {
+            if (!readDelivery(value, options)) return false;
+        } else if (flag == "--delivery-user") {
+            if (!isAttributeValue(value)) return false;
+            options.deliveryUser = value;
+        } else if (flag == "--delivery-password") {
+            if (!isAttributeValue(value)) return false;
+            options.deliveryPassword = value;
         } else {
             return false;
         }
+    }
+    // An outside account only means something for an outside server, and needs both halves.
+    bool account = !options.deliveryUser.empty() || !options.deliveryPassword.empty();
+    if (account && (options.deliveryHost.empty() || options.deliveryUser.empty() ||
+                    options.deliveryPassword.empty())) {
+        return false;
     }
     return !options.movies.empty() && !options.subscribers.empty();
 }
@@ -65,38 +130,68 @@ bool parse(int argc, char** argv, Options& options) {
 
 int main(int argc, char** argv) {
     using namespace zov;
+    namespace fs = std::filesystem;
     Options options;
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
     if (!parse(argc, argv, options)) {
         std::cerr << kUsage;
         return 2;
     }
+    std::error_code error;
+    if (!fs::is_directory(options.movies, error)) {
+        std::cerr << "zov-service: no movie folder " << options.movies << "\n";
+        return 1;
+    }
     try {
         service::Subscribers subscribers = service::Subscribers::load(options.subscribers);
+        // The subscriber list may live beside the movies (the samples keep it there); it is
+        // never listed or sent.
+        service::MovieFolder movies(options.movies, {options.subscribers});
         platform::MonotonicClock clock;
         platform::PollLoop loop(clock);
         // Only dotted addresses and the hosts file: the service never asks a DNS server.
         platform::CaresResolver resolver(loop, {.lookups = "f"});
 
-        service::ServicePages pages(options.movies, options.newestVersion,
+        service::ServicePages pages(movies, options.newestVersion,
                                     "http://" + options.host + "/zov/");
         service::HttpServer http(
             loop, resolver, [&pages](const service::HttpRequest& r) { return pages.answer(r); },
             options.host, options.httpPort);
         http.start();
-        service::DeliveryServer delivery(loop, resolver, subscribers, options.movies, options.host,
-                                         options.ftpPort);
-        delivery.start();
+
+        // With an outside delivery server the movie list names it and ours stays down.
+        std::unique_ptr<service::DeliveryServer> delivery;
+        std::int32_t deliveryPort = options.deliveryPort;
+        if (options.deliveryHost.empty()) {
+            delivery = std::make_unique<service::DeliveryServer>(
+                loop, resolver, subscribers, movies,
+                service::DeliveryServer::Settings{
+                    .host = options.host,
+                    .port = options.ftpPort,
+                    .limits = {.bytesPerSecond = options.ftpRate,
+                               .idleTimeoutMs = options.ftpIdleSeconds * 1000}});
+            delivery->start();
+            deliveryPort = delivery->port();
+        }
+
         std::string web = "http://" + options.host + ":" + std::to_string(http.port());
         service::AuthServer auth(loop, resolver, subscribers,
                                  {.host = options.host,
                                   .port = options.authPort,
-                                  .deliveryPort = delivery.port(),
+                                  .deliveryHost = options.deliveryHost,
+                                  .deliveryPort = deliveryPort,
+                                  .deliveryUser = options.deliveryUser,
+                                  .deliveryPassword = options.deliveryPassword,
                                   .guideUrl = web + "/guide.html",
-                                  .bannerUrl = web + "/banner.html"});
+                                  .bannerUrl = web + "/banner.html",
+                                  .refuseMultiLogin = options.refuseMultiLogin});
         auth.start();
 
-        std::cout << "auth=" << auth.port() << "\nftp=" << delivery.port()
-                  << "\nhttp=" << http.port() << std::endl;
+        std::cout << "auth=" << auth.port() << "\nftp=" << deliveryPort << "\nhttp=" << http.port()
+                  << std::endl;
         loop.run();
     } catch (const Error& error) {
         std::cerr << "zov-service: " << error.description() << "\n";

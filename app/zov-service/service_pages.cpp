@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 #include "command_reader.hpp"
 #include "ui/html_text.hpp"
 
 namespace zov::service {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -34,34 +31,7 @@ std::optional<std::vector<long>> dottedNumbers(std::string_view text) {
     return parts;
 }
 
-struct Movie {
-    std::string uid, extension, fileName, title;
-};
-
-std::vector<Movie> moviesIn(const fs::path& folder) {
-    std::vector<Movie> movies;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        std::string name = entry.path().filename().string();
-        std::error_code typeError;
-        // Links are left out: one could lead out of the folder.
-        if (entry.is_symlink(typeError) || !entry.is_regular_file(typeError) ||
-            !isServableName(name)) {
-            continue;
-        }
-        Movie movie;
-        movie.uid = entry.path().stem().string();
-        movie.extension = entry.path().extension().string();
-        if (movie.uid.empty() || movie.extension.empty() || movie.extension == ".ini") continue;
-        movie.fileName = name;
-        movie.title = movie.uid;
-        std::replace(movie.title.begin(), movie.title.end(), '_', ' ');
-        movies.push_back(std::move(movie));
-    }
-    std::sort(movies.begin(), movies.end(),
-              [](const Movie& a, const Movie& b) { return a.fileName < b.fileName; });
-    return movies;
-}
+using Movie = MovieFolder::Movie;
 
 std::string clipItem(const Movie& movie) {
     return "<li><a href=\"#\" name=\"clip_control\" data-uid=\"" + ui::escapeHtml(movie.uid) +
@@ -73,7 +43,7 @@ std::string clipItem(const Movie& movie) {
 
 }  // namespace
 
-ServicePages::ServicePages(fs::path movies, std::string newestVersion, std::string productUrl)
+ServicePages::ServicePages(MovieFolder movies, std::string newestVersion, std::string productUrl)
     : movies_(std::move(movies)),
       newestVersion_(std::move(newestVersion)),
       productUrl_(std::move(productUrl)) {}
@@ -101,7 +71,7 @@ std::string ServicePages::versionAnswer(std::string_view askingVersion) const {
 // The client overwrites each item's onclick with its own handler, so the page keeps the
 // hidden values in step on the events that come before the click.
 std::string ServicePages::guidePage() const {
-    std::vector<Movie> movies = moviesIn(movies_);
+    std::vector<Movie> movies = movies_.list();
     Movie first = movies.empty() ? Movie{} : movies.front();
     std::string page =
         "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>ZOV Guide</title>\n"

@@ -2,11 +2,11 @@
 // The pages the service serves over HTTP: the version answer, the movie guide built from
 // the movie folder, and the banner.
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "http_server.hpp"
+#include "movie_folder.hpp"
 
 namespace zov::service {
 
@@ -15,7 +15,7 @@ class ServicePages {
     static constexpr std::string_view kVersionPath =
         "/pcplayer_version_control/version_control_server.asp";
 
-    ServicePages(std::filesystem::path movies, std::string newestVersion, std::string productUrl);
+    ServicePages(MovieFolder movies, std::string newestVersion, std::string productUrl);
 
     HttpServer::Response answer(const HttpRequest& request) const;
 
@@ -28,7 +28,7 @@ class ServicePages {
     static bool isNewer(std::string_view newest, std::string_view asking);
 
   private:
-    std::filesystem::path movies_;
+    MovieFolder movies_;
     std::string newestVersion_;
     std::string productUrl_;
 };

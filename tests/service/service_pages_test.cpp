@@ -9,9 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "command_reader.hpp"
 #include "http_server.hpp"
+#include "movie_folder.hpp"
 #include "net/version_answer.hpp"
 #include "platform/cares_resolver.hpp"
 #include "platform/clock.hpp"
@@ -24,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ServicePagesTest, TheVersionAnswerSaysWhetherTheNewestIsNewer) {
-    service::ServicePages pages({}, "5.3.135", "http://127.0.0.1/zov/");
+    service::ServicePages pages(service::MovieFolder({}), "5.3.135", "http://127.0.0.1/zov/");
     struct Case {
         const char* asking;
         bool newer;
@@ -52,7 +54,7 @@ TEST(ServicePagesTest, TheGuideListsTheMovieFolderWithItsHiddenValues) {
     std::ofstream(folder / "Big_Buck.wmv.ini") << "1\r\n";  // a side file is no movie
     fs::create_directory(folder / "sub.wmv");
 
-    service::ServicePages pages(folder, "5.3.135", "http://127.0.0.1/");
+    service::ServicePages pages(service::MovieFolder(folder), "5.3.135", "http://127.0.0.1/");
     std::string page = pages.guidePage();
     fs::remove_all(folder);
 
@@ -73,12 +75,46 @@ TEST(ServicePagesTest, TheGuideListsTheMovieFolderWithItsHiddenValues) {
     EXPECT_EQ(pages.answer({"GET", "/nothing", ""}).status, 404);
 }
 
+// What the guide lists is exactly what the delivery server sends: plain "uid.extension"
+// files directly in the folder, no side file, no link, nothing withheld.
+TEST(MovieFolderTest, OnlyMoviesAreListedAndOnlyTheyCanBeFetched) {
+    std::string pattern = (fs::temp_directory_path() / "zov-folder-XXXXXX").string();
+    ASSERT_TRUE(::mkdtemp(pattern.data()));
+    fs::path folder = pattern;
+    fs::create_directory(folder / "movies");
+    std::ofstream(folder / "movies" / "Ocean_Test_Card.mp4") << "x";
+    std::ofstream(folder / "movies" / "Ocean_Test_Card.mp4.ini") << "1\r\n";
+    std::ofstream(folder / "movies" / "subscribers") << "demo guest guest\n";
+    std::ofstream(folder / "movies" / "accounts.txt") << "demo guest guest\n";
+    std::ofstream(folder / "movies" / ".hidden") << "x";
+    std::ofstream(folder / "outside.mp4") << "x";
+    fs::create_directory(folder / "movies" / "folder.mp4");
+    fs::create_symlink(folder / "movies" / "Ocean_Test_Card.mp4", folder / "movies" / "in.mp4");
+    fs::create_symlink(folder / "outside.mp4", folder / "movies" / "out.mp4");
+    fs::create_symlink(folder / "movies" / "accounts.txt", folder / "movies" / "accounts.mp4");
+
+    service::MovieFolder movies(folder / "movies", {folder / "movies" / "accounts.txt"});
+    std::vector<service::MovieFolder::Movie> listed = movies.list();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].uid, "Ocean_Test_Card");
+    EXPECT_EQ(listed[0].extension, ".mp4");
+    EXPECT_EQ(listed[0].title, "Ocean Test Card");
+    EXPECT_EQ(movies.locate("Ocean_Test_Card.mp4"), folder / "movies" / "Ocean_Test_Card.mp4");
+    for (const char* name :
+         {"Ocean_Test_Card.mp4.ini", "subscribers", "accounts.txt", ".hidden", "folder.mp4",
+          "in.mp4", "out.mp4", "accounts.mp4", "../outside.mp4", "", "missing.mp4"}) {
+        EXPECT_FALSE(movies.locate(name)) << name;
+    }
+    EXPECT_TRUE(service::MovieFolder(folder / "absent").list().empty());
+    fs::remove_all(folder);
+}
+
 TEST(ServicePagesTest, TheHttpServerAnswersOneRequestAndRefusesGarbage) {
     using namespace std::chrono_literals;
     platform::ManualClock clock;
     platform::PollLoop loop{clock};
     platform::CaresResolver resolver{loop, {.lookups = "f"}};  // never asks a DNS server
-    service::ServicePages pages({}, "5.3.135", "http://127.0.0.1/");
+    service::ServicePages pages(service::MovieFolder({}), "5.3.135", "http://127.0.0.1/");
     service::HttpServer http(loop, resolver,
                              [&pages](const service::HttpRequest& r) { return pages.answer(r); });
     http.start();

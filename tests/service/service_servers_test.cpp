@@ -5,160 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <memory>
-#include <optional>
-#include <sstream>
 #include <string>
+#include <vector>
 
-#include "auth_server.hpp"
 #include "config/media_info.hpp"
-#include "delivery_server.hpp"
 #include "net/auth_reply.hpp"
-#include "net/brevicast.hpp"
-#include "platform/cares_resolver.hpp"
-#include "platform/clock.hpp"
-#include "platform/drive_map.hpp"
 #include "platform/error.hpp"
-#include "platform/poll_loop.hpp"
-#include "platform/posix_file_system.hpp"
-#include "runtime/c_socket.hpp"
-#include "subscribers.hpp"
+#include "service/service_fixture.hpp"
 #include "support/manual_time.hpp"
-
-using namespace std::chrono_literals;
 
 namespace zov::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string movieBytes(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xff);
-    }
-    return bytes;
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class ServiceTest : public ::testing::Test {
-  protected:
-    ServiceTest() {
-        fs::create_directories(root_ / "movies");
-        fs::create_directories(root_ / "zov");
-        writeFile(root_ / "secret.txt", "not a movie");
-        delivery.start();
-        auth.start();
-    }
-    ~ServiceTest() override {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-
-    bool until(const std::function<bool()>& predicate) { return loop.runUntil(predicate, 10s); }
-
-    // A client connection that gathers everything it is sent.
-    struct Peer {
-        std::shared_ptr<runtime::CSocket> socket;
-        std::string received;
-        bool closed = false;
-    };
-    std::unique_ptr<Peer> connect(std::int32_t port) {
-        auto peer = std::make_unique<Peer>();
-        peer->socket = runtime::CSocket::create(loop, resolver);
-        Peer& p = *peer;
-        p.socket->OnDataArrival.connect([&p](std::int32_t) {
-            std::string chunk;
-            p.socket->GetData(chunk);
-            p.received += chunk;
-        });
-        p.socket->OnClose.connect([&p] { p.closed = true; });
-        p.socket->Connect("127.0.0.1", port);
-        EXPECT_TRUE(until([&p] { return p.socket->State() == runtime::sckConnected; }));
-        return peer;
-    }
-    // Sends a command line and returns the complete reply that follows it.
-    std::string ask(Peer& peer, const std::string& line) {
-        peer.received.clear();
-        if (!line.empty()) peer.socket->SendData(line + "\r\n");
-        bool complete = until([&peer] {
-            const std::string& r = peer.received;
-            if (r.size() < 6 || r.compare(r.size() - 2, 2, "\r\n") != 0) return peer.closed;
-            std::size_t start = r.rfind("\r\n", r.size() - 3);
-            start = start == std::string::npos ? 0 : start + 2;
-            return r.size() - start > 4 && r[start + 3] == ' ';
-        });
-        EXPECT_TRUE(complete) << "no reply to " << line;
-        return peer.received;
-    }
-
-    std::shared_ptr<net::Brevicast> engine() {
-        auto engine = net::Brevicast::create(loop, resolver, files);
-        engine->setServerURL("127.0.0.1");
-        engine->setPort(delivery.port());
-        engine->setAccount("bob");
-        engine->setPass("s3cret");
-        engine->onDownloaded.connect([this] { ++downloaded; });
-        engine->onError.connect([this](std::int32_t& code) { errors.push_back(code); });
-        engine->onServerReply.connect([this](std::string& transcript) {
-            complete = transcript.find("226 ") != std::string::npos;
-        });
-        return engine;
-    }
-    // Runs a download until the engine reports its end; its completion check ticks once a
-    // second.
-    void finishDownload() {
-        ASSERT_TRUE(until([this] { return complete || !errors.empty(); }));
-        for (int tick = 0; tick < 5 && downloaded == 0 && errors.empty(); ++tick) {
-            advanceTime(loop, clock, 1000);
-        }
-    }
-
-    static fs::path makeRoot() {
-        std::string pattern = (fs::temp_directory_path() / "zov-service-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-        return pattern;
-    }
-
-    fs::path root_ = makeRoot();  // first: the servers below are given folders inside it
-    platform::ManualClock clock;
-    platform::PollLoop loop{clock};
-    platform::CaresResolver resolver{loop, {.lookups = "f"}};  // never asks a DNS server
-    platform::PosixFileSystem files{
-        platform::DriveMap(
-            [this](const std::string& name) -> std::optional<std::string> {
-                if (name == "ZOV_DRIVE_C") return root_.string();
-                return std::nullopt;
-            },
-            {}),
-        root_.string()};
-    service::Subscribers subscribers =
-        service::Subscribers::parse("# distributor user password\nacme bob s3cret\n\n");
-    service::DeliveryServer delivery{loop, resolver, subscribers, root_ / "movies"};
-    service::AuthServer auth{loop,
-                             resolver,
-                             subscribers,
-                             {.deliveryPort = 2121,
-                              .guideUrl = "http://127.0.0.1:8000/guide.html",
-                              .bannerUrl = "http://127.0.0.1:8000/banner.html"}};
-    int downloaded = 0;
-    bool complete = false;
-    std::vector<std::int32_t> errors;
-};
 
 TEST_F(ServiceTest, TheDownloadEngineFetchesAMovieWholeAndResumesIt) {
     const std::string bytes = movieBytes(700'000);  // many blocks

@@ -1,0 +1,93 @@
+#pragma once
+// What the service's tests share: a loop on the manual clock, a temporary folder with the
+// movie folder and the client's folder, one subscriber, the built-in servers, and clients
+// that speak to them over loopback.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "auth_server.hpp"
+#include "delivery_server.hpp"
+#include "net/brevicast.hpp"
+#include "platform/cares_resolver.hpp"
+#include "platform/clock.hpp"
+#include "platform/poll_loop.hpp"
+#include "platform/posix_file_system.hpp"
+#include "runtime/c_socket.hpp"
+#include "subscribers.hpp"
+
+namespace zov::test {
+
+std::string movieBytes(std::size_t size);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+std::string readFile(const std::filesystem::path& path);
+
+// A plain blocking socket that connects and then does only what it is told: it can stay
+// silent, never read, never close, or reset the connection.
+class RawClient {
+  public:
+    explicit RawClient(std::int32_t port);
+    ~RawClient();
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    void send(const std::string& bytes);
+    // What has arrived so far, without waiting.
+    std::string take();
+    // Whether the server has closed its side (what came before has been taken).
+    bool hungUp();
+    // Closes with a reset instead of the orderly goodbye.
+    void reset();
+
+  private:
+    int fd_ = -1;
+};
+
+class ServiceTest : public ::testing::Test {
+  protected:
+    ServiceTest();
+    ~ServiceTest() override;
+
+    bool until(const std::function<bool()>& predicate);
+
+    // A client connection that gathers everything it is sent.
+    struct Peer {
+        std::shared_ptr<runtime::CSocket> socket;
+        std::string received;
+        bool closed = false;
+    };
+    std::unique_ptr<Peer> connect(std::int32_t port);
+    // Sends a command line and returns the complete FTP reply that follows it.
+    std::string ask(Peer& peer, const std::string& line);
+    // Connects to the authentication server and sends the login line; returns the first
+    // reply.
+    std::unique_ptr<Peer> logIn(service::AuthServer& server, const std::string& line);
+
+    // The client's download engine, pointed at the delivery server on `port` (ours when 0).
+    std::shared_ptr<net::Brevicast> engine(std::int32_t port = 0);
+    // Runs a download until the engine reports its end; its completion check ticks once a
+    // second.
+    void finishDownload();
+
+    std::filesystem::path root_;  // first: the servers below are given folders inside it
+    platform::ManualClock clock;
+    platform::PollLoop loop{clock};
+    platform::CaresResolver resolver{loop, {.lookups = "f"}};  // never asks a DNS server
+    platform::PosixFileSystem files;
+    service::Subscribers subscribers = service::Subscribers::parse(
+        "# distributor user password\nacme bob s3cret\n"
+        "acme ann pw2\n\n");
+    service::DeliveryServer delivery;
+    service::AuthServer auth;
+    int downloaded = 0;
+    bool complete = false;
+    std::vector<std::int32_t> errors;
+};
+
+}  // namespace zov::test
