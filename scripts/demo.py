@@ -175,8 +175,9 @@ def main():
     with work as folder:
         step("Prepare sample movies and start zov-service")
         movies, subscribers = prepare_service_data(args.source, folder)
-        service = zh.Service(args.bin, movies, subscribers,
-                             ["--ftp-rate", str(DELIVERY_RATE)]).start()
+        service = zh.Service(args.bin, movies, subscribers, ["--ftp-rate", str(DELIVERY_RATE)],
+                             log=os.path.join(folder, "service.log") if args.interactive
+                             else None).start()
         print("    authentication :%d, delivery :%d, web :%d" % (
             service.ports["auth"], service.ports["ftp"], service.ports["http"]))
         client_dir = os.path.join(folder, "client")
@@ -218,10 +219,16 @@ def interactive(bin_dir, client_dir, service, folder):
          "unix:" + socket_path, "--auth-port", str(service.ports["auth"]),
          "--version-server", service.version_url],
         stdout=log, stderr=log, env=environment, start_new_session=True)
+    deadline = time.monotonic() + 20
+    while not os.path.exists(socket_path):
+        if client.poll() is not None or time.monotonic() > deadline:
+            print("RESULT: FAILED - the client did not open its channel (see %s)" % log.name)
+            return 1
+        time.sleep(0.05)
     print("""
 The client (pid %d) and zov-service (pid %d) are running.
   channel:   unix:%s   (one JSON request per line; docs/remote-control.md)
-  try:       printf '%%s\\n' '{"request_id":1,"command":"get_state"}' | socat - UNIX-CONNECT:%s
+  talk:      scripts/remote-console %s   (type one request per line)
   log in:    {"request_id":2,"command":"login_command","action":"Connect","distributor":"%s","user":"%s","password":"%s"}
   stop both: kill %d %d
   files:     %s""" % (client.pid, service.process.pid, socket_path, socket_path, DISTRIBUTOR,

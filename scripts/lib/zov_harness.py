@@ -29,14 +29,19 @@ def windows_path(host_path):
 class Service:
     """One zov-service process; its ports are read from the lines it prints."""
 
-    def __init__(self, bin_dir, movies, subscribers, extra=()):
+    def __init__(self, bin_dir, movies, subscribers, extra=(), log=None):
         self.args = [os.path.join(bin_dir, "zov-service"), "--movies", movies,
                      "--subscribers", subscribers, *extra]
         self.process = None
         self.ports = {}
+        self.log = log  # a service that outlives us writes its complaints here
 
     def start(self, timeout=20.0):
-        self.process = subprocess.Popen(self.args, stdout=subprocess.PIPE, text=True)
+        errors = open(self.log, "w") if self.log else None
+        self.process = subprocess.Popen(self.args, stdout=subprocess.PIPE, text=True,
+                                        stderr=errors, start_new_session=bool(self.log))
+        if errors:
+            errors.close()
         deadline = time.monotonic() + timeout
         while len(self.ports) < 3:
             if time.monotonic() > deadline:
