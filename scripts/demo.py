@@ -95,6 +95,25 @@ def watch(client, seconds):
     return client.request("get_state")["player"]
 
 
+def from_guide_answering_yes(client, item, button):
+    """Back to the guide, choose the movie, press a button that asks a question and answer
+    yes; returns the question."""
+    client.request("skin_command", name="idv_central")
+    client.wait_state(lambda s: zh.visible(s, "movieGuide"), what="the guide")
+    zh.choose(client, item)
+    client.wait_state(lambda s: zh.button_shown(s, button), what="the choice")
+    since = len(client.events)
+    pressed = client.send("press_button", window="movieGuide", control=button)
+    shown = client.wait_event(lambda e: e["event"] == "window-shown"
+                              and e["window"] == "yesNoPopup", since)
+    # The question is the last text the window was given before it showed.
+    texts = [e["text"] for e in client.events[since:client.events.index(shown, since)]
+             if e["event"] == "status-line" and e["window"] == "yesNoPopup"]
+    client.request("answer_question", answer="yes")
+    client.reply(pressed)
+    return texts[-1] if texts else ""
+
+
 def walk(client, service, movies_dir):
     step("Log in as %s/%s" % (DISTRIBUTOR, USER))
     state = zh.log_in(client, DISTRIBUTOR, USER, PASSWORD)
@@ -128,17 +147,8 @@ def walk(client, service, movies_dir):
     print("    bookmarked at %.1f s, stopped" % position)
 
     step("Play again, resuming from the bookmark")
-    client.request("skin_command", name="idv_central")  # back to the guide
-    client.wait_state(lambda s: zh.visible(s, "movieGuide"), what="the guide")
-    zh.choose(client, item)
-    client.wait_state(lambda s: zh.button_shown(s, "MLplay"), what="the choice")
-    since = len(client.events)
-    pressed = client.send("press_button", window="movieGuide", control="MLplay")
-    client.wait_event(lambda e: e["event"] == "window-shown" and e["window"] == "yesNoPopup",
-                      since)
-    print("    asked: \"Do you want to play the video from where you left off?\"  -> yes")
-    client.request("answer_question", answer="yes")
-    client.reply(pressed)
+    question = from_guide_answering_yes(client, item, "MLplay")
+    print("    asked: \"%s\"  -> yes" % question)
     client.wait_state(lambda s: s["player"]["state_name"] == "Playing"
                       and s["player"]["position"] >= position - 0.5, what="the resumed movie")
     player = watch(client, 2)
@@ -147,16 +157,8 @@ def walk(client, service, movies_dir):
     client.request("skin_command", name="stop")
 
     step("Delete it")
-    client.request("skin_command", name="idv_central")
-    client.wait_state(lambda s: zh.visible(s, "movieGuide"), what="the guide")
-    zh.choose(client, item)
-    client.wait_state(lambda s: zh.button_shown(s, "MLDelete"), what="the choice")
-    since = len(client.events)
-    pressed = client.send("press_button", window="movieGuide", control="MLDelete")
-    client.wait_event(lambda e: e["event"] == "window-shown" and e["window"] == "yesNoPopup",
-                      since)
-    client.request("answer_question", answer="yes")
-    client.reply(pressed)
+    question = from_guide_answering_yes(client, item, "MLDelete")
+    print("    asked: \"%s\"  -> yes" % question)
     if os.path.exists(movie_file):
         raise zh.HarnessError("the movie is still there after deleting it")
     print("    deleted %s and its side files" % os.path.basename(movie_file))
