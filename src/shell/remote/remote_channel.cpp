@@ -183,12 +183,9 @@ JsonValue RemoteChannel::getState() const {
         guide["page"] = page->LocationURL();
         guide["loading"] = page->busy();
     }
-    return JsonValue::Object{{"windows", std::move(windows)},
-                             {"guide", std::move(guide)},
-                             {"login", std::move(login)},
-                             {"skin_variables", std::move(skins)},
-                             {"player", std::move(player)},
-                             {"popup", popup}};
+    return JsonValue::Object{{"windows", std::move(windows)}, {"guide", std::move(guide)},
+                             {"login", std::move(login)},     {"skin_variables", std::move(skins)},
+                             {"player", std::move(player)},   {"popup", popup}};
 }
 
 JsonValue RemoteChannel::loginCommand(const JsonValue& request) {
