@@ -41,6 +41,8 @@ class MpvMediaPlayerTest : public ::testing::Test {
             (*folder_ / "clip.mp4").string() + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg is needed: scripts/setup installs it";
         std::ofstream(*folder_ / "notes.mp4") << "this is not a movie\n";
+        fs::create_directories(*folder_ / "folder.mp4");
+        fs::copy_file(*folder_ / "clip.mp4", *folder_ / "folder.mp4" / "inside.mp4");
     }
     static void TearDownTestSuite() {
         fs::remove_all(*folder_);
@@ -143,6 +145,7 @@ TEST_F(MpvMediaPlayerTest, WhatCannotBePlayedRaisesErrorAndEndsStopped) {
     const std::vector<std::string> unplayable = {
         clientPath("notes.mp4"),    // not a movie
         clientPath("missing.mp4"),  // not there
+        clientPath("folder.mp4"),   // a folder, which libmpv would play as a playlist
         "fd://0",                   // a scheme the player must not open
         "Q:\\unmapped\\drive.mp4",  // no host path
     };

@@ -201,7 +201,8 @@ void MpvMediaPlayer::beginOpen(bool playWhenOpen) {
     std::string target;
     if (hasScheme(url_)) {
         if (isAllowedStream(url_)) target = url_;
-    } else {
+    } else if (files_.fileExists(url_)) {
+        // Only a file: libmpv would play a folder as a playlist of whatever it holds.
         target = files_.hostPath(url_);
     }
     if (target.empty()) return failOpenLater();
