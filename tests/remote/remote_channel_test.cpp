@@ -274,8 +274,11 @@ TEST_F(RemoteChannelTest, AnswersAQuestionSentRightBehindTheRequestThatAsksIt) {
         shell::remote::RemoteStream stream(loop, channel, fds[0], fds[0]);
         const std::string lines =
             "{\"request_id\":1,\"command\":\"press_button\",\"window\":\"testWindow\","
-            "\"control\":\"ask\"}\n{\"request_id\":2,\"command\":\"answer_question\","
-            "\"answer\":\"yes\"}\n";
+            "\"control\":\"ask\"}\n"
+            // Behind the question nothing else is reachable, as for a person.
+            "{\"request_id\":3,\"command\":\"press_button\",\"window\":\"testWindow\","
+            "\"control\":\"ask\"}\n"
+            "{\"request_id\":2,\"command\":\"answer_question\",\"answer\":\"yes\"}\n";
         ASSERT_EQ(::send(fds[1], lines.data(), lines.size(), 0),
                   static_cast<ssize_t>(lines.size()));
         std::string received;
@@ -286,6 +289,8 @@ TEST_F(RemoteChannelTest, AnswersAQuestionSentRightBehindTheRequestThatAsksIt) {
             return received.find("\"request_id\":1") != std::string::npos;
         }));
         EXPECT_LT(received.find("\"request_id\":2"), received.find("\"request_id\":1"));
+        EXPECT_NE(received.find(R"("error":"blocked","request_id":3)"), std::string::npos)
+            << received;
         EXPECT_TRUE(client->dialogs().yesNoPopup().decision);
     }
     ::close(fds[0]);

@@ -129,6 +129,7 @@ std::optional<std::string> RemoteChannel::takeLine() {
 JsonValue RemoteChannel::handle(const JsonValue& request) {
     const std::string& command = stringParam(request, "command");
     if (command == "get_state") return getState();
+    if (command != "answer_question") refuseBehindTheQuestion(request);
     if (command == "login_command") return loginCommand(request);
     if (command == "skin_command") return skinCommand(request);
     if (command == "press_button") return pressButton(request);
@@ -136,6 +137,16 @@ JsonValue RemoteChannel::handle(const JsonValue& request) {
     if (command == "answer_question") return answerQuestion(request);
     if (command == "key") return key(request);
     throw RequestError{"unknown command", command};
+}
+
+void RemoteChannel::refuseBehindTheQuestion(const JsonValue& request) const {
+    // While the yes/no question is up nothing else can be reached, as for a person: a click
+    // behind it would start a second question inside the first.
+    auto question = ui_.window("yesNoPopup");
+    if (!question || !question->visible()) return;
+    const JsonValue* window = request.find("window");
+    if (window && window->isString() && window->asString() == "yesNoPopup") return;
+    throw RequestError{"blocked", "a question waits for its answer"};
 }
 
 JsonValue RemoteChannel::getState() const {

@@ -53,6 +53,7 @@ class RemoteChannel {
 
   private:
     JsonValue handle(const JsonValue& request);
+    void refuseBehindTheQuestion(const JsonValue& request) const;
     JsonValue getState() const;
     JsonValue loginCommand(const JsonValue& request);
     JsonValue skinCommand(const JsonValue& request);
