@@ -20,8 +20,19 @@ DISTRIBUTOR, USER, PASSWORD = "demo", "guest", "guest"
 DELIVERY_RATE = 700_000
 
 
-def step(text):
+def step(text, client=None):
+    if client:
+        show_popups(client)
     print("==> " + text, flush=True)
+
+
+def show_popups(client, _shown={}):
+    """Prints the messages the client popped up since the last call."""
+    start = _shown.get(id(client), 0)
+    for event in client.events[start:]:
+        if event["event"] == "popup" and event["text"].strip():
+            print("    popup: " + " / ".join(event["text"].split("\r\n")), flush=True)
+    _shown[id(client)] = len(client.events)
 
 
 LIVE = sys.stdout.isatty()  # a terminal redraws one line; a log gets a line now and then
@@ -47,8 +58,9 @@ def progress_bar(percent, title, last_shown):
               last_shown < 0 or percent // 25 > last_shown // 25)
 
 
-def prepare_service_data(source, folder):
-    movies = os.path.join(folder, "service-movies")
+def prepare_service_data(source, bin_dir):
+    """The sample movies, made once beside the build and only read by the service."""
+    movies = os.path.join(os.path.dirname(os.path.abspath(bin_dir)), "sample-movies")
     subprocess.run([os.path.join(source, "scripts", "make-sample-movies"), movies], check=True)
     return movies, os.path.join(movies, "subscribers")
 
@@ -123,22 +135,22 @@ def walk(client, service, movies_dir):
 
     items = zh.guide_items(service)
     item = items[0]
-    step("Choose \"%s\" in the guide" % item["c_mediaTitle"])
+    step("Choose \"%s\" in the guide" % item["c_mediaTitle"], client)
     zh.choose(client, item)
     state = client.wait_state(lambda s: zh.button_shown(s, "MLdownload"), what="the choice")
     print("    selected: " + state["guide"]["labels"]["SelectedNameLabel"])
 
-    step("Download it")
+    step("Download it", client)
     download(client, item, movies_dir)
     movie_file = os.path.join(movies_dir, item["c_uid"] + item["c_fileExtension"])
     print("    complete: %s (%d bytes)" % (movie_file, os.path.getsize(movie_file)))
 
-    step("Play it")
+    step("Play it", client)
     zh.press(client, "MLplay")
     client.wait_state(lambda s: s["player"]["state_name"] == "Playing", what="playing")
     player = watch(client, 3)
 
-    step("Bookmark the position and stop")
+    step("Bookmark the position and stop", client)
     client.request("skin_command", name="bookmark")
     client.request("skin_command", name="stop")
     bookmark = os.path.join(movies_dir, item["c_uid"] + item["c_fileExtension"] + ".pos")
@@ -146,7 +158,7 @@ def walk(client, service, movies_dir):
         position = float(f.readline())
     print("    bookmarked at %.1f s, stopped" % position)
 
-    step("Play again, resuming from the bookmark")
+    step("Play again, resuming from the bookmark", client)
     question = from_guide_answering_yes(client, item, "MLplay")
     print("    asked: \"%s\"  -> yes" % question)
     client.wait_state(lambda s: s["player"]["state_name"] == "Playing"
@@ -156,12 +168,13 @@ def walk(client, service, movies_dir):
         raise zh.HarnessError("the movie did not resume from its bookmark")
     client.request("skin_command", name="stop")
 
-    step("Delete it")
+    step("Delete it", client)
     question = from_guide_answering_yes(client, item, "MLDelete")
     print("    asked: \"%s\"  -> yes" % question)
     if os.path.exists(movie_file):
         raise zh.HarnessError("the movie is still there after deleting it")
     print("    deleted %s and its side files" % os.path.basename(movie_file))
+    show_popups(client)
     return item["c_mediaTitle"]
 
 
@@ -176,7 +189,7 @@ def main():
     work = zh.Folder("zov-demo-", keep=args.interactive)
     with work as folder:
         step("Prepare sample movies and start zov-service")
-        movies, subscribers = prepare_service_data(args.source, folder)
+        movies, subscribers = prepare_service_data(args.source, args.bin)
         service = zh.Service(args.bin, movies, subscribers, ["--ftp-rate", str(DELIVERY_RATE)],
                              log=os.path.join(folder, "service.log") if args.interactive
                              else None).start()
@@ -194,7 +207,7 @@ def main():
         started = time.monotonic()
         try:
             title = walk(client, service, movies_dir)
-            step("Exit")
+            step("Exit", client)
             client.request("skin_command", name="End")
             code = client.wait_exit()
             if code != 0:
