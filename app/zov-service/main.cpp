@@ -161,6 +161,7 @@ int main(int argc, char** argv) {
             loop, resolver, [&pages](const service::HttpRequest& r) { return pages.answer(r); },
             options.host, options.httpPort);
         http.start();
+        pages.setWebAddress("http://" + options.host + ":" + std::to_string(http.port()));
 
         // With an outside delivery server the movie list names it and ours stays down.
         std::unique_ptr<service::DeliveryServer> delivery;

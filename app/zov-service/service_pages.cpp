@@ -1,6 +1,7 @@
 #include "service_pages.hpp"
 
 #include <algorithm>
+#include <fstream>
 #include <optional>
 #include <vector>
 
@@ -85,7 +86,8 @@ std::string ServicePages::guidePage() const {
         "}\n</script></head>\n<body>\n<h1>Movies</h1>\n<ul>\n";
     for (const Movie& movie : movies)
         page += clipItem(movie);
-    page += clipItem({"http://127.0.0.1/live", ".streaming", "live.streaming", "Live channel"});
+    page +=
+        clipItem({web_ + std::string(kLivePath), ".streaming", "live.streaming", "Live channel"});
     page += "</ul>\n<form>\n";
     auto hidden = [](const char* name, const std::string& value) {
         return std::string("<input type=\"hidden\" name=\"") + name + "\" id=\"" + name +
@@ -102,6 +104,21 @@ std::string ServicePages::bannerPage() const {
            "<body><p>Welcome to ZOV: new movies every week.</p></body></html>\n";
 }
 
+HttpServer::Response ServicePages::liveStream() const {
+    const std::vector<Movie> movies = movies_.list();
+    const std::optional<std::filesystem::path> path =
+        movies.empty() ? std::nullopt : movies_.locate(movies.front().fileName);
+    std::error_code error;
+    const auto size = path ? std::filesystem::file_size(*path, error) : 0;
+    if (!path || error) return {404, "text/plain", "The live channel is off the air\n"};
+    if (size > kMaxLiveBytes) return {503, "text/plain", "The live channel is too large\n"};
+    std::ifstream in(*path, std::ios::binary);
+    std::string body(static_cast<std::size_t>(size), '\0');
+    if (!in.read(body.data(), static_cast<std::streamsize>(body.size())))
+        return {503, "text/plain", "The live channel cannot be read\n"};
+    return {200, "video/mp4", std::move(body)};
+}
+
 HttpServer::Response ServicePages::answer(const HttpRequest& request) const {
     if (request.path == kVersionPath) {
         return {200, "text/xml; charset=utf-8", versionAnswer(request.query)};
@@ -109,6 +126,7 @@ HttpServer::Response ServicePages::answer(const HttpRequest& request) const {
     if (request.path == "/guide.html" || request.path == "/")
         return {200, "text/html; charset=utf-8", guidePage()};
     if (request.path == "/banner.html") return {200, "text/html; charset=utf-8", bannerPage()};
+    if (request.path == kLivePath) return liveStream();
     return {404, "text/plain", "Not found\n"};
 }
 

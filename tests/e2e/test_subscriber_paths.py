@@ -17,6 +17,22 @@ class SubscriberPaths(EndToEndTest):
         client.request("skin_command", name="End")
         self.assertEqual(client.wait_exit(), 0)
 
+    def test_the_live_channel_streams_into_the_player(self):
+        service = self.start_service()
+        client = self.start_client(service, simulated_player=False)
+        self.log_in(client)
+        live = [item for item in zh.guide_items(service, streams=True)
+                if item["c_fileExtension"] == ".streaming"][0]
+        since = len(client.events)
+        zh.choose(client, live)  # a live item plays at once
+        # A stream fills its buffer first, then plays.
+        client.wait_event(lambda e: e["event"] == "player-state" and e["state_name"] == "Buffering",
+                          since)
+        state = client.wait_state(lambda s: s["player"]["state_name"] == "Playing",
+                                  what="the stream playing")
+        self.assertEqual(state["player"]["URL"], live["c_uid"])
+        self.assertGreater(state["player"]["duration"], 5)
+
     def test_a_wrong_password_brings_the_login_page_back(self):
         service = self.start_service()
         client = self.start_client(service)

@@ -55,8 +55,15 @@ TEST(ServicePagesTest, TheGuideListsTheMovieFolderWithItsHiddenValues) {
     fs::create_directory(folder / "sub.wmv");
 
     service::ServicePages pages(service::MovieFolder(folder), "5.3.135", "http://127.0.0.1/");
+    pages.setWebAddress("http://127.0.0.1:8123");
     std::string page = pages.guidePage();
+    // The live channel replays the first movie, and points at the pages' own server.
+    const auto live = pages.answer({"GET", std::string(service::ServicePages::kLivePath), ""});
+    EXPECT_EQ(live.status, 200);
+    EXPECT_EQ(live.body, "x");
+    EXPECT_NE(page.find("data-uid=\"http://127.0.0.1:8123/live.mp4\""), page.npos);
     fs::remove_all(folder);
+    EXPECT_EQ(pages.answer({"GET", std::string(service::ServicePages::kLivePath), ""}).status, 404);
 
     std::size_t items = 0;
     for (std::size_t at = 0; (at = page.find("name=\"clip_control\"", at)) != page.npos; ++at) {
