@@ -43,6 +43,8 @@ class MpvMediaPlayerTest : public ::testing::Test {
         std::ofstream(*folder_ / "notes.mp4") << "this is not a movie\n";
         fs::create_directories(*folder_ / "folder.mp4");
         fs::copy_file(*folder_ / "clip.mp4", *folder_ / "folder.mp4" / "inside.mp4");
+        std::ofstream(*folder_ / "list.mp4") << "#EXTM3U\n"
+                                             << (*folder_ / "clip.mp4").string() << "\n";
     }
     static void TearDownTestSuite() {
         fs::remove_all(*folder_);
@@ -146,6 +148,7 @@ TEST_F(MpvMediaPlayerTest, WhatCannotBePlayedRaisesErrorAndEndsStopped) {
         clientPath("notes.mp4"),    // not a movie
         clientPath("missing.mp4"),  // not there
         clientPath("folder.mp4"),   // a folder, which libmpv would play as a playlist
+        clientPath("list.mp4"),     // a playlist naming another file
         "fd://0",                   // a scheme the player must not open
         "Q:\\unmapped\\drive.mp4",  // no host path
     };

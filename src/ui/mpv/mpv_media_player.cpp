@@ -56,12 +56,20 @@ void MpvMediaPlayer::initialise() {
     // Decode for real, show and sound nothing, and take no settings, scripts or keys from
     // the user's own mpv set-up.
     const std::pair<const char*, const char*> options[] = {
-        {"vo", "null"},          {"ao", "null"},
-        {"idle", "yes"},         {"keep-open", "no"},
-        {"terminal", "no"},      {"config", "no"},
-        {"load-scripts", "no"},  {"ytdl", "no"},
-        {"osc", "no"},           {"input-default-bindings", "no"},
-        {"audio-display", "no"}, {"hwdec", "no"},
+        {"vo", "null"},
+        {"ao", "null"},
+        {"idle", "yes"},
+        {"keep-open", "no"},
+        {"terminal", "no"},
+        {"config", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"osc", "no"},
+        {"input-default-bindings", "no"},
+        {"audio-display", "no"},
+        {"hwdec", "no"},
+        // A movie is one file: a playlist or reference inside it is not followed.
+        {"access-references", "no"},
     };
     for (const auto& [option, value] : options)
         mpv_set_option_string(mpv_, option, value);
