@@ -12,6 +12,7 @@
 #include "platform/memory_file_system.hpp"
 #include "platform/poll_loop.hpp"
 #include "playback/player_events.hpp"
+#include "playback/player_fixture.hpp"
 #include "runtime/c_timeout.hpp"
 #include "runtime/dialogs.hpp"
 #include "runtime/popupwindow.hpp"
@@ -35,34 +36,14 @@ config::MediaInfo media(const std::string& name) {
 
 // The adaptor as the main window runs it: a simulated player, the popups, and the main
 // window's reactions to the player, which sequence ads and playlist entries.
-struct PlayerAdaptorTest : ::testing::Test {
-    platform::ManualClock clock;
-    platform::PollLoop loop{clock};
-    platform::MemoryFileSystem files;
-    ui::headless::HeadlessUiFactory ui{loop, files};
-    std::shared_ptr<ui::Window> mainPlayer = ui.createWindow("mainPlayer");
-    std::shared_ptr<ui::MediaPlayerControl> control =
-        ui.createMediaPlayer(*mainPlayer, "wmpPlayer");
-    ui::headless::SimulatedMediaPlayer& wmp = *ui.simulatedPlayer("mainPlayer", "wmpPlayer");
-    runtime::Dialogs dialogs{loop, ui};
-    runtime::popupwindow& popup = dialogs.popupwindow();
-    config::PlayerProperties playerProp{files};
-    std::shared_ptr<runtime::CTimeout> fullscreentimer = runtime::CTimeout::create(loop, 3);
-    PlayerAdaptor mediaPlayer{loop, dialogs};
+struct PlayerAdaptorTest : PlayerFixture {
     playback::PlayerEvents events{loop,    *control, mediaPlayer, *fullscreentimer,
                                   dialogs, files,    {}};
 
     PlayerAdaptorTest() {
-        playerProp.setMediaPath("c:\\zov\\");
-        EXPECT_TRUE(files.createFolderPath("c:\\zov\\"));
         for (auto [name, seconds] :
-             {std::pair{"m1", 100}, {"m2", 60}, {"ad", 15}, {"a", 10}, {"b", 20}}) {
-            const std::string path = std::string("c:\\zov\\") + name + ".wmv";
-            EXPECT_TRUE(files.writeFile(path, "movie"));
-            ui.media().setDuration(path, seconds);
-        }
-        mediaPlayer.setMediaPlayer(*control);
-        mediaPlayer.setPlayerProp(playerProp);
+             {std::pair{"m1", 100}, {"m2", 60}, {"ad", 15}, {"a", 10}, {"b", 20}})
+            addMovie(name, seconds);
     }
 
     void settle() {

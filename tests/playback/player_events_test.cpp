@@ -12,6 +12,7 @@
 #include "platform/memory_file_system.hpp"
 #include "platform/poll_loop.hpp"
 #include "playback/player_adaptor.hpp"
+#include "playback/player_fixture.hpp"
 #include "runtime/c_timeout.hpp"
 #include "runtime/dialogs.hpp"
 #include "runtime/popupwindow.hpp"
@@ -29,21 +30,7 @@ constexpr const char* kWaitForDownload = "Please wait for the video to be fully 
 
 // The main window's playback reactions with a simulated player, and what they tell the
 // main window and ask of the guide.
-struct PlayerEventsTest : ::testing::Test {
-    platform::ManualClock clock;
-    platform::PollLoop loop{clock};
-    platform::MemoryFileSystem files;
-    ui::headless::HeadlessUiFactory ui{loop, files};
-    std::shared_ptr<ui::Window> mainPlayer = ui.createWindow("mainPlayer");
-    std::shared_ptr<ui::MediaPlayerControl> control =
-        ui.createMediaPlayer(*mainPlayer, "wmpPlayer");
-    ui::headless::SimulatedMediaPlayer& wmp = *ui.simulatedPlayer("mainPlayer", "wmpPlayer");
-    runtime::Dialogs dialogs{loop, ui};
-    runtime::popupwindow& popup = dialogs.popupwindow();
-    config::PlayerProperties playerProp{files};
-    std::shared_ptr<runtime::CTimeout> fullscreentimer = runtime::CTimeout::create(loop, 3);
-    PlayerAdaptor mediaPlayer{loop, dialogs};
-
+struct PlayerEventsTest : PlayerFixture {
     bool mainWindowVisible = true;
     bool previewTooClose = false;
     int previewChecks = 0;
@@ -65,18 +52,10 @@ struct PlayerEventsTest : ::testing::Test {
          [this](const std::string& name, const std::string& value) { skin[name] = value; }}};
 
     PlayerEventsTest() {
-        playerProp.setMediaPath("c:\\zov\\");
-        EXPECT_TRUE(files.createFolderPath("c:\\zov\\"));
         for (auto [name, seconds] :
-             {std::pair{"m1", 100.0}, {"m2", 5400.25}, {"ad", 15.0}, {"a", 10.0}}) {
-            const std::string path = std::string("c:\\zov\\") + name + ".wmv";
-            EXPECT_TRUE(files.writeFile(path, "movie"));
-            EXPECT_TRUE(files.writeFile(path + ".pos", "1\r\n"));
-            ui.media().setDuration(path, seconds);
-        }
+             {std::pair{"m1", 100.0}, {"m2", 5400.25}, {"ad", 15.0}, {"a", 10.0}})
+            EXPECT_TRUE(files.writeFile(addMovie(name, seconds) + ".pos", "1\r\n"));
         dialogs.setFullScreenQuery([this] { return wmp.fullScreen(); });
-        mediaPlayer.setMediaPlayer(*control);
-        mediaPlayer.setPlayerProp(playerProp);
     }
 
     void settle() {
