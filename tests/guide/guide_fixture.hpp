@@ -28,6 +28,7 @@
 #include "playback/player_adaptor.hpp"
 #include "runtime/dialogs.hpp"
 #include "support/no_lookups.hpp"
+#include "support/no_processes.hpp"
 #include "support/scripted_ftp_peer.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
 #include "ui/media_player_control.hpp"
@@ -42,15 +43,6 @@ class RecordingLauncher final : public platform::ProcessLauncher {
     }
     bool running(std::int32_t) override { return false; }
     std::vector<std::string> started;
-};
-
-class EmptyProcessTable final : public platform::ProcessTable {
-  public:
-    std::vector<platform::ProcessInfo> processes() const override { return {}; }
-    std::optional<platform::ProcessInfo> process(std::int32_t) const override { return {}; }
-    bool terminate(const platform::ProcessInfo&) override { return false; }
-    std::int32_t currentProcessId() const override { return 1; }
-    std::uint32_t currentUserId() const override { return 1000; }
 };
 
 // The main window as the guide sees it.
@@ -79,7 +71,7 @@ class TestGuideHost final : public guide::GuideHost {
     std::shared_ptr<ui::PictureBox> screen;
     platform::MemoryWindowMessages messages;
     RecordingLauncher launcher;
-    EmptyProcessTable processes;
+    NoProcesses processes;
     playback::PlayerAdaptor adaptor;
     std::unique_ptr<playback::h264Player> external;
 

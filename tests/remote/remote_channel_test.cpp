@@ -28,15 +28,6 @@ using zov::shell::remote::RemoteChannel;
 namespace zov::test {
 namespace {
 
-constexpr const char* kGuideUrl = "http://guide.test/epg";
-constexpr const char* kGuidePage = R"(<html><body>
-  <input type="hidden" name="c_uid" value="">
-  <input type="hidden" name="c_filename" value="">
-  <input type="hidden" name="c_mediaTitle" value="">
-  <input type="hidden" name="c_fileExtension" value="">
-  <div name="clip_control">Big Movie</div>
-</body></html>)";
-
 struct RemoteChannelTest : ClientFixture {
     ScriptedAuthServer auth{loop};
     RemoteChannel channel{ui};
@@ -44,8 +35,7 @@ struct RemoteChannelTest : ClientFixture {
     std::vector<JsonValue> events;
 
     void SetUp() override {
-        ui.pages().add(kGuideUrl, kGuidePage);
-        ui.pages().add("http://guide.test/banner", "<html><body>banner</body></html>");
+        serveTestGuide();
         startClient({"ZOVAuthServer.URL=127.0.0.1", "ZOVAuthServer.contentDistributor=demo"});
         client->mainPlayer().authSession().setAuthPort(auth.port());
         loop.processPending();
@@ -95,7 +85,7 @@ struct RemoteChannelTest : ClientFixture {
         const std::string list =
             "<movieList location=\"127.0.0.1\" username=\"u\" password=\"p\" cdnport=\"21\" "
             "epgGuide=\"" +
-            std::string(kGuideUrl) + "\" AdsUrl=\"http://guide.test/banner\"></movieList>";
+            std::string(kGuideUrl) + "\" AdsUrl=\"" + std::string(kBannerUrl) + "\"></movieList>";
         auth.expect("USER demo bob secret").send("RPL_ACCEPTED").expect("MOVIELIST").send(list);
         EXPECT_EQ(error(request(R"({"request_id":1,"command":"login_command","action":"Connect",)"
                                 R"("user":" bob ","password":"secret"})")),

@@ -25,15 +25,6 @@ using namespace zov;
 
 namespace {
 
-constexpr const char* kGuideUrl = "http://guide.test/epg";
-constexpr const char* kGuidePage = R"(<html><body>
-  <input type="hidden" name="c_uid" value="">
-  <input type="hidden" name="c_filename" value="">
-  <input type="hidden" name="c_mediaTitle" value="">
-  <input type="hidden" name="c_fileExtension" value="">
-  <div name="clip_control">Big Movie</div>
-</body></html>)";
-
 struct WholeClientTest : test::ClientFixture {
     test::ScriptedAuthServer auth{loop};
     test::PyftpdlibServer ftp{"cdnuser", "cdnpass"};
@@ -42,8 +33,7 @@ struct WholeClientTest : test::ClientFixture {
     void SetUp() override {
         ftp.putFile("bigmovie.wmv", movie);
         ftp.start();
-        ui.pages().add(kGuideUrl, kGuidePage);
-        ui.pages().add("http://guide.test/banner", "<html><body>banner</body></html>");
+        serveTestGuide();
         startClient({"ZOVAuthServer.URL=127.0.0.1", "ZOVAuthServer.contentDistributor=demo"});
         client->mainPlayer().authSession().setAuthPort(auth.port());
     }
@@ -59,8 +49,8 @@ struct WholeClientTest : test::ClientFixture {
         const std::string list =
             "<movieList location=\"127.0.0.1\" username=\"cdnuser\" password=\"cdnpass\" "
             "cdnport=\"" +
-            std::to_string(ftp.port()) + "\" epgGuide=\"" + kGuideUrl +
-            "\" AdsUrl=\"http://guide.test/banner\"></movieList>";
+            std::to_string(ftp.port()) + "\" epgGuide=\"" + kGuideUrl + "\" AdsUrl=\"" +
+            std::string(kBannerUrl) + "\"></movieList>";
         auth.expect("USER demo bob secret").send("RPL_ACCEPTED").expect("MOVIELIST").send(list);
         auto& movie = *ui.flashMovie("LoginPage", "loginFlash");
         movie.SetVariable("userBox", " bob ");
@@ -141,7 +131,7 @@ TEST_F(WholeClientTest, TheGuideOpensThePlaylistAndTheBannerReloadsEveryFiveMinu
     logIn();
     auto banner = ui.browser("mainPlayer", "commercialViewer");
     ASSERT_TRUE(runUntil([&] { return !banner->busy(); }));
-    EXPECT_EQ(banner->LocationURL(), "http://guide.test/banner");
+    EXPECT_EQ(banner->LocationURL(), kBannerUrl);
     const int loads = banner->loadCount();
     advance(300'000);
     ASSERT_TRUE(runUntil([&] { return banner->loadCount() > loads; }));

@@ -35,6 +35,17 @@ void ClientFixture::startClient(const std::vector<std::string>& zovIni) {
     client->start();
 }
 
+void ClientFixture::serveTestGuide() {
+    ui.pages().add(kGuideUrl, R"(<html><body>
+  <input type="hidden" name="c_uid" value="">
+  <input type="hidden" name="c_filename" value="">
+  <input type="hidden" name="c_mediaTitle" value="">
+  <input type="hidden" name="c_fileExtension" value="">
+  <div name="clip_control">Big Movie</div>
+</body></html>)");
+    ui.pages().add(kBannerUrl, "<html><body>banner</body></html>");
+}
+
 void ClientFixture::advance(std::int64_t ms) {
     advanceTime(loop, clock, ms);
 }

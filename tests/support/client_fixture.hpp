@@ -20,6 +20,7 @@
 #include "platform/process_launcher.hpp"
 #include "platform/process_table.hpp"
 #include "shell/client.hpp"
+#include "support/no_processes.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
 
 namespace zov::test {
@@ -40,15 +41,6 @@ class FakeLauncher final : public platform::ProcessLauncher {
     std::vector<std::vector<std::string>> started;
 };
 
-class NoProcesses final : public platform::ProcessTable {
-  public:
-    std::vector<platform::ProcessInfo> processes() const override { return {}; }
-    std::optional<platform::ProcessInfo> process(std::int32_t) const override { return {}; }
-    bool terminate(const platform::ProcessInfo&) override { return false; }
-    std::int32_t currentProcessId() const override { return 1; }
-    std::uint32_t currentUserId() const override { return 1000; }
-};
-
 class ClientFixture : public ::testing::Test {
   protected:
     // zov.ini lines (CR LF added) written into the client folder before the client starts.
@@ -57,6 +49,11 @@ class ClientFixture : public ::testing::Test {
     bool runUntil(const std::function<bool()>& predicate);
 
     static constexpr const char* kClientFolder = "/opt/zov";
+    // A guide page with its four hidden fields and one item, and a banner, served to the
+    // client's browsers at these addresses by serveTestGuide().
+    static constexpr const char* kGuideUrl = "http://guide.test/epg";
+    static constexpr const char* kBannerUrl = "http://guide.test/banner";
+    void serveTestGuide();
 
     platform::ManualClock clock;
     platform::PollLoop loop{clock};
