@@ -29,6 +29,7 @@
 #include "support/manual_time.hpp"
 #include "support/no_lookups.hpp"
 #include "support/scripted_ftp_peer.hpp"
+#include "support/temporary_drive.hpp"
 
 using namespace std::chrono_literals;
 using zov::config::MediaInfo;
@@ -112,19 +113,8 @@ struct Seen {
 class BrevicastTest : public ::testing::Test {
   protected:
     BrevicastTest() {
-        std::string pattern = (fs::temp_directory_path() / "zov-engine-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-        driveC_ = pattern;
         fs::create_directories(folder());
-        files_ = std::make_unique<zov::platform::PosixFileSystem>(
-            zov::platform::DriveMap(
-                [this](const std::string& name) -> std::optional<std::string> {
-                    if (name == "ZOV_DRIVE_C") return driveC_;
-                    return std::nullopt;
-                },
-                {}),
-            driveC_);
-        engine = Brevicast::create(faulty, resolver, *files_);
+        engine = Brevicast::create(faulty, resolver, drive_.files());
         engine->setServerURL("127.0.0.1");
         engine->setPort(peer.port());
         engine->setAccount("bob");
@@ -133,11 +123,7 @@ class BrevicastTest : public ::testing::Test {
         movie.setFileExtension(".wmv");
         observe();
     }
-    ~BrevicastTest() override {
-        engine.reset();
-        std::error_code ignored;
-        fs::remove_all(driveC_, ignored);
-    }
+    ~BrevicastTest() override { engine.reset(); }
 
     void observe() {
         engine->onDataSend.connect([this](std::string& text) {
@@ -179,7 +165,7 @@ class BrevicastTest : public ::testing::Test {
             << "the side file claims " << claimed << " bytes that are not on disk";
     }
 
-    std::string folder() const { return driveC_ + "/zov/"; }
+    std::string folder() const { return drive_.root() + "/zov/"; }
     std::optional<std::string> readLocal(const std::string& name) const {
         std::ifstream in(folder() + name, std::ios::binary);
         if (!in) return std::nullopt;
@@ -191,8 +177,9 @@ class BrevicastTest : public ::testing::Test {
     // Every file under drive C:, relative names.
     Lines filesOnDrive() const {
         Lines names;
-        for (const auto& entry : fs::recursive_directory_iterator(driveC_)) {
-            if (entry.is_regular_file()) names.push_back(entry.path().lexically_relative(driveC_));
+        for (const auto& entry : fs::recursive_directory_iterator(drive_.root())) {
+            if (entry.is_regular_file())
+                names.push_back(entry.path().lexically_relative(drive_.root()));
         }
         std::sort(names.begin(), names.end());
         return names;
@@ -238,8 +225,7 @@ class BrevicastTest : public ::testing::Test {
     zov::platform::PollLoop loop{clock};
     FaultyLoop faulty{loop};
     NoLookups resolver;
-    std::string driveC_;
-    std::unique_ptr<zov::platform::PosixFileSystem> files_;
+    zov::test::TemporaryDrive drive_{"zov-engine"};
     ScriptedFtpPeer peer{loop};
     std::shared_ptr<Brevicast> engine;
     MediaInfo movie;

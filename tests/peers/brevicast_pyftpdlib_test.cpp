@@ -26,6 +26,7 @@
 #include "support/manual_time.hpp"
 #include "support/no_lookups.hpp"
 #include "support/pyftpdlib_server.hpp"
+#include "support/temporary_drive.hpp"
 
 using namespace std::chrono_literals;
 using zov::net::Brevicast;
@@ -49,19 +50,8 @@ std::string randomBytes(std::size_t size, std::uint64_t seed) {
 class BrevicastAgainstPyftpdlib : public ::testing::Test {
   protected:
     BrevicastAgainstPyftpdlib() {
-        std::string pattern = (fs::temp_directory_path() / "zov-peer-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-        driveC_ = pattern;
-        fs::create_directories(driveC_ + "/zov");
-        files_ = std::make_unique<zov::platform::PosixFileSystem>(
-            zov::platform::DriveMap(
-                [this](const std::string& name) -> std::optional<std::string> {
-                    if (name == "ZOV_DRIVE_C") return driveC_;
-                    return std::nullopt;
-                },
-                {}),
-            driveC_);
-        engine = Brevicast::create(loop, resolver, *files_);
+        fs::create_directories(drive_.root() + "/zov");
+        engine = Brevicast::create(loop, resolver, drive_.files());
         engine->setServerURL("127.0.0.1");
         engine->setAccount("bob");
         engine->setPass("secret");
@@ -75,11 +65,7 @@ class BrevicastAgainstPyftpdlib : public ::testing::Test {
         engine->onTimeOut.connect([this] { ++timeOuts; });
         engine->onDownloaded.connect([this] { ++downloaded; });
     }
-    ~BrevicastAgainstPyftpdlib() override {
-        engine.reset();
-        std::error_code ignored;
-        fs::remove_all(driveC_, ignored);
-    }
+    ~BrevicastAgainstPyftpdlib() override { engine.reset(); }
 
     void startServer() {
         server.start();
@@ -107,16 +93,17 @@ class BrevicastAgainstPyftpdlib : public ::testing::Test {
         return downloaded == 1;
     }
     std::string local() const {
-        std::ifstream in(driveC_ + "/zov/feature.wmv", std::ios::binary);
+        std::ifstream in(drive_.root() + "/zov/feature.wmv", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    bool localExists(const std::string& name) const { return fs::exists(driveC_ + "/zov/" + name); }
+    bool localExists(const std::string& name) const {
+        return fs::exists(drive_.root() + "/zov/" + name);
+    }
 
     zov::platform::ManualClock clock;
     zov::platform::PollLoop loop{clock};
     NoLookups resolver;
-    std::string driveC_;
-    std::unique_ptr<zov::platform::PosixFileSystem> files_;
+    zov::test::TemporaryDrive drive_{"zov-peer"};
     zov::test::PyftpdlibServer server{"bob", "secret"};
     std::shared_ptr<Brevicast> engine;
     zov::config::MediaInfo movie;

@@ -23,18 +23,6 @@ namespace zov::test {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path makeRoot() {
-    std::string pattern = (fs::temp_directory_path() / "zov-service-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-    fs::create_directories(fs::path(pattern) / "movies");
-    fs::create_directories(fs::path(pattern) / "zov");
-    return pattern;
-}
-
-}  // namespace
-
 std::string movieBytes(std::size_t size) {
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i) {
@@ -97,16 +85,14 @@ void RawClient::reset() {
     fd_ = -1;
 }
 
+fs::path ServiceTest::withFolders(const std::string& root) {
+    fs::create_directories(fs::path(root) / "movies");
+    fs::create_directories(fs::path(root) / "zov");
+    return root;
+}
+
 ServiceTest::ServiceTest()
-    : root_(makeRoot()),
-      files(platform::DriveMap(
-                [this](const std::string& name) -> std::optional<std::string> {
-                    if (name == "ZOV_DRIVE_C") return root_.string();
-                    return std::nullopt;
-                },
-                {}),
-            root_.string()),
-      delivery(loop, resolver, subscribers, service::MovieFolder(root_ / "movies")),
+    : delivery(loop, resolver, subscribers, service::MovieFolder(root_ / "movies")),
       auth(loop, resolver, subscribers,
            {.deliveryPort = 2121,
             .guideUrl = "http://127.0.0.1:8000/guide.html",
@@ -114,11 +100,6 @@ ServiceTest::ServiceTest()
     writeFile(root_ / "secret.txt", "not a movie");
     delivery.start();
     auth.start();
-}
-
-ServiceTest::~ServiceTest() {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
 }
 
 bool ServiceTest::until(const std::function<bool()>& predicate) {

@@ -21,6 +21,7 @@
 #include "platform/posix_file_system.hpp"
 #include "runtime/c_socket.hpp"
 #include "subscribers.hpp"
+#include "support/temporary_drive.hpp"
 
 namespace zov::test {
 
@@ -52,7 +53,6 @@ class RawClient {
 class ServiceTest : public ::testing::Test {
   protected:
     ServiceTest();
-    ~ServiceTest() override;
 
     bool until(const std::function<bool()>& predicate);
 
@@ -67,6 +67,7 @@ class ServiceTest : public ::testing::Test {
     std::string ask(Peer& peer, const std::string& line);
     // Connects to the authentication server and sends the login line; returns the first
     // reply.
+    static std::filesystem::path withFolders(const std::string& root);
     std::unique_ptr<Peer> logIn(service::AuthServer& server, const std::string& line);
 
     // The client's download engine, pointed at the delivery server on `port` (ours when 0).
@@ -75,11 +76,13 @@ class ServiceTest : public ::testing::Test {
     // second.
     void finishDownload();
 
-    std::filesystem::path root_;  // first: the servers below are given folders inside it
+    TemporaryDrive drive{"zov-service"};  // first: the servers below get folders inside it
+    // Drive C:, holding the service's "movies" and the client's "zov" folder.
+    std::filesystem::path root_ = withFolders(drive.root());
     platform::ManualClock clock;
     platform::PollLoop loop{clock};
     platform::CaresResolver resolver{loop, {.lookups = "f"}};  // never asks a DNS server
-    platform::PosixFileSystem files;
+    platform::PosixFileSystem& files = drive.files();
     service::Subscribers subscribers = service::Subscribers::parse(
         "# distributor user password\nacme bob s3cret\n"
         "acme ann pw2\n\n");
