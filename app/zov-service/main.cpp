@@ -17,6 +17,7 @@
 #include "platform/clock.hpp"
 #include "platform/error.hpp"
 #include "platform/poll_loop.hpp"
+#include "platform/port_number.hpp"
 #include "service_pages.hpp"
 #include "subscribers.hpp"
 
@@ -51,9 +52,9 @@ std::optional<std::int64_t> readNumber(const std::string& text, std::int64_t lar
 }
 
 bool readPort(const std::string& text, std::int32_t& port) {
-    std::optional<std::int64_t> value = readNumber(text, 65535);
+    std::optional<std::int32_t> value = zov::platform::portNumber(text);
     if (!value) return false;
-    port = static_cast<std::int32_t>(*value);
+    port = *value;
     return true;
 }
 

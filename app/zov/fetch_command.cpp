@@ -13,6 +13,7 @@
 #include "platform/clock.hpp"
 #include "platform/file_system.hpp"
 #include "platform/poll_loop.hpp"
+#include "platform/port_number.hpp"
 
 namespace zov {
 
@@ -62,11 +63,7 @@ std::optional<FtpUrl> parseFtpUrl(const std::string& url) {
     }
     std::size_t colon = authority.rfind(':');
     if (colon != std::string::npos) {
-        try {
-            parsed.port = std::stoi(authority.substr(colon + 1));
-        } catch (...) {
-            return {};
-        }
+        parsed.port = platform::portNumber(authority.substr(colon + 1)).value_or(0);
         authority = authority.substr(0, colon);
     }
     if (authority.empty() || parsed.port <= 0 || parsed.port > 65535) return {};

@@ -16,6 +16,7 @@
 #include "platform/error.hpp"
 #include "platform/http_worker.hpp"
 #include "platform/poll_loop.hpp"
+#include "platform/port_number.hpp"
 #include "platform/posix_file_system.hpp"
 #include "platform/proc_process_table.hpp"
 #include "platform/spawn_process_launcher.hpp"
@@ -27,19 +28,6 @@
 #include "ui/mpv/mpv_media_player.hpp"
 
 namespace zov {
-
-namespace {
-
-// 0 for anything but a port number.
-std::int32_t readPort(const std::string& text) {
-    if (text.empty() || text.size() > 5 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    const int port = std::stoi(text);
-    return port <= 65535 ? port : 0;
-}
-
-}  // namespace
 
 int runHeadlessClient(const std::vector<std::string>& args, const std::string& clientDir) {
     std::string remote, versionServer;
@@ -54,7 +42,7 @@ int runHeadlessClient(const std::vector<std::string>& args, const std::string& c
         } else if (args[i] == "--version-server" && hasValue) {
             versionServer = args[++i];
         } else if (args[i] == "--auth-port" && hasValue) {
-            authPort = readPort(args[++i]);
+            authPort = platform::portNumber(args[++i]).value_or(0);
             if (authPort == 0) {
                 std::cerr << "zov --headless: '--auth-port' takes a port from 1 to 65535\n";
                 return 2;
