@@ -165,22 +165,34 @@ void MpvMediaPlayer::fileLoaded() {
 void MpvMediaPlayer::fileEnded(int reason) {
     currentEntry_ = -1;
     const bool wasLoaded = loaded_;
-    loaded_ = false;
-    waitingForStream_ = false;
-    stopReverseScan();
-    fullScreen_ = false;
+    leaveMedia();
     if (reason == MPV_END_FILE_REASON_EOF && wasLoaded) {
         endedAt_ = knownDuration_;
         setState(wmppsMediaEnded);
         return;
     }
-    if (reason == MPV_END_FILE_REASON_EOF || reason == MPV_END_FILE_REASON_ERROR) {
-        // Nothing could be opened, or playback could not go on.
-        const std::uint64_t generation = generation_;
-        auto self = shared_from_this();
-        Error();
-        if (generation == generation_) setState(wmppsStopped);
-    }
+    // Nothing could be opened, or playback could not go on.
+    if (reason == MPV_END_FILE_REASON_EOF || reason == MPV_END_FILE_REASON_ERROR) reportFailure();
+}
+
+void MpvMediaPlayer::reportFailure() {
+    const std::uint64_t generation = generation_;
+    auto self = shared_from_this();  // the handler may release the player
+    Error();
+    if (generation == generation_) setState(wmppsStopped);  // unless it opened another
+}
+
+void MpvMediaPlayer::leaveMedia() {
+    stopReverseScan();
+    loaded_ = false;
+    waitingForStream_ = false;
+    fullScreen_ = false;
+}
+
+void MpvMediaPlayer::stopLibmpv() {
+    currentEntry_ = -1;
+    const char* command[] = {"stop", nullptr};
+    mpv_command(mpv_, command);
 }
 
 void MpvMediaPlayer::setURL(const std::string& url) {
@@ -197,12 +209,9 @@ void MpvMediaPlayer::setURL(const std::string& url) {
 
 void MpvMediaPlayer::beginOpen(bool playWhenOpen) {
     ++generation_;
-    stopReverseScan();
-    loaded_ = false;
-    waitingForStream_ = false;
+    leaveMedia();
     endedAt_ = 0;
     knownDuration_ = 0;
-    fullScreen_ = false;
     playWhenOpen_ = playWhenOpen;
     setState(wmppsTransitioning);
 
@@ -233,30 +242,19 @@ void MpvMediaPlayer::beginOpen(bool playWhenOpen) {
 }
 
 void MpvMediaPlayer::failOpenLater() {
-    currentEntry_ = -1;
-    if (mpv_) {
-        const char* command[] = {"stop", nullptr};
-        mpv_command(mpv_, command);
-    }
+    stopLibmpv();
     std::weak_ptr<MpvMediaPlayer> weak = weak_from_this();
     loop_.post([weak, generation = generation_] {
         auto self = weak.lock();
-        if (!self || generation != self->generation_) return;
-        self->Error();
-        if (generation == self->generation_) self->setState(wmppsStopped);
+        if (self && generation == self->generation_) self->reportFailure();
     });
 }
 
 void MpvMediaPlayer::unload() {
     ++generation_;
-    stopReverseScan();
-    currentEntry_ = -1;
-    loaded_ = false;
-    waitingForStream_ = false;
+    leaveMedia();
     endedAt_ = 0;
-    fullScreen_ = false;
-    const char* command[] = {"stop", nullptr};
-    mpv_command(mpv_, command);
+    stopLibmpv();
 }
 
 void MpvMediaPlayer::play() {

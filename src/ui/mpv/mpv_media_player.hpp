@@ -79,6 +79,12 @@ class MpvMediaPlayer final : public headless::HeadlessControl<MediaPlayerControl
     void handle(const mpv_event& event);
     void fileLoaded();
     void fileEnded(int reason);
+    // Error, then stopped unless a handler opened something else meanwhile.
+    void reportFailure();
+    // Nothing is open any more: no scan, no full screen.
+    void leaveMedia();
+    // libmpv drops what it has open; its late events belong to no opening.
+    void stopLibmpv();
 
     // Opens url_ anew; playing follows when asked.
     void beginOpen(bool playWhenOpen);
