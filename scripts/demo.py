@@ -228,12 +228,9 @@ def interactive(bin_dir, client_dir, service, folder):
     """Starts the client on a Unix socket and leaves both running."""
     socket_path = os.path.join(folder, "zov.sock")
     log = open(os.path.join(folder, "client.log"), "w")
-    environment = dict(os.environ, XDG_DATA_HOME=os.path.join(client_dir, "data"))
     client = subprocess.Popen(
-        [os.path.join(bin_dir, "zov"), "--client-dir", client_dir, "--headless", "--remote",
-         "unix:" + socket_path, "--auth-port", str(service.ports["auth"]),
-         "--version-server", service.version_url],
-        stdout=log, stderr=log, env=environment, start_new_session=True)
+        zh.client_command(bin_dir, client_dir, service, remote="unix:" + socket_path),
+        stdout=log, stderr=log, env=zh.client_environment(client_dir), start_new_session=True)
     deadline = time.monotonic() + 20
     while not os.path.exists(socket_path):
         if client.poll() is not None or time.monotonic() > deadline:

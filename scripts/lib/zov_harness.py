@@ -115,24 +115,31 @@ def write_client_folder(client_dir, movies_dir, distributor, source_dir=None):
         shutil.copy(os.path.join(source_dir, "app", "zov", "playlistSkin.html"), client_dir)
 
 
+def client_command(bin_dir, client_dir, service, remote="stdio", simulated_player=False):
+    """The command line of a headless client pointed at the service."""
+    args = [os.path.join(bin_dir, "zov"), "--client-dir", client_dir, "--headless",
+            "--remote", remote, "--auth-port", str(service.ports["auth"]),
+            "--version-server", service.version_url]
+    return args + (["--simulated-player"] if simulated_player else [])
+
+
+def client_environment(client_dir):
+    """The client's own drive C: and window-message sockets stay inside its folder."""
+    environment = dict(os.environ, XDG_DATA_HOME=os.path.join(client_dir, "data"),
+                       XDG_RUNTIME_DIR=os.path.join(client_dir, "run"))
+    os.makedirs(environment["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+    return environment
+
+
 class Client:
     """One `zov --headless --remote stdio` process and its channel."""
 
-    def __init__(self, bin_dir, client_dir, service, simulated_player=False, env=None,
-                 version_url=None):
-        args = [os.path.join(bin_dir, "zov"), "--client-dir", client_dir, "--headless",
-                "--remote", "stdio", "--auth-port", str(service.ports["auth"]),
-                "--version-server", version_url or service.version_url]
-        if simulated_player:
-            args.append("--simulated-player")
-        environment = dict(os.environ)
-        # The client's own drive C: and window-message sockets stay inside its folder.
-        environment["XDG_DATA_HOME"] = os.path.join(client_dir, "data")
-        environment["XDG_RUNTIME_DIR"] = os.path.join(client_dir, "run")
-        os.makedirs(environment["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
-        environment.update(env or {})
-        self.process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        text=True, bufsize=1, env=environment)
+    def __init__(self, bin_dir, client_dir, service, simulated_player=False):
+        self.process = subprocess.Popen(
+            client_command(bin_dir, client_dir, service, simulated_player=simulated_player),
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1,
+            env=client_environment(client_dir))
+        self._ended = False       # the channel's output ended
         self.events = []          # every event so far, in order
         self._incoming = queue.Queue()
         self._replies = {}
@@ -160,8 +167,6 @@ class Client:
         else:
             self._replies[message.get("request_id")] = message
         return True
-
-    _ended = False
 
     def send(self, command, **params):
         """Sends a request without waiting; returns its id."""

@@ -44,11 +44,11 @@ class EndToEndTest(unittest.TestCase):
         self.addCleanup(service.stop)
         return service
 
-    def start_client(self, service, name="client", simulated_player=True, **kwargs):
+    def start_client(self, service, name="client", simulated_player=True):
         client_dir = os.path.join(self.folder, name)
         movies = os.path.join(self.folder, name + "-movies")
         zh.write_client_folder(client_dir, movies, DISTRIBUTOR, SOURCE)
-        client = zh.Client(BIN, client_dir, service, simulated_player=simulated_player, **kwargs)
+        client = zh.Client(BIN, client_dir, service, simulated_player=simulated_player)
         self.addCleanup(client.close)
         client.movies = movies
         return client
