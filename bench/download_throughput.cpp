@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.hpp"
 #include "config/media_info.hpp"
 #include "net/brevicast.hpp"
 #include "platform/cares_resolver.hpp"
@@ -62,19 +63,13 @@ double megabytesPerSecond(std::int64_t bytes, double seconds) {
     return seconds > 0 ? static_cast<double>(bytes) / seconds / 1e6 : 0.0;
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
+using bench::median;
 
 // ---- scratch files and child processes, removed at the end, on failure and on a signal --
 
-// The paths are set before the signal handlers are installed and never change; the
-// handlers only read them and make async-signal-safe calls.
+// Set up before the signal handlers are installed; the handlers only read it.
 struct Leftovers {
-    std::vector<std::string> files;
-    std::vector<std::string> folders;  // deepest first
+    bench::ScratchPaths paths;
     volatile pid_t server = 0;
     volatile pid_t curl = 0;
 };
@@ -102,10 +97,7 @@ void stopServer() {
 void removeLeftovers() {
     stopChild(leftovers.curl);
     stopServer();
-    for (const auto& file : leftovers.files)
-        ::unlink(file.c_str());
-    for (const auto& folder : leftovers.folders)
-        ::rmdir(folder.c_str());
+    leftovers.paths.remove();
 }
 
 extern "C" void onSignal(int signal) {
@@ -136,9 +128,9 @@ struct Scratch {
         engine = root + "/engine";
         curl = root + "/curl";
         empty = root + "/empty";
-        leftovers.files = {source(),   engineCopy(),    engineCopy() + ".ini",
-                           curlCopy(), sideFileTrial(), vsftpdConfig()};
-        leftovers.folders = {served, engine, curl, empty, root};
+        leftovers.paths.files = {source(),   engineCopy(),    engineCopy() + ".ini",
+                                 curlCopy(), sideFileTrial(), vsftpdConfig()};
+        leftovers.paths.folders = {served, engine, curl, empty, root};
         for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
             ::signal(signal, onSignal);
         // Open to the server's unprivileged user; the source is random bytes, nothing secret.

@@ -39,6 +39,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.hpp"
 #include "config/delivery_server_info.hpp"
 #include "config/media_info.hpp"
 #include "config/player_properties.hpp"
@@ -76,11 +77,9 @@ std::string userName(int client) {
 
 // ---- scratch files and the service, removed at the end, on failure and on a signal ----
 
-// Every path is known before the signal handlers are installed and never changes; the
-// handlers only read them and make async-signal-safe calls.
+// Set up before the signal handlers are installed; the handlers only read it.
 struct Leftovers {
-    std::vector<std::string> files;
-    std::vector<std::string> folders;  // deepest first
+    bench::ScratchPaths paths;
     volatile pid_t service = 0;
 };
 Leftovers leftovers;
@@ -95,10 +94,7 @@ void stopService() {
 
 void removeLeftovers() {
     stopService();
-    for (const auto& file : leftovers.files)
-        ::unlink(file.c_str());
-    for (const auto& folder : leftovers.folders)
-        ::rmdir(folder.c_str());
+    leftovers.paths.remove();
 }
 
 extern "C" void onSignal(int signal) {
@@ -124,13 +120,13 @@ struct Scratch {
         root = pattern;
         movies = root + "/movies";
         clients = root + "/clients";
-        leftovers.files = {source(), subscribers(), settings()};
+        leftovers.paths.files = {source(), subscribers(), settings()};
         for (int client = 1; client <= maxClients; ++client) {
-            leftovers.files.push_back(copy(client));
-            leftovers.files.push_back(copy(client) + ".ini");
-            leftovers.folders.push_back(clientFolder(client));
+            leftovers.paths.files.push_back(copy(client));
+            leftovers.paths.files.push_back(copy(client) + ".ini");
+            leftovers.paths.folders.push_back(clientFolder(client));
         }
-        leftovers.folders.insert(leftovers.folders.end(), {clients, movies, root});
+        leftovers.paths.folders.insert(leftovers.paths.folders.end(), {clients, movies, root});
         for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
             ::signal(signal, onSignal);
         for (const auto& folder : {movies, clients}) {
@@ -374,12 +370,9 @@ struct Spread {
     double fastest = 0, median = 0, slowest = 0;
 };
 
-Spread spreadOf(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    const double median =
-        values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-    return {values.front(), median, values.back()};
+Spread spreadOf(const std::vector<double>& values) {
+    const auto [fastest, slowest] = std::minmax_element(values.begin(), values.end());
+    return {*fastest, bench::median(values), *slowest};
 }
 
 // "3, 7-12, 15": client numbers in ascending order.
