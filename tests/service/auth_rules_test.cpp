@@ -88,14 +88,8 @@ TEST_F(ServiceTest, TheMovieListCanNameAnOutsideDeliveryServer) {
     outside.start();
     auto client = logIn(outside, "USER acme bob s3cret");
     ASSERT_EQ(client->received, "RPL_ACCEPTED");
-    client->received.clear();
-    client->socket->SendData(std::string("MOVIELIST\r\n"));
-    std::string list;
-    ASSERT_TRUE(until([&] {
-        std::string chunk = std::move(client->received);
-        client->received.clear();
-        return net::appendToList(list, chunk, 1 << 20) == net::ListProgress::Complete;
-    }));
+    const std::string list = movieList(*client);
+    ASSERT_FALSE(list.empty());
     EXPECT_EQ(net::readReplyValue(list, "location"), "127.0.0.9");
     EXPECT_EQ(net::cdnPort(net::readReplyValue(list, "cdnport")), 40021);
     EXPECT_EQ(net::readReplyValue(list, "username"), "movies");

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "net/auth_reply.hpp"
 #include "platform/drive_map.hpp"
 #include "support/manual_time.hpp"
 
@@ -100,6 +101,18 @@ ServiceTest::ServiceTest()
     writeFile(root_ / "secret.txt", "not a movie");
     delivery.start();
     auth.start();
+}
+
+std::string ServiceTest::movieList(Peer& client) {
+    client.received.clear();
+    client.socket->SendData(std::string("MOVIELIST\r\n"));
+    std::string list;
+    const bool complete = until([&] {
+        std::string chunk = std::move(client.received);
+        client.received.clear();
+        return net::appendToList(list, chunk, 1 << 20) == net::ListProgress::Complete;
+    });
+    return complete ? list : std::string();
 }
 
 bool ServiceTest::until(const std::function<bool()>& predicate) {

@@ -69,6 +69,9 @@ class ServiceTest : public ::testing::Test {
     // reply.
     static std::filesystem::path withFolders(const std::string& root);
     std::unique_ptr<Peer> logIn(service::AuthServer& server, const std::string& line);
+    // Asks a logged-in client's server for the movie list and gathers it to its end
+    // (empty when it does not end).
+    std::string movieList(Peer& client);
 
     // The client's download engine, pointed at the delivery server on `port` (ours when 0).
     std::shared_ptr<net::Brevicast> engine(std::int32_t port = 0);

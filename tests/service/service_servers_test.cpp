@@ -140,14 +140,8 @@ TEST_F(ServiceTest, ASubscriberGetsTheMovieListTheClientReads) {
     EXPECT_EQ(client->received, "RPL_ACCEPTED");
     EXPECT_EQ(net::classifyChunk(client->received).kind, net::ChunkKind::Accepted);
 
-    client->received.clear();
-    client->socket->SendData(std::string("MOVIELIST\r\n"));
-    std::string list;
-    ASSERT_TRUE(until([&] {
-        std::string chunk = std::move(client->received);
-        client->received.clear();
-        return net::appendToList(list, chunk, 1 << 20) == net::ListProgress::Complete;
-    }));
+    const std::string list = movieList(*client);
+    ASSERT_FALSE(list.empty());
     EXPECT_EQ(net::readReplyValue(list, "location"), "127.0.0.1");
     EXPECT_EQ(net::readReplyValue(list, "username"), "bob");
     EXPECT_EQ(net::readReplyValue(list, "password"), "s3cret");
