@@ -318,6 +318,11 @@ class TimedFile final : public platform::RandomAccessFile {
         return timed([&] { return file_->write(data, size); });
     }
     std::optional<std::int64_t> size() const override { return file_->size(); }
+    bool truncate(std::int64_t size) override { return file_->truncate(size); }
+    bool syncData() override {
+        return timed([&] { return file_->syncData(); });
+    }
+    platform::DiskFailure failure() const override { return file_->failure(); }
 
   private:
     template <class Call>

@@ -22,14 +22,25 @@ struct DiskSpace {
 
 enum class Privacy { Normal, OwnerOnly };
 
+// Why the disk refused a write: a full disk (or quota) is the user's to fix, anything else
+// (an I/O error, a file that cannot be opened) is a fault of the disk or the folder.
+enum class DiskFailure { None, NoSpace, CannotWrite };
+
 // A file open for reading and writing at arbitrary positions.
 class RandomAccessFile {
   public:
     virtual ~RandomAccessFile() = default;
     virtual bool seek(std::int64_t position) = 0;
-    // Writes all bytes at the current position and moves past them.
+    // Writes all bytes at the current position and moves past them. On failure the
+    // position stays and failure() says why.
     virtual bool write(const void* data, std::size_t size) = 0;
     virtual std::optional<std::int64_t> size() const = 0;
+    // Cuts (or extends with zeros) the file to exactly this many bytes.
+    virtual bool truncate(std::int64_t size) = 0;
+    // Waits until the bytes written so far are on the disk itself, not only in its cache.
+    virtual bool syncData() = 0;
+    // The cause of the last failed write; None while every write succeeded.
+    virtual DiskFailure failure() const = 0;
 };
 
 class FileSystem {

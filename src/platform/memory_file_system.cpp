@@ -41,7 +41,8 @@ struct MemoryFileSystem::FileData {
 // on a POSIX disk.
 class MemoryFileSystem::OpenFile final : public RandomAccessFile {
   public:
-    explicit OpenFile(std::shared_ptr<FileData> data) : data_(std::move(data)) {}
+    OpenFile(std::shared_ptr<FileData> data, std::shared_ptr<const DiskFailure> writeFailure)
+        : data_(std::move(data)), writeFailure_(std::move(writeFailure)) {}
 
     bool seek(std::int64_t position) override {
         if (position < 0) return false;
@@ -49,6 +50,7 @@ class MemoryFileSystem::OpenFile final : public RandomAccessFile {
         return true;
     }
     bool write(const void* data, std::size_t size) override {
+        if (refused()) return false;
         auto& bytes = data_->bytes;
         if (bytes.size() < position_ + size) bytes.resize(position_ + size, '\0');
         if (size > 0) std::memcpy(bytes.data() + position_, data, size);
@@ -58,10 +60,25 @@ class MemoryFileSystem::OpenFile final : public RandomAccessFile {
     std::optional<std::int64_t> size() const override {
         return static_cast<std::int64_t>(data_->bytes.size());
     }
+    bool truncate(std::int64_t size) override {
+        if (size < 0 || refused()) return false;
+        data_->bytes.resize(static_cast<std::size_t>(size), '\0');
+        return true;
+    }
+    bool syncData() override { return !refused(); }
+    DiskFailure failure() const override { return failure_; }
 
   private:
+    bool refused() {
+        if (*writeFailure_ == DiskFailure::None) return false;
+        failure_ = *writeFailure_;
+        return true;
+    }
+
     std::shared_ptr<FileData> data_;
+    std::shared_ptr<const DiskFailure> writeFailure_;
     std::size_t position_ = 0;
+    DiskFailure failure_ = DiskFailure::None;
 };
 
 MemoryFileSystem::MemoryFileSystem(std::string_view clientFolder) {
@@ -211,6 +228,7 @@ bool MemoryFileSystem::writeFile(std::string_view path, std::string_view bytes, 
     const auto key = normalize(path);
     if (!key || endsInSeparator(path) || folders_.contains(*key) || !parentFolderExists(*key))
         return false;
+    if (*writeFailure_ != DiskFailure::None) return false;
     auto& file = files_[*key];
     if (!file) file = std::make_shared<FileData>();
     file->bytes.assign(bytes);
@@ -229,7 +247,7 @@ std::unique_ptr<RandomAccessFile> MemoryFileSystem::openReadWrite(std::string_vi
         return nullptr;
     auto& file = files_[*key];
     if (!file) file = std::make_shared<FileData>();
-    return std::make_unique<OpenFile>(file);
+    return std::make_unique<OpenFile>(file, writeFailure_);
 }
 
 std::optional<DiskSpace> MemoryFileSystem::diskSpace(std::string_view path) const {

@@ -2,7 +2,8 @@
 // A file system held in memory, for unit tests: deterministic, no disk touched. Paths take
 // the same Windows form as on the real disk; the drive letter is matched without regard to
 // case, the names after it exactly. A path without a drive lies under the client folder.
-// Not a simulation of every disk failure: writes succeed wherever the folder exists.
+// Not a simulation of every disk failure: writes succeed wherever the folder exists, until a
+// test makes them fail (failWrites).
 
 #include <map>
 #include <memory>
@@ -32,6 +33,9 @@ class MemoryFileSystem final : public FileSystem {
     std::optional<Privacy> privacy(std::string_view path) const;
     // Attribute bits of a file or folder; nothing when there is neither.
     std::optional<unsigned> attributes(std::string_view path) const;
+    // From now on every write, truncation and sync fails with this cause (None: they work
+    // again), also in files opened before; opening and reading still work.
+    void failWrites(DiskFailure failure) { *writeFailure_ = failure; }
 
     std::string hostPath(std::string_view path) const override;
     std::string windowsPath(std::string_view hostPath) const override;
@@ -62,6 +66,7 @@ class MemoryFileSystem final : public FileSystem {
     std::set<std::string> folders_;  // drive roots are implied by drives_
     std::map<std::string, unsigned> folderAttributes_;
     std::map<std::string, std::shared_ptr<FileData>> files_;
+    std::shared_ptr<DiskFailure> writeFailure_ = std::make_shared<DiskFailure>(DiskFailure::None);
 };
 
 }  // namespace zov::platform

@@ -82,16 +82,22 @@ Descriptor openRegular(const std::string& host, int flags, mode_t mode = 0666) {
     return descriptor;
 }
 
+// A short write that wrote nothing means the disk is full; errno says so for the caller.
 bool writeAllAt(int fd, const char* data, std::size_t size, off_t offset) {
     while (size > 0) {
         const ssize_t written = ::pwrite(fd, data, size, offset);
         if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = ENOSPC;
         if (written <= 0) return false;
         data += written;
         size -= static_cast<std::size_t>(written);
         offset += written;
     }
     return true;
+}
+
+DiskFailure diskFailureOf(int error) {
+    return error == ENOSPC || error == EDQUOT ? DiskFailure::NoSpace : DiskFailure::CannotWrite;
 }
 
 bool isFolder(const std::string& host) {
@@ -111,11 +117,32 @@ class PosixRandomAccessFile final : public RandomAccessFile {
 
     bool write(const void* data, std::size_t size) override {
         if (!writeAllAt(fd_.get(), static_cast<const char*>(data), size, position_)) {
+            failure_ = diskFailureOf(errno);
             return false;
         }
         position_ += static_cast<std::int64_t>(size);
         return true;
     }
+
+    bool truncate(std::int64_t size) override {
+        int result;
+        do {
+            result = ::ftruncate(fd_.get(), static_cast<off_t>(size));
+        } while (result != 0 && errno == EINTR);
+        if (result != 0) failure_ = diskFailureOf(errno);
+        return result == 0;
+    }
+
+    bool syncData() override {
+        int result;
+        do {
+            result = ::fdatasync(fd_.get());
+        } while (result != 0 && errno == EINTR);
+        if (result != 0) failure_ = diskFailureOf(errno);
+        return result == 0;
+    }
+
+    DiskFailure failure() const override { return failure_; }
 
     std::optional<std::int64_t> size() const override {
         struct stat status {};
@@ -126,6 +153,7 @@ class PosixRandomAccessFile final : public RandomAccessFile {
   private:
     Descriptor fd_;
     std::int64_t position_ = 0;
+    DiskFailure failure_ = DiskFailure::None;
 };
 
 }  // namespace
