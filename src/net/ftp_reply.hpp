@@ -1,7 +1,8 @@
 #pragma once
-// Reading what a delivery server says: reply codes, the data port of a passive-mode reply,
-// the size of a SIZE reply, and the resume count of a download's side file. Pure functions
-// over text from outside: they accept anything and never fail loudly.
+// Reading what a delivery server says: the data port of a passive-mode reply, the size of a
+// SIZE reply, and where a download resumes from its side file. Pure functions over text
+// from outside: they accept anything and never fail loudly. Replies themselves are cut
+// from the control connection by FtpReplyReader.
 
 #include <cstdint>
 #include <optional>
@@ -10,14 +11,6 @@
 
 namespace zov::net {
 
-struct ReplyScan {
-    std::int16_t code = 0;     // the last "NNN " line's code, 0 when there is none
-    std::string continuation;  // the text of the "NNN-" lines, each with CR LF
-};
-
-// Splits the text at CR LF and reads every line that starts with three digits.
-ReplyScan scanReply(std::string_view text);
-
 // The port of a 227 reply: six numbers 0-255 between the first "(" and the first ")".
 // The four host numbers are only checked, never used.
 std::optional<std::uint16_t> passiveDataPort(std::string_view reply);
@@ -25,8 +18,16 @@ std::optional<std::uint16_t> passiveDataPort(std::string_view reply);
 // The second word of a SIZE reply's first line when it is a number (never negative).
 std::optional<double> sizeFromReply(std::string_view reply);
 
-// Where a download resumes: the count in the side file's first line, trimmed of spaces,
-// less the back-off, never below 0; 0 when it is not a number that fits 32 bits.
-std::int64_t resumeOffsetFromSideFile(std::string_view content, std::int64_t backoff);
+// Where a download resumes. The count is the side file's first line, trimmed of spaces;
+// the offset is the count less the back-off, never below 0. The disk has the last word: a
+// count that is not a number that fits 32 bits, is negative, or is more than the partial
+// movie holds (a truncated file, a count written ahead of data a power cut lost) gives
+// {0, 0}, the beginning.
+struct ResumePoint {
+    std::int64_t count = 0;
+    std::int64_t offset = 0;
+};
+ResumePoint resumePointFromSideFile(std::string_view content, std::int64_t partialLength,
+                                    std::int64_t backoff);
 
 }  // namespace zov::net
