@@ -158,7 +158,17 @@ int runFetchCommand(const std::vector<std::string>& args, platform::FileSystem& 
         loop.quit();
     });
     engine->onError.connect([&](std::int32_t& code) {
-        status = kFetchErrorBase + code;
+        switch (engine->diskFailure()) {
+            case platform::DiskFailure::NoSpace:
+                status = kFetchNoSpace;
+                break;
+            case platform::DiskFailure::CannotWrite:
+                status = kFetchDiskRefused;
+                break;
+            case platform::DiskFailure::None:
+                status = kFetchErrorBase + code;
+                break;
+        }
         loop.quit();
     });
     engine->onTimeOut.connect([&] {
@@ -180,6 +190,10 @@ int runFetchCommand(const std::vector<std::string>& args, platform::FileSystem& 
             << std::setprecision(2) << seconds << " s, " << rate(seconds) << "\n";
     } else if (*status == kFetchTimedOut) {
         err << "zov fetch: the server stopped answering (time-out after 30 s of silence)\n";
+    } else if (*status == kFetchNoSpace) {
+        err << "zov fetch: no space left on the disk\n";
+    } else if (*status == kFetchDiskRefused) {
+        err << "zov fetch: the disk refused to store " << url->name << "\n";
     } else {
         static const char* const reasons[] = {
             "connection or login failed", "the file is not on the server", "the transfer failed",

@@ -2,6 +2,8 @@
 // the guide and the skin, the completion marker, and the rotating status text.
 
 #include <cmath>
+#include <optional>
+#include <string>
 
 #include "config/delivery_server_info.hpp"
 #include "config/media_info.hpp"
@@ -26,6 +28,20 @@ namespace {
 constexpr std::int32_t kCancelInProgress = 3;
 constexpr std::int32_t kStatusTickAfterAction = 10000;
 constexpr std::size_t kTruncatedTitle = 30;
+
+// What the user is told when the disk stopped a download.
+std::optional<std::string> diskFailureMessage(platform::DiskFailure failure,
+                                              const std::string& title) {
+    switch (failure) {
+        case platform::DiskFailure::NoSpace:
+            return "Not enough disk space to finish " + title;
+        case platform::DiskFailure::CannotWrite:
+            return "The disk refused to store " + title;
+        case platform::DiskFailure::None:
+            break;
+    }
+    return std::nullopt;
+}
 
 bool sameMovie(const config::MediaInfo& a, const config::MediaInfo& b) {
     return a.remoteFileName() == b.remoteFileName();
@@ -186,6 +202,14 @@ void movieGuide::brevicastEngine_onError(std::int32_t errorMessage) {
             break;
         case 3:
             services_.dialogs.showPopup("A critical error in the player has occurred.");
+            break;
+        case 2:
+            // A transfer error says nothing, unless the disk itself stopped the download:
+            // that the user can fix, so they are told.
+            if (auto text = diskFailureMessage(brevicastEngine_->diskFailure(),
+                                               currentDownload_->mediaTitle())) {
+                services_.dialogs.showPopup(*text);
+            }
             break;
         default:
             break;

@@ -17,9 +17,8 @@ namespace zov::net {
 
 namespace {
 
-constexpr std::size_t kMinimumReplyLength = 3;
-// Only the tail of the replies matters for parsing; a server that never stops talking
-// must not fill the memory.
+// The transcript is only shown to the owner; a server that never stops talking must not
+// fill the memory with it.
 constexpr std::size_t kTranscriptLimit = 64 * 1024;
 
 bool hasControlCharacters(const std::string& text) {
@@ -108,20 +107,25 @@ void Brevicast::m_controlCon_OnConnect() {
     m_timeout->Reset();
 }
 
+// Replies are read from where the last whole reply ended: one split across receives is
+// handled once its last line is in, and several in one receive are handled in order.
 void Brevicast::m_controlCon_OnDataArrival(std::int32_t) {
     auto self = shared_from_this();
     try {
         std::string chunk;
         m_controlCon->GetData(chunk);
-        lastChunk_ = chunk;
         appendToTranscript(chunk);
         onServerReply(transcript_);
-        std::int16_t code = parseReply(lastChunk_);
-        // A reply that arrives after the engine gave up (a late 226 crossing our close)
-        // belongs to no download and changes nothing.
-        if (code != 0 && downloadStatus_ != 0) {
-            if (downloadStatus_ != 0) m_timeout->Reset();
-            dispatchReply(code);
+        replies_.feed(chunk);
+        const std::uint64_t download = downloadNumber_;
+        while (auto reply = replies_.next()) {
+            // A reply that arrives after the engine gave up (a late 226 crossing our close)
+            // belongs to no download and changes nothing; nor does one of a download that
+            // the owner replaced from inside an event.
+            if (downloadStatus_ == 0 || download != downloadNumber_) return;
+            lastReply_ = std::move(reply->text);
+            m_timeout->Reset();
+            dispatchReply(reply->code);
         }
     } catch (const Error&) {
         // A failure while handling one receive ends the handling of that receive.
@@ -134,30 +138,6 @@ void Brevicast::appendToTranscript(const std::string& chunk) {
         std::size_t cut = transcript_.size() - kTranscriptLimit / 2;
         std::size_t lineStart = transcript_.find("\r\n", cut);
         transcript_.erase(0, lineStart == std::string::npos ? cut : lineStart + 2);
-    }
-}
-
-std::int16_t Brevicast::parseReply(std::string text) {
-    std::int16_t code = 0;
-    std::string continuation;
-    while (true) {
-        if (text.size() < kMinimumReplyLength) return code;
-        ReplyScan scan = scanReply(text);
-        if (scan.code != 0) code = scan.code;
-        continuation += scan.continuation;
-        if (continuation.size() < 3 || code != 0) return code;
-        // A multi-line reply has begun but its last line is still on the way: let further
-        // receives in, then look at everything received so far. Only the outermost
-        // receive waits like this, so a server cannot stack up waits without end.
-        if (yieldDepth_ > 0) return code;
-        ++yieldDepth_;
-        loop_.processPending();
-        --yieldDepth_;
-        text = transcript_;
-        lastChunk_ = transcript_;
-        if (text.rfind("221-", 0) == 0) return code;
-        if (m_dataCon->State() != runtime::sckConnected) return code;
-        if (continuation.size() > kTranscriptLimit) return code;
     }
 }
 
@@ -203,6 +183,7 @@ void Brevicast::handle_TYPE(std::int16_t replyCode) {
 }
 
 void Brevicast::handle_REST(std::int16_t replyCode) {
+    if (restRefusedAsPastTheEnd(replyCode)) return restartFromTheBeginning();
     if (replyCode != 350) return raiseError(3);
     m_timeout->Reset();
     sendCommand("RETR", remoteName_);
@@ -215,6 +196,8 @@ void Brevicast::handle_RETR(std::int16_t replyCode) {
         m_finalizeTimer->StartTimer();
         transferReported_ = true;
         finishWhenEveryByteIsIn();
+    } else if (restRefusedAsPastTheEnd(replyCode)) {
+        restartFromTheBeginning();
     } else {
         raiseError(2);
     }
@@ -246,6 +229,8 @@ void Brevicast::m_timeout_TimeOut() {
 }
 
 void Brevicast::closeConnection() {
+    // What was written stays for a resume, counted only once it is on the disk.
+    if (file_ && !trickle_ && countSaved_ >= 0 && countSaved_ != bytesSoFar_) saveCount();
     if (!trickle_) {
         m_timeout->StopTimer();
         // A download that ended any other way must not be found complete a second later.
@@ -258,6 +243,7 @@ void Brevicast::closeConnection() {
     closeDataConnection();
     file_.reset();
     sideFile_.reset();
+    if (!trickle_) replies_.clear();
     transferReported_ = false;
     // The size stays through the trickle phase: the whole-file transfer that follows
     // must wait for every byte before it counts as complete.

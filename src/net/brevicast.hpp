@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "net/ftp_reply_reader.hpp"
 #include "platform/event.hpp"
 
 namespace zov::platform {
@@ -14,6 +15,7 @@ class EventLoop;
 class Resolver;
 class FileSystem;
 class RandomAccessFile;
+enum class DiskFailure;
 }  // namespace zov::platform
 namespace zov::runtime {
 class CSocket;
@@ -72,6 +74,9 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
 
     // The last command sent ("CONNECTING", "USER", ... "RETR"): for tests and tracing.
     const std::string& commandState() const { return commandState_; }
+    // Why the last download ended with error 2 at the disk (full, or refusing to write):
+    // its owner names the cause; None for every other ending.
+    platform::DiskFailure diskFailure() const { return diskFailure_; }
 
   private:
     Brevicast(platform::EventLoop& loop, platform::Resolver& resolver,
@@ -90,16 +95,21 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     void m_controlCon_OnConnect();
     void m_controlCon_OnDataArrival(std::int32_t bytesTotal);
     void m_controlCon_OnError();
-    std::int16_t parseReply(std::string text);
     void dispatchReply(std::int16_t replyCode);
     void appendToTranscript(const std::string& chunk);
     void raiseError(std::int32_t code);
+    void failAtTheDisk(platform::DiskFailure cause);
 
     // Data connection and the local file.
     bool prepareTrickleFile(std::int32_t size);
     void m_dataCon_OnConnect();
     void m_dataCon_OnDataArrival(std::int32_t bytesTotal);
+    bool restRefusedAsPastTheEnd(std::int16_t replyCode);
+    void restartFromTheBeginning();
+    bool countIsDue() const;
+    bool saveCount();
     void writeSideFile();
+    bool completeTheFile();
     void finishWhenEveryByteIsIn();
     void m_finalizeTimer_TimeOut();
     void m_timeout_TimeOut();
@@ -123,18 +133,24 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
 
     std::string commandState_;
     std::string transcript_;
-    std::string lastChunk_;
-    int yieldDepth_ = 0;
+    FtpReplyReader replies_;
+    std::string lastReply_;  // the text of the reply being handled
 
     std::string remoteName_;
     std::string localPath_;
     bool namesArePlain_ = true;
     std::int64_t resumeOffset_ = 0;
+    std::int64_t resumeCount_ = 0;  // the side file's count the resume trusted, or 0
+    bool restartedFromTheBeginning_ = false;
     std::int64_t bytesSoFar_ = 0;
+    std::int64_t writePosition_ = 0;  // where the next byte of the data connection lands
     std::int32_t fileSize_ = 0;
     std::unique_ptr<platform::RandomAccessFile> file_;
     std::unique_ptr<platform::RandomAccessFile> sideFile_;  // kept open while counting
-    bool transferReported_ = false;  // the server has said the transfer is complete
+    std::int64_t countSaved_ = -1;  // the count the side file holds; -1 before the first
+    std::int64_t countSavedAtMs_ = 0;
+    platform::DiskFailure diskFailure_{};  // None
+    bool transferReported_ = false;        // the server has said the transfer is complete
     bool trickle_ = false;
     std::uint64_t downloadNumber_ = 0;  // tells a nested event that a new download began
 };

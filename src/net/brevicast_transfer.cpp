@@ -7,6 +7,7 @@
 #include "config/media_info.hpp"
 #include "net/brevicast.hpp"
 #include "net/ftp_reply.hpp"
+#include "platform/clock.hpp"
 #include "platform/event_loop.hpp"
 #include "platform/file_system.hpp"
 #include "platform/plain_file_name.hpp"
@@ -22,6 +23,11 @@ namespace {
 constexpr std::int64_t kResumeBackoff = 1280;
 constexpr std::int32_t kTrickleTail = 500000;
 constexpr std::int32_t kPreparationBlock = 1000000;
+// The side file's count is brought up to date at most this often, each time after the
+// movie's data has reached the disk: a count is never ahead of what a power cut leaves.
+constexpr std::int64_t kCountIntervalMs = 1000;
+// RFC 1123's answer to a restart point the server cannot position to (past the end).
+constexpr std::int16_t kInvalidRestartPoint = 554;
 
 }  // namespace
 
@@ -76,8 +82,11 @@ void Brevicast::startDownload(const std::string& remoteName, const std::string& 
     localPath_ = localPath;
     namesArePlain_ = namesArePlain;
     resumeOffset_ = 0;
+    resumeCount_ = 0;
+    restartedFromTheBeginning_ = false;
     fileSize_ = 0;
     file_.reset();
+    diskFailure_ = platform::DiskFailure::None;
     // A name that is not a plain file name is refused once the server asks for it; until
     // then nothing of it touches the disk.
     if (namesArePlain_) resumeCheck();
@@ -86,9 +95,15 @@ void Brevicast::startDownload(const std::string& remoteName, const std::string& 
 
 void Brevicast::resumeCheck() {
     if (!fileSystem_.fileExists(localPath_) || !fileSystem_.fileExists(sideFilePath())) return;
-    // A count that is not a number, or does not fit 32 bits, starts from the beginning.
+    // The partial movie has the last word over its side file: a count it does not hold
+    // starts from the beginning instead of leaving a hole of zeros.
     auto content = fileSystem_.readFile(sideFilePath());
-    resumeOffset_ = resumeOffsetFromSideFile(content ? *content : std::string(), kResumeBackoff);
+    auto partial = fileSystem_.openReadWrite(localPath_);
+    const std::int64_t length = partial ? partial->size().value_or(0) : 0;
+    const ResumePoint point =
+        resumePointFromSideFile(content ? *content : std::string(), length, kResumeBackoff);
+    resumeCount_ = point.count;
+    resumeOffset_ = point.offset;
     trickle_ = false;  // a resumed download never has a trickle phase
     std::string text = "Preparing Download";
     onDownloadPreparation(text);
@@ -98,19 +113,24 @@ void Brevicast::resumeCheck() {
 
 void Brevicast::handle_SIZE(std::int16_t replyCode) {
     if (replyCode != 213) return raiseError(1);
-    auto size = sizeFromReply(lastChunk_);
+    auto size = sizeFromReply(lastReply_);
     if (size && *size > std::numeric_limits<std::int32_t>::max()) {
         return raiseError(1);  // a movie beyond 32-bit byte counts cannot be kept
     }
     if (size) fileSize_ = static_cast<std::int32_t>(runtime::roundHalfEven(*size));
+    // A count past the end belongs to another movie of that name (the server's was
+    // replaced by a shorter one): start again from its first byte.
+    if (size && resumeCount_ > fileSize_) resumeCount_ = resumeOffset_ = 0;
     // A movie shorter than the tail has no tail phase: it comes whole at once.
     if (size && trickle_ && fileSize_ < kTrickleTail) trickle_ = false;
     if (size && trickle_) {
         m_timeout->StopTimer();
         const std::uint64_t download = downloadNumber_;
-        if (!prepareTrickleFile(fileSize_) || download != downloadNumber_ || downloadStatus_ == 0) {
+        const bool prepared = prepareTrickleFile(fileSize_);
+        if (download != downloadNumber_ || downloadStatus_ == 0) {
             return;  // the download ended or changed while the file was prepared
         }
+        if (!prepared) return failAtTheDisk(diskFailure_);
         resumeOffset_ = fileSize_ - kTrickleTail;
         m_timeout->StartTimer();
     }
@@ -119,14 +139,20 @@ void Brevicast::handle_SIZE(std::int16_t replyCode) {
     sendCommand("PASV", "");
 }
 
+// False when the disk refused; diskFailure_ then says why.
 bool Brevicast::prepareTrickleFile(std::int32_t size) {
+    diskFailure_ = platform::DiskFailure::CannotWrite;
     auto file = fileSystem_.openReadWrite(localPath_);
     if (!file || !file->seek(0)) return false;
     const std::vector<char> zeros(kPreparationBlock, '\0');
     std::int64_t remaining = size;
     const std::uint64_t download = downloadNumber_;
+    auto refused = [&] {
+        diskFailure_ = file->failure();
+        return false;
+    };
     while (remaining > kPreparationBlock - 1) {
-        if (!file->write(zeros.data(), zeros.size())) return false;
+        if (!file->write(zeros.data(), zeros.size())) return refused();
         remaining -= kPreparationBlock;
         std::string text =
             "Prepare file for trickle download (bytes remaining): " + std::to_string(remaining);
@@ -134,12 +160,16 @@ bool Brevicast::prepareTrickleFile(std::int32_t size) {
         loop_.processPending();
         if (download != downloadNumber_) return false;
     }
-    return remaining == 0 || file->write(zeros.data(), static_cast<std::size_t>(remaining));
+    if (remaining > 0 && !file->write(zeros.data(), static_cast<std::size_t>(remaining))) {
+        return refused();
+    }
+    diskFailure_ = platform::DiskFailure::None;
+    return true;
 }
 
 void Brevicast::handle_PASV(std::int16_t replyCode) {
     if (replyCode != 227) return raiseError(0);
-    auto port = passiveDataPort(lastChunk_);
+    auto port = passiveDataPort(lastReply_);
     if (!port) return;  // unreadable: the inactivity time-out ends the download
     closeDataConnection();
     m_dataCon->setLocalPort(0);
@@ -150,12 +180,17 @@ void Brevicast::handle_PASV(std::int16_t replyCode) {
 
 void Brevicast::m_dataCon_OnConnect() {
     file_ = fileSystem_.openReadWrite(localPath_);
+    // A movie that cannot be opened (a folder in its place, a read-only folder) ends the
+    // download now, not after thirty silent seconds.
+    if (!file_) return failAtTheDisk(platform::DiskFailure::CannotWrite);
+    countSaved_ = -1;
+    writePosition_ = resumeOffset_;
     if (resumeOffset_ == 0) {
         bytesSoFar_ = 0;
         sendCommand("RETR", remoteName_);
         return;
     }
-    if (file_) file_->seek(resumeOffset_);
+    file_->seek(resumeOffset_);
     bytesSoFar_ = resumeOffset_;
     sendCommand("REST", std::to_string(resumeOffset_));
 }
@@ -166,18 +201,57 @@ void Brevicast::m_dataCon_OnDataArrival(std::int32_t bytesTotal) {
     if (bytesTotal <= 0) return;
     std::string block;
     m_dataCon->GetData(block);
+    if (!file_) return;
+    const auto blockSize = static_cast<std::int64_t>(block.size());
+    // More than the server announced is not this movie: nothing of it is kept as done,
+    // and without its side file the next try starts clean.
+    if (fileSize_ > 0 && writePosition_ + blockSize > fileSize_) {
+        sideFile_.reset();
+        fileSystem_.deleteFile(sideFilePath());
+        return raiseError(2);
+    }
     // The data goes to disk before the side file counts it, so the side file is never
     // ahead of the movie.
-    if (!file_ || !file_->write(block.data(), block.size())) return;
+    if (!file_->write(block.data(), block.size())) return failAtTheDisk(file_->failure());
+    writePosition_ += blockSize;
     if (trickle_) return;
-    bytesSoFar_ += static_cast<std::int64_t>(block.size());
+    bytesSoFar_ += blockSize;
     if (bytesSoFar_ > std::numeric_limits<std::int32_t>::max()) {
         return raiseError(2);  // beyond 32-bit byte counts: never wrap, never finish
     }
-    writeSideFile();
+    if (countIsDue() && !saveCount()) return failAtTheDisk(file_->failure());
     std::int32_t count = static_cast<std::int32_t>(bytesSoFar_);
     onDownloading(count);
     if (transferReported_) finishWhenEveryByteIsIn();
+}
+
+// A server that cannot restart where the side file said (the count was past the end of
+// its movie) gets the whole movie asked for again, once.
+bool Brevicast::restRefusedAsPastTheEnd(std::int16_t replyCode) {
+    return replyCode == kInvalidRestartPoint && resumeOffset_ > 0 && !restartedFromTheBeginning_;
+}
+
+void Brevicast::restartFromTheBeginning() {
+    restartedFromTheBeginning_ = true;
+    resumeOffset_ = resumeCount_ = 0;
+    file_.reset();
+    sideFile_.reset();
+    fileSystem_.deleteFile(sideFilePath());
+    closeDataConnection();
+    sendCommand("PASV", "");
+}
+
+bool Brevicast::countIsDue() const {
+    return countSaved_ < 0 || loop_.clock().nowMs() - countSavedAtMs_ >= kCountIntervalMs;
+}
+
+// The movie's data reaches the disk itself before the side file counts it.
+bool Brevicast::saveCount() {
+    if (!file_->syncData()) return false;
+    countSaved_ = bytesSoFar_;
+    countSavedAtMs_ = loop_.clock().nowMs();
+    writeSideFile();
+    return true;
 }
 
 void Brevicast::writeSideFile() {
@@ -190,6 +264,22 @@ void Brevicast::writeSideFile() {
     if (fileSystem_.writeFile(sideFilePath(), text)) {
         sideFile_ = fileSystem_.openReadWrite(sideFilePath());
     }
+}
+
+// The movie on disk is exactly the bytes received: an older, longer file of the same name
+// loses its tail, and the data is on the disk before the download counts as complete.
+bool Brevicast::completeTheFile() {
+    if (!file_ || !file_->truncate(bytesSoFar_) || !file_->syncData()) {
+        failAtTheDisk(file_ ? file_->failure() : platform::DiskFailure::CannotWrite);
+        return false;
+    }
+    return true;
+}
+
+void Brevicast::failAtTheDisk(platform::DiskFailure cause) {
+    diskFailure_ =
+        cause == platform::DiskFailure::None ? platform::DiskFailure::CannotWrite : cause;
+    raiseError(2);
 }
 
 void Brevicast::finishWhenEveryByteIsIn() {
@@ -230,6 +320,7 @@ void Brevicast::m_finalizeTimer_TimeOut() {
         }
     }
     m_finalizeTimer->StopTimer();
+    if (!trickle_ && !completeTheFile()) return;
     file_.reset();
     sideFile_.reset();
     m_dataCon->CloseSocket();

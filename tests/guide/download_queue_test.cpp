@@ -189,6 +189,24 @@ TEST_F(DownloadQueueTest, EngineEventsWithoutAKnownSizeOrACurrentDownloadChangeN
     EXPECT_EQ(host.downloadsEnded.size(), 1u);
 }
 
+TEST_F(DownloadQueueTest, ADiskThatStopsADownloadIsNamedAndTheQueueMovesOn) {
+    files.failWrites(platform::DiskFailure::NoSpace);
+    scriptDownload("m1.wmv", movieBytes(50'000));
+    clickItem("m1", "First");
+    click("MLdownload");
+    ASSERT_TRUE(runUntil([&] { return !guide->IsDownloadingMedia(); }));
+    EXPECT_EQ(popups.back(), "Not enough disk space to finish First");
+    EXPECT_FALSE(fileExists("m1.conf"));
+
+    files.failWrites(platform::DiskFailure::CannotWrite);
+    peer.nextConnection();
+    scriptDownload("m2.wmv", movieBytes(50'000));
+    clickItem("m2", "Second");
+    click("MLdownload");
+    ASSERT_TRUE(runUntil([&] { return !guide->IsDownloadingMedia(); }));
+    EXPECT_EQ(popups.back(), "The disk refused to store Second");
+}
+
 TEST_F(DownloadQueueTest, WhileAMoviePlaysDuringADownloadTheSkinTitleAlternates) {
     putMovie("old");
     ui.media().setDefaultDuration(3600);

@@ -254,6 +254,16 @@ bool ScriptedFtpPeer::runStep(Step& step) {
 }
 
 bool ScriptedFtpPeer::runSend(Step& step) {
+    // As real servers do, a restart point lives only until it is refused, or until a RETR
+    // after it is refused.
+    if (step.done == 0 && !transcript_.empty() && !step.pieces.empty()) {
+        const std::string& last = transcript_.back();
+        const std::string& answer = step.pieces.front();
+        if ((last.starts_with("REST ") && !answer.starts_with("350")) ||
+            (last.starts_with("RETR ") && !answer.starts_with("1"))) {
+            restOffset_ = 0;
+        }
+    }
     // Every piece, the last one included, must have been read before anything follows it.
     while (controlFd_ >= 0) {
         if (step.done > 0) {
