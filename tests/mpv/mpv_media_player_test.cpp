@@ -1,80 +1,36 @@
 // The libmpv player against real media made by ffmpeg: what the client relies on (states,
-// length, position, end, failures as Error) must come from the real decoder. libmpv works in
-// real time; the loop's own timers (the reverse scan) run on the manual clock.
+// length, position, end, failures as Error) must come from the real decoder.
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/clock.hpp"
-#include "platform/drive_map.hpp"
-#include "platform/poll_loop.hpp"
-#include "platform/posix_file_system.hpp"
+#include "mpv_player_fixture.hpp"
 #include "support/manual_time.hpp"
-#include "ui/media_player_control.hpp"
-#include "ui/mpv/mpv_media_player.hpp"
 
 namespace zov {
 namespace {
 
 namespace fs = std::filesystem;
+using test::kPatience;
 using ui::mpv::MpvMediaPlayer;
 
-constexpr auto kPatience = std::chrono::seconds(30);  // a hung decoder fails, never waits on
-
-class MpvMediaPlayerTest : public ::testing::Test {
+class MpvMediaPlayerTest : public test::MpvPlayerFixture {
   protected:
     static void SetUpTestSuite() {
-        folder_ = new fs::path(fs::temp_directory_path() /
-                               ("zov-mpv-test-" + std::to_string(::getpid())));
-        fs::create_directories(*folder_);
-        // Four seconds of picture and tone, as small and quick to make as possible.
-        const std::string command =
-            "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=4:size=160x120:rate=10"
-            " -f lavfi -i sine=frequency=440:duration=4 -c:v mpeg4 -c:a aac -shortest '" +
-            (*folder_ / "clip.mp4").string() + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg is needed: scripts/setup installs it";
-        std::ofstream(*folder_ / "notes.mp4") << "this is not a movie\n";
-        fs::create_directories(*folder_ / "folder.mp4");
-        fs::copy_file(*folder_ / "clip.mp4", *folder_ / "folder.mp4" / "inside.mp4");
-        std::ofstream(*folder_ / "list.mp4") << "#EXTM3U\n"
-                                             << (*folder_ / "clip.mp4").string() << "\n";
+        makeFolder();
+        makeMovie("clip.mp4", 4);  // as small and quick to make as possible
+        std::ofstream(folder() / "notes.mp4") << "this is not a movie\n";
+        fs::create_directories(folder() / "folder.mp4");
+        fs::copy_file(folder() / "clip.mp4", folder() / "folder.mp4" / "inside.mp4");
+        std::ofstream(folder() / "list.mp4") << "#EXTM3U\n"
+                                             << (folder() / "clip.mp4").string() << "\n";
     }
-    static void TearDownTestSuite() {
-        fs::remove_all(*folder_);
-        delete folder_;
-    }
-
-    void SetUp() override {
-        player_ = MpvMediaPlayer::create(ui::headless::ControlName{}, loop_, files_);
-        player_->PlayStateChange.connect([this](int state) { states_.push_back(state); });
-        player_->Error.connect([this] { ++errors_; });
-    }
-
-    // The client's form of a path in the test folder (through the root drive).
-    std::string clientPath(const std::string& name) const {
-        return files_.windowsPath((*folder_ / name).string());
-    }
-    bool waitFor(int state) {
-        return loop_.runUntil([&] { return player_->playState() == state; }, kPatience);
-    }
-
-    static fs::path* folder_;
-    platform::ManualClock clock_;
-    platform::PollLoop loop_{clock_};
-    platform::PosixFileSystem files_{platform::DriveMap::fromSystem(), "/"};
-    std::shared_ptr<MpvMediaPlayer> player_;
-    std::vector<int> states_;
-    int errors_ = 0;
+    static void TearDownTestSuite() { removeFolder(); }
 };
-
-fs::path* MpvMediaPlayerTest::folder_ = nullptr;
 
 TEST_F(MpvMediaPlayerTest, PlaysARealMovieToItsEnd) {
     player_->setURL(clientPath("clip.mp4"));

@@ -10,6 +10,7 @@
 
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
+#include "ui/mpv/natural_end.hpp"
 #include "ui/position_text.hpp"
 
 namespace zov::ui::mpv {
@@ -80,6 +81,8 @@ void MpvMediaPlayer::initialise() {
     }
     // The length may only become known after opening; it is what an ended movie shows.
     mpv_observe_property(mpv_, 0, "duration", MPV_FORMAT_DOUBLE);
+    // Once the media has ended it can no longer be asked where playback got to.
+    mpv_observe_property(mpv_, 0, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_set_wakeup_callback(mpv_, &MpvMediaPlayer::wakeUp, this);
 }
 
@@ -129,14 +132,15 @@ void MpvMediaPlayer::handle(const mpv_event& event) {
             break;
         case MPV_EVENT_PROPERTY_CHANGE: {
             const auto* change = static_cast<const mpv_event_property*>(event.data);
-            if (loaded_ && change->format == MPV_FORMAT_DOUBLE &&
-                std::strcmp(change->name, "duration") == 0)
-                knownDuration_ = *static_cast<const double*>(change->data);
+            if (!loaded_ || change->format != MPV_FORMAT_DOUBLE) break;
+            const double value = *static_cast<const double*>(change->data);
+            if (std::strcmp(change->name, "duration") == 0) knownDuration_ = value;
+            if (std::strcmp(change->name, "time-pos") == 0) reachedPosition_ = value;
             break;
         }
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-            if (end->playlist_entry_id == currentEntry_) fileEnded(end->reason);
+            if (end->playlist_entry_id == currentEntry_) fileEnded(*end);
             break;
         }
         default:
@@ -162,28 +166,42 @@ void MpvMediaPlayer::fileLoaded() {
     setState(wmppsPlaying);
 }
 
-void MpvMediaPlayer::fileEnded(int reason) {
+void MpvMediaPlayer::fileEnded(const mpv_event_end_file& end) {
     currentEntry_ = -1;
     const bool wasLoaded = loaded_;
     leaveMedia();
-    if (reason == MPV_END_FILE_REASON_EOF && wasLoaded) {
+    // An open movie whose data runs out ends like one played to its end, or, when not a
+    // frame came before (a seek straight past the data), as having played nothing.
+    const bool ranOut =
+        wasLoaded &&
+        (end.reason == MPV_END_FILE_REASON_EOF ||
+         (end.reason == MPV_END_FILE_REASON_ERROR && end.error == MPV_ERROR_NOTHING_TO_PLAY));
+    if (ranOut && !isNaturalEnd(reachedPosition_, knownDuration_)) {
+        // Still arriving, or cut short: the viewer waits and goes on from here.
+        cutShortAt_ = reachedPosition_;
+        reportFailure(wmppsPaused);
+        return;
+    }
+    if (wasLoaded && end.reason == MPV_END_FILE_REASON_EOF) {
         endedAt_ = knownDuration_;
         setState(wmppsMediaEnded);
         return;
     }
     // Nothing could be opened, or playback could not go on.
-    if (reason == MPV_END_FILE_REASON_EOF || reason == MPV_END_FILE_REASON_ERROR) reportFailure();
+    if (end.reason == MPV_END_FILE_REASON_EOF || end.reason == MPV_END_FILE_REASON_ERROR)
+        reportFailure(wmppsStopped);
 }
 
-void MpvMediaPlayer::reportFailure() {
+void MpvMediaPlayer::reportFailure(int settledState) {
     const std::uint64_t generation = generation_;
     auto self = shared_from_this();  // the handler may release the player
     Error();
-    if (generation == generation_) setState(wmppsStopped);  // unless it opened another
+    if (generation == generation_) setState(settledState);  // unless it opened another
 }
 
 void MpvMediaPlayer::leaveMedia() {
     stopReverseScan();
+    cutShortAt_.reset();
     loaded_ = false;
     waitingForStream_ = false;
     fullScreen_ = false;
@@ -212,6 +230,7 @@ void MpvMediaPlayer::beginOpen(bool playWhenOpen) {
     leaveMedia();
     endedAt_ = 0;
     knownDuration_ = 0;
+    reachedPosition_ = 0;
     playWhenOpen_ = playWhenOpen;
     setState(wmppsTransitioning);
 
@@ -246,7 +265,7 @@ void MpvMediaPlayer::failOpenLater() {
     std::weak_ptr<MpvMediaPlayer> weak = weak_from_this();
     loop_.post([weak, generation = generation_] {
         auto self = weak.lock();
-        if (self && generation == self->generation_) self->reportFailure();
+        if (self && generation == self->generation_) self->reportFailure(wmppsStopped);
     });
 }
 
@@ -264,7 +283,10 @@ void MpvMediaPlayer::play() {
             playWhenOpen_ = true;
             setPaused(false);
         } else {
-            beginOpen(true);  // stopped, ended or failed: open again from the start
+            // Stopped, ended or failed: open again, from the start or from where the data
+            // ran out.
+            if (cutShortAt_) pendingPosition_ = *cutShortAt_;
+            beginOpen(true);
         }
         return;
     }
@@ -329,7 +351,7 @@ void MpvMediaPlayer::stopReverseScan() {
 }
 
 double MpvMediaPlayer::currentPosition() const {
-    if (!loaded_) return state_ == wmppsMediaEnded ? endedAt_ : 0;
+    if (!loaded_) return state_ == wmppsMediaEnded ? endedAt_ : cutShortAt_.value_or(0);
     if (scanPosition_) return *scanPosition_;
     double position = 0;
     if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0) return 0;
@@ -338,7 +360,10 @@ double MpvMediaPlayer::currentPosition() const {
 
 void MpvMediaPlayer::setCurrentPosition(double seconds) {
     if (!loaded_) {
-        if (!url_.empty()) pendingPosition_ = seconds;
+        if (cutShortAt_)
+            cutShortAt_ = std::max(0.0, seconds);  // play opens the media there
+        else if (!url_.empty())
+            pendingPosition_ = seconds;
         return;
     }
     if (scanPosition_) scanPosition_ = std::max(0.0, seconds);
@@ -346,7 +371,7 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
 }
 
 std::string MpvMediaPlayer::currentPositionString() const {
-    if (!loaded_ && state_ != wmppsMediaEnded) return {};
+    if (!loaded_ && state_ != wmppsMediaEnded && !cutShortAt_) return {};
     return positionText(currentPosition());
 }
 
@@ -357,7 +382,10 @@ void MpvMediaPlayer::setMute(bool mute) {
 }
 
 double MpvMediaPlayer::duration() const {
-    if (!loaded_) return state_ == wmppsMediaEnded ? endedAt_ : 0;
+    if (!loaded_) {
+        if (state_ == wmppsMediaEnded) return endedAt_;
+        return cutShortAt_ ? knownDuration_ : 0;
+    }
     double length = 0;
     if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &length) < 0) return 0;
     return std::max(0.0, length);
@@ -368,8 +396,8 @@ void MpvMediaPlayer::setFullScreen(bool fullScreen) {
 }
 
 bool MpvMediaPlayer::showing() const {
-    return state_ == wmppsPlaying || state_ == wmppsPaused || state_ == wmppsScanForward ||
-           state_ == wmppsScanReverse;
+    return loaded_ && (state_ == wmppsPlaying || state_ == wmppsPaused ||
+                       state_ == wmppsScanForward || state_ == wmppsScanReverse);
 }
 
 void MpvMediaPlayer::setPaused(bool paused) {
@@ -382,7 +410,9 @@ void MpvMediaPlayer::setSpeed(double speed) {
 }
 
 void MpvMediaPlayer::seekTo(double seconds) {
-    const std::string target = std::to_string(std::max(0.0, seconds));
+    // libmpv reports the target at once, but an end right after may come first.
+    reachedPosition_ = std::max(0.0, seconds);
+    const std::string target = std::to_string(reachedPosition_);
     const char* command[] = {"seek", target.c_str(), "absolute", nullptr};
     mpv_command(mpv_, command);
 }

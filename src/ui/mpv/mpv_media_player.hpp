@@ -7,9 +7,11 @@
 //
 // States follow the embedded player's: setting URL goes 9 (opening), then 3 for a file or
 // 6 then 3 for a stream (10 without autoStart); the end of the media is 8; a missing or
-// unplayable file raises Error and ends stopped (1). Fast forward (4) plays at kScanRate
-// times normal speed; fast reverse (5) steps back kScanRate seconds per second of clock
-// time and plays on from the start when it gets there.
+// unplayable file raises Error and ends stopped (1). Data that runs out well before the
+// length (a movie still downloading, a file cut short) raises Error and ends paused (2)
+// where it stopped; play opens the media again there (9, then 3 or another Error). Fast
+// forward (4) plays at kScanRate times normal speed; fast reverse (5) steps back kScanRate
+// seconds per second of clock time and plays on from the start when it gets there.
 
 #include <atomic>
 #include <cstdint>
@@ -23,6 +25,7 @@
 
 struct mpv_handle;
 struct mpv_event;
+struct mpv_event_end_file;
 
 namespace zov::platform {
 class FileSystem;
@@ -78,9 +81,9 @@ class MpvMediaPlayer final : public headless::HeadlessControl<MediaPlayerControl
     void drainEvents();
     void handle(const mpv_event& event);
     void fileLoaded();
-    void fileEnded(int reason);
-    // Error, then stopped unless a handler opened something else meanwhile.
-    void reportFailure();
+    void fileEnded(const mpv_event_end_file& end);
+    // Error, then `settledState` unless a handler opened something else meanwhile.
+    void reportFailure(int settledState);
     // Nothing is open any more: no scan, no full screen.
     void leaveMedia();
     // libmpv drops what it has open; its late events belong to no opening.
@@ -116,6 +119,9 @@ class MpvMediaPlayer final : public headless::HeadlessControl<MediaPlayerControl
     std::uint64_t generation_ = 0;  // counts openings; a stale posted failure does nothing
     double knownDuration_ = 0;      // read when the media opened
     double endedAt_ = 0;            // the position shown once the media has ended
+    double reachedPosition_ = 0;    // the last position libmpv reported for the open media
+    // Where the data ran out; the media is closed meanwhile and paused there.
+    std::optional<double> cutShortAt_;
     std::optional<double> pendingPosition_;
     std::optional<double> scanPosition_;  // while scanning backwards
     bool mute_ = false;

@@ -1,0 +1,134 @@
+// A movie whose data stops before its length (a download still under way, a file cut short
+// on disk) must not look watched: running out of data is an Error and the player pauses
+// where it was, its length still the whole movie's, so the client asks the viewer to wait
+// and keeps the bookmark. Play goes on from there once more has arrived.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "mpv_player_fixture.hpp"
+#include "ui/mpv/natural_end.hpp"
+
+namespace zov {
+namespace {
+
+namespace fs = std::filesystem;
+using test::kPatience;
+using namespace ui;
+
+constexpr double kLength = 12;
+
+class CutShortMovieTest : public test::MpvPlayerFixture {
+  protected:
+    static void SetUpTestSuite() {
+        makeFolder();
+        makeMovie("movie.mp4", static_cast<int>(kLength));
+        copyStart("movie.mp4", "half.mp4", fs::file_size(folder() / "movie.mp4") / 2);
+    }
+    static void TearDownTestSuite() { removeFolder(); }
+
+    bool waitForErrorOrEnd(int errorsBefore) {
+        return loop_.runUntil(
+            [&] { return errors_ > errorsBefore || player_->playState() == wmppsMediaEnded; },
+            kPatience);
+    }
+    bool everEnded() const {
+        return std::find(states_.begin(), states_.end(), wmppsMediaEnded) != states_.end();
+    }
+    // Plays the cut-short `name` into its missing part; the position where it stopped.
+    double playUntilTheDataRunsOut(const std::string& name) {
+        player_->setURL(clientPath(name));
+        EXPECT_TRUE(waitFor(wmppsPlaying));
+        player_->setCurrentPosition(kLength / 3);  // the data runs out about half way
+        EXPECT_TRUE(waitForErrorOrEnd(0));
+        return player_->currentPosition();
+    }
+};
+
+TEST_F(CutShortMovieTest, PlayingIntoTheMissingPartRaisesErrorAndPausesWhereItStopped) {
+    const double stoppedAt = playUntilTheDataRunsOut("half.mp4");
+    loop_.processPending();
+
+    EXPECT_EQ(errors_, 1);
+    EXPECT_EQ(states_, (std::vector<int>{wmppsTransitioning, wmppsPlaying, wmppsPaused}));
+    EXPECT_GT(stoppedAt, kLength / 3);
+    EXPECT_LT(stoppedAt, kLength * 3 / 4);
+    EXPECT_NEAR(player_->duration(), kLength, 0.3);
+    EXPECT_FALSE(player_->currentPositionString().empty());
+
+    // The client's pause after the error changes nothing; there is no picture to enlarge.
+    player_->pause();
+    player_->setFullScreen(true);
+    EXPECT_FALSE(player_->fullScreen());
+    EXPECT_EQ(player_->playState(), wmppsPaused);
+    EXPECT_EQ(states_.size(), 3u);
+
+    // Stopped, it forgets where it was: play starts from the beginning.
+    player_->stop();
+    EXPECT_EQ(player_->playState(), wmppsStopped);
+    EXPECT_EQ(player_->currentPosition(), 0);
+    EXPECT_EQ(player_->duration(), 0);
+    player_->play();
+    ASSERT_TRUE(waitFor(wmppsPlaying));
+    EXPECT_LT(player_->currentPosition(), kLength / 3);
+    EXPECT_EQ(errors_, 1);
+}
+
+TEST_F(CutShortMovieTest, PlayGoesOnFromWhereItStoppedOnceTheRestHasArrived) {
+    copyStart("movie.mp4", "arriving.mp4", fs::file_size(folder() / "movie.mp4") / 2);
+    const double stoppedAt = playUntilTheDataRunsOut("arriving.mp4");
+    ASSERT_EQ(errors_, 1);
+
+    copyStart("movie.mp4", "arriving.mp4", fs::file_size(folder() / "movie.mp4"));
+    player_->play();
+    ASSERT_TRUE(waitFor(wmppsPlaying));
+    EXPECT_NEAR(player_->currentPosition(), stoppedAt, 1.0);
+
+    player_->setCurrentPosition(kLength - 1);
+    ASSERT_TRUE(waitForErrorOrEnd(1));
+    EXPECT_EQ(player_->playState(), wmppsMediaEnded);
+    EXPECT_EQ(errors_, 1);
+    EXPECT_NEAR(player_->currentPosition(), kLength, 0.3);
+}
+
+TEST_F(CutShortMovieTest, SeekingPastTheDownloadedPartRaisesErrorUntilTheViewerGoesBack) {
+    player_->setURL(clientPath("half.mp4"));
+    ASSERT_TRUE(waitFor(wmppsPlaying));
+
+    player_->setCurrentPosition(kLength * 3 / 4);
+    ASSERT_TRUE(waitForErrorOrEnd(0));
+    EXPECT_EQ(errors_, 1);
+    EXPECT_EQ(player_->playState(), wmppsPaused);
+    EXPECT_NEAR(player_->currentPosition(), kLength * 3 / 4, 0.3);
+    EXPECT_NEAR(player_->duration(), kLength, 0.3);
+
+    // Nothing more has arrived: playing on fails the same way, and stays where it was.
+    player_->play();
+    ASSERT_TRUE(waitForErrorOrEnd(1));
+    EXPECT_EQ(errors_, 2);
+    EXPECT_EQ(player_->playState(), wmppsPaused);
+    EXPECT_NEAR(player_->currentPosition(), kLength * 3 / 4, 0.3);
+
+    // Back to what is on disk, it plays.
+    player_->setCurrentPosition(1.0);
+    EXPECT_EQ(player_->currentPosition(), 1.0);
+    player_->play();
+    ASSERT_TRUE(waitFor(wmppsPlaying));
+    EXPECT_LT(player_->currentPosition(), kLength / 3);
+    EXPECT_EQ(errors_, 2);
+    EXPECT_FALSE(everEnded());
+}
+
+TEST(MpvNaturalEnd, OnlyAnEndCloseToTheLengthIsTheMoviesOwn) {
+    EXPECT_TRUE(ui::mpv::isNaturalEnd(11.8, 12));    // the last frame
+    EXPECT_FALSE(ui::mpv::isNaturalEnd(5.7, 12));    // half the file
+    EXPECT_TRUE(ui::mpv::isNaturalEnd(7100, 7200));  // a long movie's length may be estimated
+    EXPECT_FALSE(ui::mpv::isNaturalEnd(6900, 7200));
+    EXPECT_TRUE(ui::mpv::isNaturalEnd(3, 0));  // a live stream has no length
+}
+
+}  // namespace
+}  // namespace zov
