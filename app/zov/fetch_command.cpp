@@ -158,7 +158,7 @@ int runFetchCommand(const std::vector<std::string>& args, platform::FileSystem& 
         loop.quit();
     });
     engine->onError.connect([&](std::int32_t& code) {
-        switch (engine->diskFailure()) {
+        switch (code == 2 ? engine->diskFailure() : platform::DiskFailure::None) {
             case platform::DiskFailure::NoSpace:
                 status = kFetchNoSpace;
                 break;

@@ -101,7 +101,7 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     void failAtTheDisk(platform::DiskFailure cause);
 
     // Data connection and the local file.
-    bool prepareTrickleFile(std::int32_t size);
+    platform::DiskFailure prepareTrickleFile(std::int32_t size);
     void m_dataCon_OnConnect();
     void m_dataCon_OnDataArrival(std::int32_t bytesTotal);
     bool restRefusedAsPastTheEnd(std::int16_t replyCode);

@@ -126,11 +126,11 @@ void Brevicast::handle_SIZE(std::int16_t replyCode) {
     if (size && trickle_) {
         m_timeout->StopTimer();
         const std::uint64_t download = downloadNumber_;
-        const bool prepared = prepareTrickleFile(fileSize_);
+        const platform::DiskFailure refused = prepareTrickleFile(fileSize_);
         if (download != downloadNumber_ || downloadStatus_ == 0) {
             return;  // the download ended or changed while the file was prepared
         }
-        if (!prepared) return failAtTheDisk(diskFailure_);
+        if (refused != platform::DiskFailure::None) return failAtTheDisk(refused);
         resumeOffset_ = fileSize_ - kTrickleTail;
         m_timeout->StartTimer();
     }
@@ -139,32 +139,26 @@ void Brevicast::handle_SIZE(std::int16_t replyCode) {
     sendCommand("PASV", "");
 }
 
-// False when the disk refused; diskFailure_ then says why.
-bool Brevicast::prepareTrickleFile(std::int32_t size) {
-    diskFailure_ = platform::DiskFailure::CannotWrite;
+// Why the disk refused the file; None when it is prepared (or the download changed meanwhile).
+platform::DiskFailure Brevicast::prepareTrickleFile(std::int32_t size) {
     auto file = fileSystem_.openReadWrite(localPath_);
-    if (!file || !file->seek(0)) return false;
+    if (!file || !file->seek(0)) return platform::DiskFailure::CannotWrite;
     const std::vector<char> zeros(kPreparationBlock, '\0');
     std::int64_t remaining = size;
     const std::uint64_t download = downloadNumber_;
-    auto refused = [&] {
-        diskFailure_ = file->failure();
-        return false;
-    };
     while (remaining > kPreparationBlock - 1) {
-        if (!file->write(zeros.data(), zeros.size())) return refused();
+        if (!file->write(zeros.data(), zeros.size())) return file->failure();
         remaining -= kPreparationBlock;
         std::string text =
             "Prepare file for trickle download (bytes remaining): " + std::to_string(remaining);
         onDownloadPreparation(text);
         loop_.processPending();
-        if (download != downloadNumber_) return false;
+        if (download != downloadNumber_) return platform::DiskFailure::None;
     }
     if (remaining > 0 && !file->write(zeros.data(), static_cast<std::size_t>(remaining))) {
-        return refused();
+        return file->failure();
     }
-    diskFailure_ = platform::DiskFailure::None;
-    return true;
+    return platform::DiskFailure::None;
 }
 
 void Brevicast::handle_PASV(std::int16_t replyCode) {
@@ -207,6 +201,7 @@ void Brevicast::m_dataCon_OnDataArrival(std::int32_t bytesTotal) {
     // and without its side file the next try starts clean.
     if (fileSize_ > 0 && writePosition_ + blockSize > fileSize_) {
         sideFile_.reset();
+        countSaved_ = -1;  // and closing must not write it again
         fileSystem_.deleteFile(sideFilePath());
         return raiseError(2);
     }
