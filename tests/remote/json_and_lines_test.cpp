@@ -59,6 +59,14 @@ TEST(JsonReader, ALoneSurrogateBecomesAReplacementCharacter) {
     ASSERT_TRUE(value);
     EXPECT_EQ(value->asArray()[0].asString(), "\xEF\xBF\xBD");
     EXPECT_EQ(value->asArray()[1].asString(), "\xEF\xBF\xBDx");
+    // What follows a lone high half is not swallowed with it.
+    value = JsonValue::parse(R"(["\ud800\u0041", "\ud800\ud800\udc00"])");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->asArray()[0].asString(),
+              "\xEF\xBF\xBD"
+              "A");
+    EXPECT_EQ(value->asArray()[1].asString(), "\xEF\xBF\xBD\xF0\x90\x80\x80");
+    EXPECT_NE(parseError(R"(["\ud800\u\xa5e00"])"), "");
 }
 
 TEST(JsonReader, TakesWellFormedUtf8AndRefusesEveryOtherByteSequence) {

@@ -163,12 +163,17 @@ class JsonReader {
                     std::optional<unsigned> code = hex4();
                     if (!code) return fail("bad escape");
                     // A lone half of a surrogate pair becomes U+FFFD rather than bad UTF-8.
+                    // An escape behind it that is not its other half is read on its own.
+                    const std::size_t next = pos_;
                     if (*code >= 0xD800 && *code < 0xDC00 && consume("\\u")) {
                         std::optional<unsigned> low = hex4();
-                        if (low && *low >= 0xDC00 && *low < 0xE000)
+                        if (!low) return fail("bad escape");
+                        if (*low >= 0xDC00 && *low < 0xE000) {
                             code = 0x10000 + ((*code - 0xD800) << 10) + (*low - 0xDC00);
-                        else
+                        } else {
                             code = 0xFFFD;
+                            pos_ = next;
+                        }
                     } else if (*code >= 0xD800 && *code < 0xE000) {
                         code = 0xFFFD;
                     }
