@@ -1,6 +1,7 @@
 // Arbitrary bytes from a remote-control client, cut into lines by the bounded line splitter
 // and read as JSON, as a hostile script could send them. Beyond not crashing: no line passes
-// the bound, and whatever is read writes back as one line that reads back the same.
+// the bound, only valid UTF-8 is read, whatever is read writes back as one line of valid
+// UTF-8 that reads back the same, and any bytes at all held as text write as valid UTF-8.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/utf8.hpp"
 #include "shell/remote/json_value.hpp"
 #include "shell/remote/line_splitter.hpp"
 
@@ -25,10 +27,20 @@ void readLine(std::string_view line) {
     auto value = zov::shell::remote::JsonValue::parse(line, &error);
     require(value.has_value() == error.empty());
     if (!value) return;
+    require(zov::platform::isValidUtf8(line));
     const std::string text = value->dump();
     require(text.find('\n') == std::string::npos && text.find('\r') == std::string::npos);
+    require(zov::platform::isValidUtf8(text));
     auto again = zov::shell::remote::JsonValue::parse(text);
     require(again.has_value() && again->dump() == text);
+}
+
+// Text from outside (a page, a server's reply) reaches the writer as any bytes at all.
+void writeText(std::string_view bytes) {
+    const std::string text = zov::shell::remote::JsonValue(std::string(bytes)).dump();
+    require(zov::platform::isValidUtf8(text));
+    auto again = zov::shell::remote::JsonValue::parse(text);
+    require(again.has_value() && again->isString() && again->dump() == text);
 }
 
 }  // namespace
@@ -45,5 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     splitter.feed(input.substr(0, half));
     splitter.feed(input.substr(half));
     splitter.finish();
+    writeText(input);
     return 0;
 }

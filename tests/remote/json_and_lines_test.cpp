@@ -59,6 +59,54 @@ TEST(JsonReader, ALoneSurrogateBecomesAReplacementCharacter) {
     ASSERT_TRUE(value);
     EXPECT_EQ(value->asArray()[0].asString(), "\xEF\xBF\xBD");
     EXPECT_EQ(value->asArray()[1].asString(), "\xEF\xBF\xBDx");
+    // What follows a lone high half is not swallowed with it.
+    value = JsonValue::parse(R"(["\ud800\u0041", "\ud800\ud800\udc00"])");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->asArray()[0].asString(),
+              "\xEF\xBF\xBD"
+              "A");
+    EXPECT_EQ(value->asArray()[1].asString(), "\xEF\xBF\xBD\xF0\x90\x80\x80");
+    EXPECT_NE(parseError(R"(["\ud800\u\xa5e00"])"), "");
+}
+
+TEST(JsonReader, TakesWellFormedUtf8AndRefusesEveryOtherByteSequence) {
+    // The first and last code points of each sequence length, and those beside the
+    // surrogates.
+    for (const std::string good :
+         {"\x7f", "\xc2\x80", "\xdf\xbf", "\xe0\xa0\x80", "\xed\x9f\xbf", "\xee\x80\x80",
+          "\xef\xbf\xbf", "\xf0\x90\x80\x80", "\xf4\x8f\xbf\xbf"}) {
+        auto value = JsonValue::parse("[\"" + good + "\"]");
+        ASSERT_TRUE(value) << good;
+        EXPECT_EQ(value->asArray()[0].asString(), good);
+    }
+    // Stray continuations, overlong forms, surrogates, beyond U+10FFFF, cut short, and bytes
+    // that never start a sequence.
+    for (const std::string bad :
+         {"\x80", "\xbf", "\xc0\x80", "\xc1\xbf", "\xe0\x9f\xbf", "\xed\xa0\x80", "\xed\xbf\xbf",
+          "\xf0\x8f\xbf\xbf", "\xf4\x90\x80\x80", "\xf5\x80\x80\x80", "\xff", "\xe2\x82",
+          "\xc2"
+          "A",
+          "\xf0\x9f\x8e"}) {
+        EXPECT_EQ(parseError("[\"ok\", \"" + bad + "\"]"), "invalid UTF-8 at offset 8") << bad;
+        EXPECT_NE(parseError("{\"" + bad + "\":1}"), "") << bad;  // in a name too
+    }
+    EXPECT_NE(parseError("[\"\xe2\x82"), "");  // cut short by the end of the line
+}
+
+TEST(JsonWriter, ReplacesBytesThatAreNotUtf8) {
+    const std::string text = "ok \xC3\xA9 \xe9t\xe9 \xE2\x82 \xed\xa0\x80 \xF0\x9F\x8E\xAC";
+    const std::string R = "\xEF\xBF\xBD";  // U+FFFD
+    EXPECT_EQ(JsonValue(JsonValue::Object{{text, text}}).dump(),
+              "{\"ok \xC3\xA9 " + R + "t" + R + " " + R + R + " " + R + R + R +
+                  " \xF0\x9F\x8E\xAC\":\"ok \xC3\xA9 " + R + "t" + R + " " + R + R + " " + R + R +
+                  R + " \xF0\x9F\x8E\xAC\"}");
+}
+
+TEST(JsonWriter, WritesANumberAsItWasRead) {
+    const std::string read = "[9223372036854775808,-0,1E2,0.10,12345678901234567890123456789]";
+    EXPECT_EQ(JsonValue::parse(read)->dump(), read);
+    EXPECT_EQ(JsonValue::parse(read)->asArray()[0].asNumber(), 9223372036854775808.0);
+    EXPECT_EQ(JsonValue(JsonValue::Array{0.5, 42, -3}).dump(), "[0.5,42,-3]");
 }
 
 TEST(JsonWriter, KeepsEveryValueOnOneLineAndReadsBack) {

@@ -8,95 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "net/auth_session.hpp"
+#include "remote/remote_channel_fixture.hpp"
 #include "runtime/dialogs.hpp"
 #include "runtime/yes_no_popup.hpp"
-#include "shell/main_player.hpp"
-#include "shell/remote/json_value.hpp"
-#include "shell/remote/remote_channel.hpp"
 #include "shell/remote/remote_stream.hpp"
-#include "support/client_fixture.hpp"
-#include "support/scripted_auth_server.hpp"
 #include "ui/headless/headless_button.hpp"
 #include "ui/headless/headless_label.hpp"
 #include "ui/headless/headless_window.hpp"
-#include "ui/headless/memory_browser.hpp"
-
-using zov::shell::remote::JsonValue;
-using zov::shell::remote::RemoteChannel;
 
 namespace zov::test {
 namespace {
-
-struct RemoteChannelTest : ClientFixture {
-    ScriptedAuthServer auth{loop};
-    RemoteChannel channel{ui};
-    std::vector<JsonValue> replies;
-    std::vector<JsonValue> events;
-
-    void SetUp() override {
-        serveTestGuide();
-        startClient({"ZOVAuthServer.URL=127.0.0.1", "ZOVAuthServer.contentDistributor=demo"});
-        client->mainPlayer().authSession().setAuthPort(auth.port());
-        loop.processPending();
-        drain();
-    }
-
-    void drain() {
-        while (auto line = channel.takeLine()) {
-            ASSERT_EQ(line->find('\n'), std::string::npos);
-            auto value = JsonValue::parse(*line);
-            ASSERT_TRUE(value) << *line;
-            (value->find("event") ? events : replies).push_back(*value);
-        }
-    }
-
-    // Sends one line and returns its one reply.
-    JsonValue request(const std::string& line) {
-        const std::size_t before = replies.size();
-        channel.receiveLine(line);
-        drain();
-        EXPECT_EQ(replies.size(), before + 1) << line;
-        return replies.empty() ? JsonValue() : replies.back();
-    }
-
-    static std::string error(const JsonValue& reply) {
-        const JsonValue* e = reply.find("error");
-        return e && e->isString() ? e->asString() : "<none>";
-    }
-
-    bool sawEvent(const std::string& kind, const std::string& key, const std::string& value) {
-        drain();
-        for (const auto& e : events)
-            if (e.find("event")->asString() == kind && e.find(key) && e.find(key)->isString() &&
-                e.find(key)->asString() == value)
-                return true;
-        return false;
-    }
-
-    JsonValue state() { return *request(R"({"request_id":0,"command":"get_state"})").find("data"); }
-    bool shown(const std::string& window) {
-        const JsonValue current = state();  // find() points into it: keep it alive
-        const JsonValue* w = current.find("windows")->find(window);
-        return w && w->find("visible")->asBool();
-    }
-
-    void logIn() {
-        const std::string list =
-            "<movieList location=\"127.0.0.1\" username=\"u\" password=\"p\" cdnport=\"21\" "
-            "epgGuide=\"" +
-            std::string(kGuideUrl) + "\" AdsUrl=\"" + std::string(kBannerUrl) + "\"></movieList>";
-        auth.expect("USER demo bob secret").send("RPL_ACCEPTED").expect("MOVIELIST").send(list);
-        EXPECT_EQ(error(request(R"({"request_id":1,"command":"login_command","action":"Connect",)"
-                                R"("user":" bob ","password":"secret"})")),
-                  "success");
-        ASSERT_TRUE(runUntil([&] {
-            auto epg = ui.browser("movieGuide", "epgBrowser");
-            return sawEvent("window-shown", "window", "movieGuide") &&
-                   epg->LocationURL() == kGuideUrl && !epg->busy();
-        })) << auth.mismatch();
-    }
-};
 
 TEST_F(RemoteChannelTest, EchoesTheRequestIdAndFunnelsEveryRefusalIntoOneReply) {
     auto ok = request(R"({"request_id":"abc","command":"get_state"})");
@@ -254,6 +175,7 @@ TEST_F(RemoteChannelTest, CarriesRequestsInPiecesOverADescriptorAndEndsWithTheIn
 // The answer to a modal question may come in the same read as the request that asks it.
 TEST_F(RemoteChannelTest, AnswersAQuestionSentRightBehindTheRequestThatAsksIt) {
     auto window = ui.createWindow("testWindow");
+    window->show();
     auto button = ui.createButton(*window, "ask");
     button->setVisible(true);
     button->setEnabled(true);

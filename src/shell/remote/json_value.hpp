@@ -1,7 +1,8 @@
 #pragma once
 // A small JSON value for the remote-control channel. Reading is bounded, because every line
 // comes from outside: nesting depth, string length, number length and element count all
-// have limits, and anything beyond them is an error, never a crash.
+// have limits, and anything beyond them is an error, never a crash. Text read is valid
+// UTF-8, and text written is too, whatever bytes the strings hold.
 
 #include <cstddef>
 #include <map>
@@ -25,8 +26,8 @@ class JsonValue {
     JsonValue() = default;
     JsonValue(std::nullptr_t) {}
     JsonValue(bool value) : value_(value) {}
-    JsonValue(double value) : value_(value) {}
-    JsonValue(int value) : value_(static_cast<double>(value)) {}
+    JsonValue(double value) : value_(Number{value, {}}) {}
+    JsonValue(int value) : value_(Number{static_cast<double>(value), {}}) {}
     JsonValue(std::string value) : value_(std::move(value)) {}
     JsonValue(const char* value) : value_(std::string(value)) {}
     JsonValue(Array value) : value_(std::move(value)) {}
@@ -37,13 +38,13 @@ class JsonValue {
 
     bool isNull() const { return std::holds_alternative<std::nullptr_t>(value_); }
     bool isBool() const { return std::holds_alternative<bool>(value_); }
-    bool isNumber() const { return std::holds_alternative<double>(value_); }
+    bool isNumber() const { return std::holds_alternative<Number>(value_); }
     bool isString() const { return std::holds_alternative<std::string>(value_); }
     bool isArray() const { return std::holds_alternative<Array>(value_); }
     bool isObject() const { return std::holds_alternative<Object>(value_); }
 
     bool asBool() const { return std::get<bool>(value_); }
-    double asNumber() const { return std::get<double>(value_); }
+    double asNumber() const { return std::get<Number>(value_).value; }
     const std::string& asString() const { return std::get<std::string>(value_); }
     const Array& asArray() const { return std::get<Array>(value_); }
     Array& asArray() { return std::get<Array>(value_); }
@@ -53,13 +54,22 @@ class JsonValue {
     // A member of an object; nullptr when this is no object or has no such member.
     const JsonValue* find(const std::string& name) const;
 
-    // Compact text on one line: control bytes and line breaks inside strings are escaped.
+    // Compact text on one line: control bytes and line breaks inside strings are escaped,
+    // bytes that are not UTF-8 become U+FFFD, and a number read is written as it was read
+    // (a 64-bit id does not come back rounded to a double).
     std::string dump() const;
 
   private:
+    friend class JsonReader;
+
+    struct Number {
+        double value;
+        std::string literal;  // as read; empty for a number the program made
+    };
+
     void dumpTo(std::string& out) const;
 
-    std::variant<std::nullptr_t, bool, double, std::string, Array, Object> value_ = nullptr;
+    std::variant<std::nullptr_t, bool, Number, std::string, Array, Object> value_ = nullptr;
 };
 
 }  // namespace zov::shell::remote

@@ -26,20 +26,6 @@ struct RequestError {
     std::string detail;
 };
 
-// The windows of the client, in the order a person meets them.
-const char* const kWindows[] = {"frmLogo",    "LoginPage",    "mainPlayer",
-                                "movieGuide", "mediaLibrary", "popupwindow",
-                                "yesNoPopup", "queue",        "HDEngine"};
-const char* const kGuideLabels[] = {"SelectedNameLabel", "second_line_status", "currentDLLabel",
-                                    "percentLabel"};
-const char* const kGuideButtons[] = {"MLplay",       "MLdownload", "MLDelete",  "MLFavour",
-                                     "stopDownload", "previewbt",  "refreshBt", "showdownload",
-                                     "view_queue",   "close"};
-const char* const kLoginVariables[] = {"distributorBox", "userBox", "passBox"};
-const char* const kPlayStates[] = {"Undefined",   "Stopped",       "Paused",    "Playing",
-                                   "ScanForward", "ScanReverse",   "Buffering", "Waiting",
-                                   "MediaEnded",  "Transitioning", "Ready",     "Reconnecting"};
-
 const std::string& stringParam(const JsonValue& request, const std::string& name) {
     const JsonValue* value = request.find(name);
     if (!value || !value->isString())
@@ -63,11 +49,6 @@ int intParam(const JsonValue& request, const std::string& name, int low, int hig
                                                     std::to_string(low) + " to " +
                                                     std::to_string(high)};
     return static_cast<int>(value->asNumber());
-}
-
-std::string playStateName(int state) {
-    if (state >= 0 && state < static_cast<int>(std::size(kPlayStates))) return kPlayStates[state];
-    return "Unknown";
 }
 
 }  // namespace
@@ -149,54 +130,16 @@ void RemoteChannel::refuseBehindTheQuestion(const JsonValue& request) const {
     throw RequestError{"blocked", "a question waits for its answer"};
 }
 
+void RemoteChannel::requireShown(const std::string& window, bool controlShown) const {
+    // A control keeps its own flag while its window is hidden, and is out of reach all the
+    // same: a person cannot press what is not on the screen.
+    auto shown = ui_.window(window);
+    if (!shown || !shown->visible()) throw RequestError{"not visible", window + " is hidden"};
+    if (!controlShown) throw RequestError{"not visible", "the control is hidden in " + window};
+}
+
 JsonValue RemoteChannel::getState() const {
-    JsonValue::Object windows;
-    for (const char* name : kWindows) {
-        auto window = ui_.window(name);
-        if (!window) continue;
-        windows[name] =
-            JsonValue::Object{{"visible", window->visible()}, {"caption", window->caption()}};
-    }
-    JsonValue::Object labels;
-    for (const char* name : kGuideLabels)
-        if (auto label = ui_.label("movieGuide", name)) labels[name] = label->caption();
-    JsonValue::Object buttons;
-    for (const char* name : kGuideButtons)
-        if (auto button = ui_.button("movieGuide", name))
-            buttons[name] = JsonValue::Object{{"visible", button->visible()},
-                                              {"enabled", button->enabled()},
-                                              {"caption", button->caption()}};
-    JsonValue::Object login;
-    if (auto movie = ui_.flashMovie("LoginPage", "loginFlash"))
-        for (const char* name : kLoginVariables)
-            if (std::string(name) != "passBox") login[name] = movie->GetVariable(name);
-    if (auto status = ui_.label("frmLogo", "status")) login["status"] = status->caption();
-    JsonValue::Object skins;
-    for (const auto& [movie, values] : variables_) {
-        JsonValue::Object members;
-        for (const auto& [name, value] : values)
-            members[name] = value;
-        skins[movie] = std::move(members);
-    }
-    JsonValue::Object player;
-    if (auto control = ui_.mediaPlayer("mainPlayer", "wmpPlayer")) {
-        player["state"] = control->playState();
-        player["state_name"] = playStateName(control->playState());
-        player["URL"] = control->URL();
-        player["position"] = control->currentPosition();
-        player["duration"] = control->duration();
-    }
-    std::string popup;
-    if (auto window = ui_.window("popupwindow"); window && window->visible())
-        if (auto text = ui_.label("popupwindow", "Label1")) popup = text->caption();
-    JsonValue::Object guide{{"labels", std::move(labels)}, {"buttons", std::move(buttons)}};
-    if (auto page = ui_.browser("movieGuide", "epgBrowser")) {
-        guide["page"] = page->LocationURL();
-        guide["loading"] = page->busy();
-    }
-    return JsonValue::Object{{"windows", std::move(windows)}, {"guide", std::move(guide)},
-                             {"login", std::move(login)},     {"skin_variables", std::move(skins)},
-                             {"player", std::move(player)},   {"popup", popup}};
+    return clientState(ui_, variables_);
 }
 
 JsonValue RemoteChannel::loginCommand(const JsonValue& request) {
@@ -205,6 +148,7 @@ JsonValue RemoteChannel::loginCommand(const JsonValue& request) {
         throw RequestError{"invalid parameter", "'action' is \"Connect\" or \"End\""};
     auto movie = ui_.flashMovie("LoginPage", "loginFlash");
     if (!movie) throw RequestError{"not found", "the login movie does not exist"};
+    requireShown("LoginPage", movie->visible());
     // Typed as a person would, into the movie's own fields.
     const std::pair<const char*, const char*> fields[] = {
         {"distributor", "distributorBox"}, {"user", "userBox"}, {"password", "passBox"}};
@@ -219,6 +163,7 @@ JsonValue RemoteChannel::skinCommand(const JsonValue& request) {
     const std::string args = optionalString(request, "args");
     auto skin = ui_.flashMovie("mainPlayer", "PlayerSkin");
     if (!skin) throw RequestError{"not found", "the player skin does not exist"};
+    requireShown("mainPlayer", skin->visible());
     skin->command(command, args);
     return nullptr;
 }
@@ -228,11 +173,13 @@ JsonValue RemoteChannel::pressButton(const JsonValue& request) {
     const std::string& control = stringParam(request, "control");
     // Some of what a person presses are labels (the question's Yes and No).
     if (auto button = ui_.button(window, control)) {
+        requireShown(window);
         if (!button->click())
             throw RequestError{"not clickable", window + "." + control + " is hidden or disabled"};
         return nullptr;
     }
     if (auto label = ui_.label(window, control)) {
+        requireShown(window);
         if (!label->visible())
             throw RequestError{"not clickable", window + "." + control + " is hidden"};
         label->click();
@@ -248,6 +195,7 @@ JsonValue RemoteChannel::chooseGuideItem(const JsonValue& request) {
     const JsonValue* index = request.find("index");
     const int item = index ? intParam(request, "index", 0, 100000) : 0;
     auto guide = ui_.browser("movieGuide", "epgBrowser");
+    requireShown("movieGuide", guide && guide->visible());
     ui::headless::MemoryDocument* page = guide ? guide->memoryDocument() : nullptr;
     if (!page || guide->busy()) throw RequestError{"not ready", "the guide page is not loaded"};
     // Everything is checked before anything is set, so a refused request changes nothing.
@@ -283,7 +231,7 @@ JsonValue RemoteChannel::key(const JsonValue& request) {
     const int code = intParam(request, "key", 0, 0xFFFF);
     auto window = ui_.window(name);
     if (!window) throw RequestError{"not found", name};
-    if (!window->visible()) throw RequestError{"not visible", name};
+    requireShown(name);
     window->pressKey(code);
     return nullptr;
 }
@@ -298,7 +246,14 @@ void RemoteChannel::onChange(const std::string& window, const std::string& contr
                              const std::string& property, const std::string& value) {
     JsonValue::Object event;
     if (control.empty() && property == "visible") {
-        event = {{"event", value == "true" ? "window-shown" : "window-hidden"}, {"window", window}};
+        const bool shown = value == "true";
+        pushEvent(JsonValue::Object{{"event", shown ? "window-shown" : "window-hidden"},
+                                    {"window", window}});
+        // The message was put in before the window showed: it is one only now.
+        if (shown && window == "popupwindow")
+            if (auto text = shownPopup(ui_))
+                pushEvent(JsonValue::Object{{"event", "popup"}, {"text", *text}});
+        return;
     } else if (property.starts_with("variable ")) {
         const std::string name = property.substr(9);
         auto& values = variables_[window + "/" + control];
@@ -323,6 +278,8 @@ void RemoteChannel::onChange(const std::string& window, const std::string& contr
             {"percent", value.empty() ? JsonValue(nullptr) : JsonValue(std::atof(value.c_str()))},
             {"movie", movie ? movie->caption() : std::string()}};
     } else if (property == "caption" && window == "popupwindow" && !control.empty()) {
+        // Text put into the hidden popup (the farewell at exit) is seen by nobody.
+        if (!shownPopup(ui_)) return;
         event = {{"event", "popup"}, {"text", value}};
     } else if (property == "caption" && !control.empty()) {
         event = {

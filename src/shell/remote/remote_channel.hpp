@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "shell/remote/client_state.hpp"
 #include "shell/remote/json_value.hpp"
 
 namespace zov::ui::headless {
@@ -54,6 +55,8 @@ class RemoteChannel {
   private:
     JsonValue handle(const JsonValue& request);
     void refuseBehindTheQuestion(const JsonValue& request) const;
+    // Refuses as "not visible" unless the window is on the screen and the control in it is.
+    void requireShown(const std::string& window, bool controlShown = true) const;
     JsonValue getState() const;
     JsonValue loginCommand(const JsonValue& request);
     JsonValue skinCommand(const JsonValue& request);
@@ -73,8 +76,7 @@ class RemoteChannel {
     std::deque<std::pair<std::string, bool>> out_;  // line, is an event
     std::size_t queuedEvents_ = 0;
     std::size_t droppedEvents_ = 0;
-    // "window/control" -> variable -> value, as the skins were last told.
-    std::map<std::string, std::map<std::string, std::string>> variables_;
+    SkinVariables variables_;
     std::size_t variableCount_ = 0;
 };
 

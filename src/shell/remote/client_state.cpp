@@ -1,0 +1,91 @@
+#include "shell/remote/client_state.hpp"
+
+#include "ui/headless/headless_button.hpp"
+#include "ui/headless/headless_flash_movie.hpp"
+#include "ui/headless/headless_label.hpp"
+#include "ui/headless/headless_ui_factory.hpp"
+#include "ui/headless/headless_window.hpp"
+#include "ui/headless/memory_browser.hpp"
+#include "ui/media_player_control.hpp"
+
+namespace zov::shell::remote {
+
+namespace {
+
+// The windows of the client, in the order a person meets them.
+const char* const kWindows[] = {"frmLogo",    "LoginPage",    "mainPlayer",
+                                "movieGuide", "mediaLibrary", "popupwindow",
+                                "yesNoPopup", "queue",        "HDEngine"};
+const char* const kGuideLabels[] = {"SelectedNameLabel", "second_line_status", "currentDLLabel",
+                                    "percentLabel"};
+const char* const kGuideButtons[] = {"MLplay",       "MLdownload", "MLDelete",  "MLFavour",
+                                     "stopDownload", "previewbt",  "refreshBt", "showdownload",
+                                     "view_queue",   "close"};
+const char* const kLoginVariables[] = {"distributorBox", "userBox", "passBox"};
+const char* const kPlayStates[] = {"Undefined",   "Stopped",       "Paused",    "Playing",
+                                   "ScanForward", "ScanReverse",   "Buffering", "Waiting",
+                                   "MediaEnded",  "Transitioning", "Ready",     "Reconnecting"};
+
+}  // namespace
+
+std::string playStateName(int state) {
+    if (state >= 0 && state < static_cast<int>(std::size(kPlayStates))) return kPlayStates[state];
+    return "Unknown";
+}
+
+std::optional<std::string> shownPopup(const ui::headless::HeadlessUiFactory& ui) {
+    auto window = ui.window("popupwindow");
+    auto text = ui.label("popupwindow", "Label1");
+    if (!window || !window->visible() || !text) return std::nullopt;
+    return text->caption();
+}
+
+JsonValue clientState(const ui::headless::HeadlessUiFactory& ui, const SkinVariables& variables) {
+    JsonValue::Object windows;
+    for (const char* name : kWindows) {
+        auto window = ui.window(name);
+        if (!window) continue;
+        windows[name] =
+            JsonValue::Object{{"visible", window->visible()}, {"caption", window->caption()}};
+    }
+    JsonValue::Object labels;
+    for (const char* name : kGuideLabels)
+        if (auto label = ui.label("movieGuide", name)) labels[name] = label->caption();
+    JsonValue::Object buttons;
+    for (const char* name : kGuideButtons)
+        if (auto button = ui.button("movieGuide", name))
+            buttons[name] = JsonValue::Object{{"visible", button->visible()},
+                                              {"enabled", button->enabled()},
+                                              {"caption", button->caption()}};
+    JsonValue::Object login;
+    if (auto movie = ui.flashMovie("LoginPage", "loginFlash"))
+        for (const char* name : kLoginVariables)
+            if (std::string(name) != "passBox") login[name] = movie->GetVariable(name);
+    if (auto status = ui.label("frmLogo", "status")) login["status"] = status->caption();
+    JsonValue::Object skins;
+    for (const auto& [movie, values] : variables) {
+        JsonValue::Object members;
+        for (const auto& [name, value] : values)
+            members[name] = value;
+        skins[movie] = std::move(members);
+    }
+    JsonValue::Object player;
+    if (auto control = ui.mediaPlayer("mainPlayer", "wmpPlayer")) {
+        player["state"] = control->playState();
+        player["state_name"] = playStateName(control->playState());
+        player["URL"] = control->URL();
+        player["position"] = control->currentPosition();
+        player["duration"] = control->duration();
+    }
+    const std::string popup = shownPopup(ui).value_or("");
+    JsonValue::Object guide{{"labels", std::move(labels)}, {"buttons", std::move(buttons)}};
+    if (auto page = ui.browser("movieGuide", "epgBrowser")) {
+        guide["page"] = page->LocationURL();
+        guide["loading"] = page->busy();
+    }
+    return JsonValue::Object{{"windows", std::move(windows)}, {"guide", std::move(guide)},
+                             {"login", std::move(login)},     {"skin_variables", std::move(skins)},
+                             {"player", std::move(player)},   {"popup", popup}};
+}
+
+}  // namespace zov::shell::remote
