@@ -93,8 +93,8 @@ fs::path ServiceTest::withFolders(const std::string& root) {
 }
 
 ServiceTest::ServiceTest()
-    : delivery(loop, resolver, subscribers, service::MovieFolder(root_ / "movies")),
-      auth(loop, resolver, subscribers,
+    : delivery(loop, resolver, subscribers, throttle, service::MovieFolder(root_ / "movies")),
+      auth(loop, resolver, subscribers, throttle,
            {.deliveryPort = 2121,
             .guideUrl = "http://127.0.0.1:8000/guide.html",
             .bannerUrl = "http://127.0.0.1:8000/banner.html"}) {

@@ -14,6 +14,7 @@
 
 #include "auth_server.hpp"
 #include "delivery_server.hpp"
+#include "login_throttle.hpp"
 #include "net/brevicast.hpp"
 #include "platform/cares_resolver.hpp"
 #include "platform/clock.hpp"
@@ -89,6 +90,7 @@ class ServiceTest : public ::testing::Test {
     service::Subscribers subscribers = service::Subscribers::parse(
         "# distributor user password\nacme bob s3cret\n"
         "acme ann pw2\n\n");
+    service::LoginThrottle throttle;  // one for both servers, as in the service
     service::DeliveryServer delivery;
     service::AuthServer auth;
     int downloaded = 0;
