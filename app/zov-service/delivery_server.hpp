@@ -30,7 +30,7 @@ class DeliveryServer {
     struct Settings {
         std::string host = "127.0.0.1";
         std::int32_t port = 0;  // 0 = a free port
-        FtpSession::Limits limits;
+        FtpSession::Limits limits{};
         ConnectionGate::Limits connections{};  // control connections
     };
 

@@ -43,6 +43,7 @@ class HttpServer {
 
     void start();
     std::int32_t port() const;
+    std::size_t connectionCount() const { return connections_.size(); }
 
   private:
     struct Connection;

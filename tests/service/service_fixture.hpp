@@ -30,11 +30,12 @@ std::string movieBytes(std::size_t size);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 
-// A plain blocking socket that connects and then does only what it is told: it can stay
-// silent, never read, never close, or reset the connection.
+// A plain blocking socket that connects (from `source`, any loopback address, when given)
+// and then does only what it is told: it can stay silent, never read, never close, or
+// reset the connection.
 class RawClient {
   public:
-    explicit RawClient(std::int32_t port);
+    explicit RawClient(std::int32_t port, const std::string& source = {});
     ~RawClient();
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
@@ -63,13 +64,15 @@ class ServiceTest : public ::testing::Test {
         std::string received;
         bool closed = false;
     };
-    std::unique_ptr<Peer> connect(std::int32_t port);
+    // From `source` (any loopback address) when given.
+    std::unique_ptr<Peer> connect(std::int32_t port, const std::string& source = {});
     // Sends a command line and returns the complete FTP reply that follows it.
     std::string ask(Peer& peer, const std::string& line);
     // Connects to the authentication server and sends the login line; returns the first
     // reply.
     static std::filesystem::path withFolders(const std::string& root);
-    std::unique_ptr<Peer> logIn(service::AuthServer& server, const std::string& line);
+    std::unique_ptr<Peer> logIn(service::AuthServer& server, const std::string& line,
+                                const std::string& source = {});
     // Asks a logged-in client's server for the movie list and gathers it to its end
     // (empty when it does not end).
     std::string movieList(Peer& client);
