@@ -5,18 +5,28 @@
 // client or a differing copy makes the exit status 1.
 //
 //   build/bin/service_load [N ...] [--mib M] [--ramp MS] [--service PATH]
+//                          [--idle COUNT] [--open-files LIMIT]
 //       # defaults: N = 10 50 100, each a run of its own with a fresh service; 20 MiB;
 //       # all clients at once (--ramp spreads their starts evenly over MS milliseconds);
-//       # the zov-service beside this program
+//       # the zov-service beside this program; no idle connections; the service inherits
+//       # this program's limit of open files
+//
+// With --idle, COUNT connections from 127.0.0.2 are opened to the delivery server before
+// the clients start and held, silent, until the run ends; the service's CPU over the
+// three seconds before the clients start shows whether it spins. --open-files sets the
+// service's soft and hard limit of open files.
 //
 // Scratch files go to a new folder under $TMPDIR (default /tmp): TMPDIR=/dev/shm leaves
 // the disk out of the figures.
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -176,11 +186,15 @@ struct ServicePorts {
 
 // The service dies with this process, even when this one is killed outright. It says its
 // ports on its standard output once every server listens.
-ServicePorts startService(const std::string& binary, const Scratch& scratch) {
+// `openFiles` > 0 sets its soft and hard limit of open files.
+ServicePorts startService(const std::string& binary, const Scratch& scratch,
+                          const std::vector<std::string>& extra, rlim_t openFiles) {
     int fromService[2];
     if (::pipe2(fromService, O_CLOEXEC) != 0) throw std::runtime_error("cannot create a pipe");
     std::vector<std::string> words{binary, "--movies", scratch.movies, "--subscribers",
                                    scratch.subscribers()};
+    words.insert(words.end(), extra.begin(), extra.end());
+    const rlimit limit{openFiles, openFiles};
     std::vector<char*> argv;
     for (auto& word : words)
         argv.push_back(word.data());
@@ -191,6 +205,7 @@ ServicePorts startService(const std::string& binary, const Scratch& scratch) {
     if (pid == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (::getppid() != parent) ::_exit(1);
+        if (openFiles > 0 && ::setrlimit(RLIMIT_NOFILE, &limit) != 0) ::_exit(1);
         ::dup2(fromService[1], STDOUT_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -218,6 +233,58 @@ ServicePorts startService(const std::string& binary, const Scratch& scratch) {
         throw std::runtime_error(binary + " did not start");
     return ports;
 }
+
+// Silent connections from 127.0.0.2 to one server, held until they go.
+class IdleConnections {
+  public:
+    IdleConnections(int port, int count) {
+        sockaddr_in from{}, to{};
+        from.sin_family = to.sin_family = AF_INET;
+        from.sin_addr.s_addr = htonl(0x7f000002);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        to.sin_port = htons(static_cast<std::uint16_t>(port));
+        for (int i = 0; i < count; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            if (fd < 0) throw std::runtime_error("out of descriptors for idle connections");
+            fds_.push_back(fd);
+            if (::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+                (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0 &&
+                 errno != EINPROGRESS))
+                throw std::runtime_error("cannot connect from 127.0.0.2");
+        }
+    }
+    ~IdleConnections() {
+        for (int fd : fds_)
+            ::close(fd);
+    }
+    IdleConnections(const IdleConnections&) = delete;
+    IdleConnections& operator=(const IdleConnections&) = delete;
+
+    // How many the server greeted and how many it turned away (a 4xx reply or a close),
+    // once it has answered all or five seconds have passed; the rest are unanswered.
+    std::pair<int, int> answers() const {
+        std::vector<pollfd> waiting;
+        for (int fd : fds_)
+            waiting.push_back(pollfd{fd, POLLIN, 0});
+        int greeted = 0, turnedAway = 0;
+        const auto deadline = SteadyClock::now() + std::chrono::seconds(5);
+        while (greeted + turnedAway < static_cast<int>(fds_.size()) &&
+               SteadyClock::now() < deadline) {
+            if (::poll(waiting.data(), waiting.size(), 100) <= 0) continue;
+            for (pollfd& p : waiting) {
+                if (p.fd < 0 || p.revents == 0) continue;
+                char first = 0;
+                const ssize_t got = ::recv(p.fd, &first, 1, MSG_PEEK);
+                ++(got == 1 && first != '4' ? greeted : turnedAway);
+                p.fd = -1;
+            }
+        }
+        return {greeted, turnedAway};
+    }
+
+  private:
+    std::vector<int> fds_;
+};
 
 // User and system CPU seconds of a live process.
 double cpuSecondsOf(pid_t pid) {
@@ -364,7 +431,16 @@ struct Options {
     std::int64_t mebibytes = 20;
     std::string service;
     std::int64_t rampMs = 0;  // 0: every client starts at once
+    int idle = 0;             // silent connections held to the delivery server
+    rlim_t openFiles = 0;     // the service's limit of open files; 0: inherited
 };
+
+// The clients all come from 127.0.0.1; more than the service lets one address hold (32 by
+// default) need a higher limit.
+std::vector<std::string> serviceArguments(int clients) {
+    if (clients <= 32) return {};
+    return {"--max-per-address", std::to_string(clients)};
+}
 
 struct Spread {
     double fastest = 0, median = 0, slowest = 0;
@@ -412,7 +488,24 @@ void startClients(platform::PollLoop& loop, std::vector<std::unique_ptr<Client>>
 // Returns false when a client failed or a copy differs.
 bool runClients(int count, const Options& options, const Scratch& scratch,
                 const std::string& source) {
-    const ServicePorts ports = startService(options.service, scratch);
+    const ServicePorts ports =
+        startService(options.service, scratch, serviceArguments(count), options.openFiles);
+    std::optional<IdleConnections> idle;
+    std::string idleReport;
+    if (options.idle > 0) {
+        idle.emplace(ports.ftp, options.idle);
+        const auto [greeted, turnedAway] = idle->answers();
+        const double before = cpuSecondsOf(leftovers.service);
+        ::poll(nullptr, 0, 3000);  // the service alone with the idle connections
+        const double spent = cpuSecondsOf(leftovers.service) - before;
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "  %d idle connections to the delivery server: %d greeted, %d turned away, "
+                      "%d unanswered; service CPU over the next 3 s: %.2f s (%.0f%%)\n",
+                      options.idle, greeted, turnedAway, options.idle - greeted - turnedAway, spent,
+                      spent / 3 * 100);
+        idleReport = line;
+    }
 
     platform::MonotonicClock clock;
     platform::PollLoop loop(clock);
@@ -459,6 +552,7 @@ bool runClients(int count, const Options& options, const Scratch& scratch,
         }
     }
     clients.clear();  // closes every connection before the service stops
+    idle.reset();
     stopService();
 
     // Each copy is checked, then removed, so a run never holds more copies than clients.
@@ -487,6 +581,7 @@ bool runClients(int count, const Options& options, const Scratch& scratch,
                 options.rampMs > 0
                     ? (", started over " + std::to_string(options.rampMs) + " ms").c_str()
                     : ", all started at once");
+    std::fputs(idleReport.c_str(), stdout);
     if (!totals.empty()) {
         const double wall = secondsBetween(first, last);
         const Spread total = spreadOf(totals), login = spreadOf(logins);
@@ -579,6 +674,13 @@ int main(int argc, char** argv) {
             options.mebibytes = std::atoll(argv[++i]);
         } else if (arg == "--service" && i + 1 < argc) {
             options.service = argv[++i];
+        } else if (arg == "--idle" && i + 1 < argc) {
+            options.idle = std::atoi(argv[++i]);
+            usable = options.idle >= 0;
+        } else if (arg == "--open-files" && i + 1 < argc) {
+            const long long files = std::atoll(argv[++i]);
+            usable = files >= 16;
+            options.openFiles = static_cast<rlim_t>(files);
         } else if (arg == "--ramp" && i + 1 < argc) {
             options.rampMs = std::atoll(argv[++i]);
             usable = options.rampMs >= 0;
@@ -594,7 +696,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: service_load [N, 1-999, ...; default 10 50 100] [--mib M, 1-2047, "
                      "default 20] [--ramp MS, default 0: all clients at once] [--service PATH, "
-                     "default the zov-service beside this program]\n");
+                     "default the zov-service beside this program] [--idle COUNT] "
+                     "[--open-files LIMIT]\n");
         return 2;
     }
     try {

@@ -3,6 +3,9 @@
 #include <sys/socket.h>
 
 #include "command_reader.hpp"
+#include "login_throttle.hpp"
+#include "pending_login.hpp"
+#include "platform/clock.hpp"
 #include "platform/error.hpp"
 #include "platform/event_loop.hpp"
 #include "runtime/c_socket.hpp"
@@ -13,7 +16,10 @@ namespace zov::service {
 using runtime::CSocket;
 
 struct AuthServer::Session {
+    explicit Session(platform::EventLoop& loop) : login(loop) {}
+
     std::uint64_t id = 0;
+    ConnectionGate::Ticket ticket;
     std::shared_ptr<CSocket> socket;
     std::string buffer;
     std::string distributor, user, password;
@@ -22,6 +28,7 @@ struct AuthServer::Session {
     bool sentSincePing = false;
     bool dropped = false;             // its removal is on its way
     platform::TimerKey deadline = 0;  // login time-out, then the wait for the client to go
+    PendingLogin login;               // the login line waiting for its turn
 };
 
 namespace {
@@ -36,8 +43,13 @@ void closeQuietly(CSocket& socket) {
 }  // namespace
 
 AuthServer::AuthServer(platform::EventLoop& loop, platform::Resolver& resolver,
-                       const Subscribers& subscribers, Settings settings)
-    : loop_(loop), resolver_(resolver), subscribers_(subscribers), settings_(std::move(settings)) {}
+                       const Subscribers& subscribers, LoginThrottle& throttle, Settings settings)
+    : loop_(loop),
+      resolver_(resolver),
+      subscribers_(subscribers),
+      throttle_(throttle),
+      settings_(std::move(settings)),
+      gate_(settings_.limits) {}
 
 AuthServer::~AuthServer() {
     if (pingTimer_ != 0) loop_.killTimer(pingTimer_);
@@ -63,7 +75,7 @@ std::int32_t AuthServer::port() const {
 }
 
 void AuthServer::accept(std::int32_t requestId) {
-    auto session = std::make_unique<Session>();
+    auto session = std::make_unique<Session>(loop_);
     session->id = nextId_++;
     session->socket = CSocket::create(loop_, resolver_);
     try {
@@ -71,6 +83,10 @@ void AuthServer::accept(std::int32_t requestId) {
     } catch (const Error&) {
         return;
     }
+    // There is no reply for "too many": the client notices the closed connection.
+    std::optional<ConnectionGate::Ticket> ticket = gate_.admit(session->socket->RemoteHostIP());
+    if (!ticket) return turnAway(*session->socket, "");
+    session->ticket = std::move(*ticket);
     Session& s = *session;
     std::uint64_t id = s.id;
     s.socket->OnDataArrival.connect([this, &s](std::int32_t) { received(s); });
@@ -99,6 +115,11 @@ void AuthServer::received(Session& session) {
     session.buffer += chunk;
     std::string line;
     for (;;) {
+        if (session.login.waiting()) {
+            // Nothing more is due before the verdict; what comes is kept, within bounds.
+            if (session.buffer.size() > kMaxLineLength) fail(session, "ERR_INCOMPLETEINFO");
+            return;
+        }
         LineStatus status = takeLine(session.buffer, line);
         if (status == LineStatus::Incomplete) return;
         if (status == LineStatus::TooLong) return fail(session, "ERR_INCOMPLETEINFO");
@@ -111,30 +132,49 @@ void AuthServer::handleLine(Session& session, const std::string& line) {
     if (!session.accepted) {
         std::optional<LoginLine> login = readLoginLine(line);
         if (!login) return fail(session, "ERR_INCOMPLETEINFO");
-        switch (subscribers_.check(login->distributor, login->user, login->password)) {
-            case Subscribers::Check::UnknownUser:
-                return fail(session, "ERR_INVALID_USER_OR_CONTENT_DISTRIBUTOR");
-            case Subscribers::Check::WrongPassword:
-                return fail(session, "ERR_INVALID_PASS");
-            case Subscribers::Check::Accepted:
-                break;
-        }
-        if (settings_.refuseMultiLogin && hasSessionOf(login->distributor, login->user)) {
-            return fail(session, "ERR_MULTI_LOGIN");
-        }
-        loop_.killTimer(session.deadline);
-        session.accepted = true;
-        session.distributor = login->distributor;
-        session.user = login->user;
-        session.password = login->password;
-        session.sentSincePing = true;
-        return send(session, "RPL_ACCEPTED");
+        std::uint64_t id = session.id;
+        return session.login.start(throttle_, session.socket->RemoteHostIP(),
+                                   [this, id, login = std::move(*login)] {
+                                       auto found = sessions_.find(id);
+                                       if (found != sessions_.end()) judge(*found->second, login);
+                                   });
     }
     if (line == "MOVIELIST") {
         session.sentSincePing = true;
         return send(session, movieList(session.user, session.password));
     }
     fail(session, "ERR_INVALIDID");
+}
+
+void AuthServer::judge(Session& session, const LoginLine& login) {
+    if (session.closing) return;
+    const char* refusal = nullptr;
+    switch (subscribers_.check(login.distributor, login.user, login.password)) {
+        case Subscribers::Check::UnknownUser:
+            refusal = "ERR_INVALID_USER_OR_CONTENT_DISTRIBUTOR";
+            break;
+        case Subscribers::Check::WrongPassword:
+            refusal = "ERR_INVALID_PASS";
+            break;
+        case Subscribers::Check::Accepted:
+            break;
+    }
+    if (refusal) {
+        throttle_.failed(session.socket->RemoteHostIP(), loop_.clock().nowMs());
+        return fail(session, refusal);
+    }
+    if (settings_.refuseMultiLogin && hasSessionOf(login.distributor, login.user)) {
+        return fail(session, "ERR_MULTI_LOGIN");
+    }
+    loop_.killTimer(session.deadline);
+    session.accepted = true;
+    session.distributor = login.distributor;
+    session.user = login.user;
+    session.password = login.password;
+    session.sentSincePing = true;
+    send(session, "RPL_ACCEPTED");
+    // A client that did not wait for the verdict has its next line waiting already.
+    if (!session.buffer.empty() && !session.closing) received(session);
 }
 
 bool AuthServer::hasSessionOf(const std::string& distributor, const std::string& user) const {
@@ -159,6 +199,7 @@ void AuthServer::send(Session& session, const std::string& text) {
 // The reply is the last thing said: the connection closes behind it.
 void AuthServer::fail(Session& session, const char* keyword) {
     session.closing = true;
+    session.login.cancel();
     session.buffer.clear();
     send(session, keyword);
     closeQuietly(*session.socket);
@@ -176,6 +217,7 @@ void AuthServer::drop(std::uint64_t id) {
     if (found == sessions_.end()) return;
     found->second->closing = true;  // no longer counts as logged in
     found->second->dropped = true;
+    found->second->login.cancel();
     loop_.killTimer(found->second->deadline);
     // The socket raised the event we are in; let it return before the socket goes.
     loop_.post([this, id] {

@@ -4,13 +4,16 @@
 // "MOVIELIST" with the movie list that carries the service configuration. A connection
 // that sends no login line in time is closed; a logged-in session stays open as long as
 // the client keeps it (the client never speaks again, so it is never timed out).
+// Connections beyond its limits are closed without a word; logins from an address that
+// keeps giving wrong passwords wait their turn (LoginThrottle).
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 
-#include <cstddef>
+#include "connection_gate.hpp"
 
 namespace zov::platform {
 class EventLoop;
@@ -22,7 +25,9 @@ class CSocket;
 
 namespace zov::service {
 
+class LoginThrottle;
 class Subscribers;
+struct LoginLine;
 
 class AuthServer {
   public:
@@ -41,10 +46,12 @@ class AuthServer {
         std::int64_t loginTimeoutMs = 60'000;  // 0 = never
         // A second login of a subscriber who has a session open gets "ERR_MULTI_LOGIN".
         bool refuseMultiLogin = false;
+        ConnectionGate::Limits limits{};
     };
 
+    // The throttle is shared with the delivery server: both take the same passwords.
     AuthServer(platform::EventLoop& loop, platform::Resolver& resolver,
-               const Subscribers& subscribers, Settings settings);
+               const Subscribers& subscribers, LoginThrottle& throttle, Settings settings);
     ~AuthServer();
     AuthServer(const AuthServer&) = delete;
     AuthServer& operator=(const AuthServer&) = delete;
@@ -58,6 +65,7 @@ class AuthServer {
     void accept(std::int32_t requestId);
     void received(Session& session);
     void handleLine(Session& session, const std::string& line);
+    void judge(Session& session, const LoginLine& login);
     bool hasSessionOf(const std::string& distributor, const std::string& user) const;
     void send(Session& session, const std::string& text);
     void fail(Session& session, const char* keyword);
@@ -68,7 +76,9 @@ class AuthServer {
     platform::EventLoop& loop_;
     platform::Resolver& resolver_;
     const Subscribers& subscribers_;
+    LoginThrottle& throttle_;
     Settings settings_;
+    ConnectionGate gate_;  // before the sessions, whose tickets it counts
     std::shared_ptr<runtime::CSocket> listener_;
     std::map<std::uint64_t, std::unique_ptr<Session>> sessions_;
     std::uint64_t nextId_ = 1;

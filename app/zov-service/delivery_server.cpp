@@ -8,17 +8,20 @@
 namespace zov::service {
 
 DeliveryServer::DeliveryServer(platform::EventLoop& loop, platform::Resolver& resolver,
-                               const Subscribers& subscribers, MovieFolder movies,
-                               Settings settings)
+                               const Subscribers& subscribers, LoginThrottle& throttle,
+                               MovieFolder movies, Settings settings)
     : loop_(loop),
       resolver_(resolver),
       subscribers_(subscribers),
+      throttle_(throttle),
       movies_(std::move(movies)),
-      settings_(std::move(settings)) {}
+      settings_(std::move(settings)),
+      gate_(settings_.connections) {}
 
 DeliveryServer::DeliveryServer(platform::EventLoop& loop, platform::Resolver& resolver,
-                               const Subscribers& subscribers, MovieFolder movies)
-    : DeliveryServer(loop, resolver, subscribers, std::move(movies), Settings{}) {}
+                               const Subscribers& subscribers, LoginThrottle& throttle,
+                               MovieFolder movies)
+    : DeliveryServer(loop, resolver, subscribers, throttle, std::move(movies), Settings{}) {}
 
 DeliveryServer::~DeliveryServer() {
     sessions_.clear();
@@ -38,17 +41,21 @@ std::int32_t DeliveryServer::port() const {
 }
 
 void DeliveryServer::accept(std::int32_t requestId) {
-    std::uint64_t id = nextId_++;
-    auto session =
-        std::make_unique<FtpSession>(loop_, resolver_, subscribers_, movies_, settings_.host,
-                                     settings_.limits, [this, id] { sessions_.erase(id); });
-    FtpSession& added = *session;
-    sessions_.emplace(id, std::move(session));
+    auto control = runtime::CSocket::create(loop_, resolver_);
     try {
-        added.accept(requestId);
+        control->Accept(requestId);
     } catch (const Error&) {
-        sessions_.erase(id);  // gone before it could be taken
+        return;  // gone before it could be taken
     }
+    std::optional<ConnectionGate::Ticket> ticket = gate_.admit(control->RemoteHostIP());
+    if (!ticket) return turnAway(*control, "421 Too many connections; try again later.\r\n");
+    std::uint64_t id = nextId_++;
+    auto session = std::make_unique<FtpSession>(loop_, resolver_, subscribers_, throttle_, movies_,
+                                                settings_.host, settings_.limits,
+                                                [this, id] { sessions_.erase(id); });
+    FtpSession& added = *session;
+    sessions_.emplace(id, Entry{std::move(*ticket), std::move(session)});
+    added.start(std::move(control));
 }
 
 }  // namespace zov::service

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command_reader.hpp"
+#include "login_throttle.hpp"
 #include "movie_folder.hpp"
 #include "platform/clock.hpp"
 #include "platform/error.hpp"
@@ -41,15 +42,18 @@ void closeQuietly(const std::shared_ptr<CSocket>& socket) {
 }  // namespace
 
 FtpSession::FtpSession(platform::EventLoop& loop, platform::Resolver& resolver,
-                       const Subscribers& subscribers, const MovieFolder& movies, std::string host,
-                       Limits limits, std::function<void()> finished)
+                       const Subscribers& subscribers, LoginThrottle& throttle,
+                       const MovieFolder& movies, std::string host, Limits limits,
+                       std::function<void()> finished)
     : loop_(loop),
       resolver_(resolver),
       subscribers_(subscribers),
+      throttle_(throttle),
       movies_(movies),
       host_(std::move(host)),
       limits_(limits),
       finished_(std::move(finished)),
+      login_(loop),
       pacer_(limits.bytesPerSecond),
       paceTimer_(loop.newTimerKey()),
       idleTimer_(loop.newTimerKey()) {}
@@ -62,9 +66,8 @@ FtpSession::~FtpSession() {
     }
 }
 
-void FtpSession::accept(std::int32_t requestId) {
-    control_ = CSocket::create(loop_, resolver_);
-    control_->Accept(requestId);
+void FtpSession::start(std::shared_ptr<CSocket> control) {
+    control_ = std::move(control);
     control_->OnDataArrival.connect([this](std::int32_t) { received(); });
     control_->OnClose.connect([this] { finish(); });
     control_->OnError.connect(ignoringArguments([this] { finish(); }));
@@ -77,8 +80,18 @@ void FtpSession::received() {
     control_->GetData(chunk);
     if (closing_) return;
     buffer_ += chunk;
+    takeLines();
+}
+
+void FtpSession::takeLines() {
     std::string line;
     while (!closing_) {
+        if (login_.waiting()) {
+            // Commands sent ahead of the verdict wait for it, within bounds.
+            if (buffer_.size() <= kMaxLineLength) return;
+            reply("500 Line too long.");
+            return quit();
+        }
         LineStatus status = takeLine(buffer_, line);
         if (status == LineStatus::Incomplete) return;
         if (status == LineStatus::TooLong) {
@@ -104,8 +117,7 @@ void FtpSession::command(const std::string& line) {
     }
     if (c.verb == "PASS") {
         if (user_.empty()) return reply("503 Send USER first.");
-        loggedIn_ = subscribers_.acceptsAccount(user_, arg);
-        return reply(loggedIn_ ? "230 Logged in." : "530 Login incorrect.");
+        return checkPassword(arg);
     }
     if (c.verb == "NOOP") return reply("200 OK.");
     if (!loggedIn_) return reply("530 Please log in with USER and PASS.");
@@ -130,6 +142,20 @@ void FtpSession::command(const std::string& line) {
     if (c.verb == "RETR") return retrieve(arg);
     if (c.verb.empty()) return reply("500 Empty command.");
     reply("502 Command not implemented.");
+}
+
+void FtpSession::checkPassword(const std::string& password) {
+    login_.start(throttle_, control_->RemoteHostIP(), [this, user = user_, password] {
+        loggedIn_ = subscribers_.acceptsAccount(user, password);
+        if (loggedIn_) {
+            reply("230 Logged in.");
+        } else {
+            throttle_.failed(control_->RemoteHostIP(), loop_.clock().nowMs());
+            reply("530 Login incorrect.");
+            if (++loginFailures_ >= kMaxLoginFailures) return quit();
+        }
+        takeLines();  // commands that came while the password waited for its turn
+    });
 }
 
 // A client that vanished makes the send fail: that ends the session, never the service.
@@ -273,6 +299,7 @@ void FtpSession::closeData() {
 // go is cut off an idle period later.
 void FtpSession::quit() {
     closing_ = true;
+    login_.cancel();
     buffer_.clear();
     closeQuietly(control_);
     stillActive();
@@ -282,6 +309,7 @@ void FtpSession::finish() {
     if (finishing_) return;
     finishing_ = true;
     closing_ = true;
+    login_.cancel();
     sending_ = false;
     waitingForData_ = false;
     loop_.killTimer(paceTimer_);

@@ -1,6 +1,8 @@
 #pragma once
 // One client of the delivery server: its control connection, its passive-mode data
-// connection and the file it is sending. Files come only from the movie folder.
+// connection and the file it is sending. Files come only from the movie folder. A
+// connection that gives wrong passwords is closed after a few; each password waits for
+// its address's turn (LoginThrottle).
 
 #include <cstdint>
 #include <fstream>
@@ -8,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "pending_login.hpp"
 #include "send_pacer.hpp"
 
 namespace zov::platform {
@@ -20,6 +23,7 @@ class CSocket;
 
 namespace zov::service {
 
+class LoginThrottle;
 class MovieFolder;
 class Subscribers;
 
@@ -32,20 +36,25 @@ class FtpSession {
 
     // `finished` is called (from a posted task) once the control connection is gone.
     FtpSession(platform::EventLoop& loop, platform::Resolver& resolver,
-               const Subscribers& subscribers, const MovieFolder& movies, std::string host,
-               Limits limits, std::function<void()> finished);
+               const Subscribers& subscribers, LoginThrottle& throttle, const MovieFolder& movies,
+               std::string host, Limits limits, std::function<void()> finished);
     ~FtpSession();
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
 
-    void accept(std::int32_t requestId);
+    // Takes over a connection the server has adopted and greets the client.
+    void start(std::shared_ptr<runtime::CSocket> control);
 
     // The largest block read from a file and queued on the data connection at once.
     static constexpr std::size_t kBlockSize = 64 * 1024;
+    // Wrong passwords one connection may give; the last is answered, then it closes.
+    static constexpr int kMaxLoginFailures = 3;
 
   private:
     void received();
+    void takeLines();
     void command(const std::string& line);
+    void checkPassword(const std::string& password);
     void reply(const std::string& text);
     void passive();
     void acceptData(std::int32_t requestId);
@@ -61,6 +70,7 @@ class FtpSession {
     platform::EventLoop& loop_;
     platform::Resolver& resolver_;
     const Subscribers& subscribers_;
+    LoginThrottle& throttle_;
     const MovieFolder& movies_;
     std::string host_;
     Limits limits_;
@@ -72,6 +82,8 @@ class FtpSession {
     std::string buffer_;
     std::string user_;
     bool loggedIn_ = false;
+    int loginFailures_ = 0;
+    PendingLogin login_;  // a password waiting for its turn
     bool closing_ = false;
     bool finishing_ = false;
     std::int64_t restOffset_ = 0;

@@ -13,6 +13,7 @@ using runtime::CSocket;
 
 struct HttpServer::Connection {
     std::uint64_t id = 0;
+    ConnectionGate::Ticket ticket;
     std::shared_ptr<CSocket> socket;
     std::string received;
     bool answered = false;
@@ -47,12 +48,13 @@ void closeQuietly(CSocket& socket) {
 }  // namespace
 
 HttpServer::HttpServer(platform::EventLoop& loop, platform::Resolver& resolver, Handler handler,
-                       std::string host, std::int32_t port)
+                       std::string host, std::int32_t port, ConnectionGate::Limits limits)
     : loop_(loop),
       resolver_(resolver),
       handler_(std::move(handler)),
       host_(std::move(host)),
-      port_(port) {}
+      port_(port),
+      gate_(limits) {}
 
 HttpServer::~HttpServer() {
     for (auto& [id, connection] : connections_) {
@@ -83,6 +85,13 @@ void HttpServer::accept(std::int32_t requestId) {
     } catch (const Error&) {
         return;
     }
+    std::optional<ConnectionGate::Ticket> ticket = gate_.admit(connection->socket->RemoteHostIP());
+    if (!ticket) {
+        return turnAway(*connection->socket,
+                        "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n"
+                        "Connection: close\r\n\r\n");
+    }
+    connection->ticket = std::move(*ticket);
     Connection& c = *connection;
     std::uint64_t id = c.id;
     c.socket->OnDataArrival.connect([this, &c](std::int32_t) { received(c); });

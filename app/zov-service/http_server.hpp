@@ -1,12 +1,15 @@
 #pragma once
 // A small HTTP/1.0-style server: one GET per connection, answered by a handler and closed.
-// A connection whose request head has not come complete in time is closed unanswered.
+// A connection whose request head has not come complete in time is closed unanswered;
+// one beyond the server's limits gets 503 at once.
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+
+#include "connection_gate.hpp"
 
 namespace zov::platform {
 class EventLoop;
@@ -32,13 +35,15 @@ class HttpServer {
     static constexpr std::int64_t kRequestTimeoutMs = 30'000;
 
     HttpServer(platform::EventLoop& loop, platform::Resolver& resolver, Handler handler,
-               std::string host = "127.0.0.1", std::int32_t port = 0);
+               std::string host = "127.0.0.1", std::int32_t port = 0,
+               ConnectionGate::Limits limits = {});
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
     void start();
     std::int32_t port() const;
+    std::size_t connectionCount() const { return connections_.size(); }
 
   private:
     struct Connection;
@@ -52,6 +57,7 @@ class HttpServer {
     Handler handler_;
     std::string host_;
     std::int32_t port_;
+    ConnectionGate gate_;  // before the connections, whose tickets it counts
     std::shared_ptr<runtime::CSocket> listener_;
     std::map<std::uint64_t, std::unique_ptr<Connection>> connections_;
     std::uint64_t nextId_ = 1;

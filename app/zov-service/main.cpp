@@ -1,6 +1,9 @@
 // zov-service: the reference service on one event loop. Prints the port of each server as
 // `name=port` lines so scripts can read them.
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -12,6 +15,7 @@
 #include "auth_server.hpp"
 #include "delivery_server.hpp"
 #include "http_server.hpp"
+#include "login_throttle.hpp"
 #include "movie_folder.hpp"
 #include "platform/cares_resolver.hpp"
 #include "platform/clock.hpp"
@@ -28,6 +32,7 @@ constexpr std::string_view kUsage =
     "                   [--auth-port N] [--ftp-port N] [--http-port N]\n"
     "                   [--ftp-rate BYTES_PER_SECOND] [--ftp-idle SECONDS]\n"
     "                   [--refuse-multi-login] [--newest-version V]\n"
+    "                   [--max-connections N] [--max-per-address N] [--max-login-delay SECONDS]\n"
     "                   [--delivery HOST:PORT [--delivery-user NAME --delivery-password PW]]\n"
     "Prints auth=PORT, ftp=PORT and http=PORT, one a line, once it listens.\n"
     "See docs/service.md.\n";
@@ -40,7 +45,21 @@ struct Options {
     bool refuseMultiLogin = false;
     std::string deliveryHost, deliveryUser, deliveryPassword;
     std::int32_t deliveryPort = 0;
+    std::optional<std::int64_t> maxConnections;  // per server; by default from the file limit
+    std::int64_t maxPerAddress = 32;
+    std::int64_t maxLoginDelaySeconds = 20;
 };
+
+// Room for every server full at once within the process's limit of open files: a
+// connection to each of the three, an FTP session counting three (control connection,
+// data connection, movie file), and a reserve for the listeners, the resolver and the rest.
+std::int64_t connectionsTheFileLimitAllows() {
+    constexpr std::int64_t kReserve = 64, kPerClient = 5;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 0;
+    const auto files = static_cast<std::int64_t>(std::min<rlim_t>(limit.rlim_cur, 1 << 30));
+    return std::max<std::int64_t>(1, (files - kReserve) / kPerClient);
+}
 
 std::optional<std::int64_t> readNumber(const std::string& text, std::int64_t largest) {
     if (text.empty() || text.size() > 13 || text.find_first_not_of("0123456789") != text.npos) {
@@ -106,6 +125,13 @@ bool parse(int argc, char** argv, Options& options) {
             std::optional<std::int64_t> seconds = readNumber(value, 1'000'000'000);
             if (!seconds) return false;
             options.ftpIdleSeconds = *seconds;
+        } else if (flag == "--max-connections" || flag == "--max-per-address" ||
+                   flag == "--max-login-delay") {
+            std::optional<std::int64_t> number = readNumber(value, 1'000'000);
+            if (!number) return false;
+            if (flag == "--max-connections") options.maxConnections = *number;
+            if (flag == "--max-per-address") options.maxPerAddress = *number;
+            if (flag == "--max-login-delay") options.maxLoginDelaySeconds = *number;
         } else if (flag == "--delivery") {
             if (!readDelivery(value, options)) return false;
         } else if (flag == "--delivery-user") {
@@ -155,12 +181,18 @@ int main(int argc, char** argv) {
         platform::PollLoop loop(clock);
         // Only dotted addresses and the hosts file: the service never asks a DNS server.
         platform::CaresResolver resolver(loop, {.lookups = "f"});
+        const service::ConnectionGate::Limits connections{
+            .perServer = static_cast<std::size_t>(
+                options.maxConnections.value_or(connectionsTheFileLimitAllows())),
+            .perAddress = static_cast<std::size_t>(options.maxPerAddress)};
+        // One for both servers that take passwords: they take the same ones.
+        service::LoginThrottle throttle({.maxDelayMs = options.maxLoginDelaySeconds * 1000});
 
         service::ServicePages pages(movies, options.newestVersion,
                                     "http://" + options.host + "/zov/");
         service::HttpServer http(
             loop, resolver, [&pages](const service::HttpRequest& r) { return pages.answer(r); },
-            options.host, options.httpPort);
+            options.host, options.httpPort, connections);
         http.start();
         pages.setWebAddress("http://" + options.host + ":" + std::to_string(http.port()));
 
@@ -169,18 +201,19 @@ int main(int argc, char** argv) {
         std::int32_t deliveryPort = options.deliveryPort;
         if (options.deliveryHost.empty()) {
             delivery = std::make_unique<service::DeliveryServer>(
-                loop, resolver, subscribers, movies,
+                loop, resolver, subscribers, throttle, movies,
                 service::DeliveryServer::Settings{
                     .host = options.host,
                     .port = options.ftpPort,
                     .limits = {.bytesPerSecond = options.ftpRate,
-                               .idleTimeoutMs = options.ftpIdleSeconds * 1000}});
+                               .idleTimeoutMs = options.ftpIdleSeconds * 1000},
+                    .connections = connections});
             delivery->start();
             deliveryPort = delivery->port();
         }
 
         std::string web = "http://" + options.host + ":" + std::to_string(http.port());
-        service::AuthServer auth(loop, resolver, subscribers,
+        service::AuthServer auth(loop, resolver, subscribers, throttle,
                                  {.host = options.host,
                                   .port = options.authPort,
                                   .deliveryHost = options.deliveryHost,
@@ -189,7 +222,8 @@ int main(int argc, char** argv) {
                                   .deliveryPassword = options.deliveryPassword,
                                   .guideUrl = web + "/guide.html",
                                   .bannerUrl = web + "/banner.html",
-                                  .refuseMultiLogin = options.refuseMultiLogin});
+                                  .refuseMultiLogin = options.refuseMultiLogin,
+                                  .limits = connections});
         auth.start();
 
         std::cout << "auth=" << auth.port() << "\nftp=" << deliveryPort << "\nhttp=" << http.port()

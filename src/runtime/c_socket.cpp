@@ -17,6 +17,8 @@ using platform::Interest;
 namespace {
 
 constexpr int kWrongStateError = 40006;
+constexpr int kTooManyOpenFiles = 10024;  // EMFILE, ENFILE
+constexpr int kNoBufferSpace = 10055;     // ENOBUFS, ENOMEM
 const char* const kWrongStateText =
     "Wrong protocol or connection state for the requested transaction or request.";
 
@@ -42,6 +44,7 @@ CSocket::CSocket(platform::EventLoop& loop, platform::Resolver& resolver)
 
 CSocket::~CSocket() {
     cancelLookup();
+    if (acceptTimer_ != 0) loop_.killTimer(acceptTimer_);
     if (fd_ >= 0) {
         loop_.unwatch(fd_);
         io::closeSocket(fd_);
@@ -344,11 +347,32 @@ void CSocket::writeReady() {
 void CSocket::acceptReady() {
     int error = 0;
     int accepted = io::acceptFrom(fd_, error);
-    if (accepted < 0) return;  // gone before we took it, or out of descriptors: try later
+    if (accepted < 0) {
+        // Out of descriptors or memory the connection stays queued and the listener stays
+        // readable: the level-triggered loop would call us straight back.
+        if (error == kTooManyOpenFiles || error == kNoBufferSpace) pauseAccepting();
+        return;  // otherwise it went away before we took it
+    }
     MSocketSupport::AddConnectionRequest(accepted);
     OnConnectionRequest(accepted);
     // Nobody adopted the connection: close it rather than leak it.
     if (MSocketSupport::TakeConnectionRequest(accepted)) io::closeSocket(accepted);
+}
+
+void CSocket::pauseAccepting() {
+    acceptPaused_ = true;
+    updateInterest();
+    if (acceptTimer_ == 0) acceptTimer_ = loop_.newTimerKey();
+    std::weak_ptr<CSocket> weak = weak_from_this();
+    loop_.setTimer(acceptTimer_, kAcceptBackOffMs, [weak] {
+        if (auto self = weak.lock()) self->resumeAccepting();
+    });
+}
+
+void CSocket::resumeAccepting() {
+    loop_.killTimer(acceptTimer_);
+    acceptPaused_ = false;
+    updateInterest();
 }
 
 void CSocket::peerClosed() {
@@ -446,7 +470,7 @@ void CSocket::updateInterest() {
             interest = Interest::Write;
             break;
         case sckListening:
-            interest = Interest::Read;
+            if (!acceptPaused_) interest = Interest::Read;
             break;
         case sckConnected:
         case sckClosing:
@@ -491,6 +515,10 @@ void CSocket::DestroySocket() {
     sendPending_ = false;
     shutdownWhenSent_ = false;
     pendingConnectError_ = 0;
+    if (acceptPaused_) {
+        loop_.killTimer(acceptTimer_);
+        acceptPaused_ = false;
+    }
     if (fd_ >= 0) {
         loop_.unwatch(fd_);
         io::closeSocket(fd_);  // close frees the descriptor whatever it reports

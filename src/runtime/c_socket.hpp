@@ -50,6 +50,10 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     // rest and they retry seconds later.
     static constexpr int kDefaultBacklog = 5;
     void Listen(int backlog = kDefaultBacklog);
+    // A listening socket that cannot take a connection in because the process (or the
+    // system) is out of descriptors stops watching for connections this long: the waiting
+    // connections stay queued, and retrying at once would only spin.
+    static constexpr std::int64_t kAcceptBackOffMs = 100;
     void GetData(std::string& data, std::int32_t maxLen = 0);
     void GetData(ByteArray& data, std::int32_t maxLen = 0);
     void GetData(SocketValue& data, VarType type, std::int32_t maxLen = 0);
@@ -97,6 +101,8 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     void receiveDatagram();
     void writeReady();
     void acceptReady();
+    void pauseAccepting();
+    void resumeAccepting();
     void peerClosed();
     void errorNotification(int code);
     void raiseError(int code, const std::string& source);
@@ -133,6 +139,8 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     bool bound_ = false;
     bool broadcast_ = false;
     unsigned watchedInterest_ = ~0u;  // what the loop watches for, ~0 = not watched
+    bool acceptPaused_ = false;       // a listener backing off after running out of descriptors
+    std::uint64_t acceptTimer_ = 0;   // the loop's timer key for the back-off, 0 = none yet
 };
 
 }  // namespace zov::runtime

@@ -1,8 +1,11 @@
 #include "runtime/c_socket.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -10,10 +13,12 @@
 #include "platform/clock.hpp"
 #include "platform/error.hpp"
 #include "platform/poll_loop.hpp"
+#include "support/manual_time.hpp"
 
 using namespace zov;
 using namespace std::chrono_literals;
 using runtime::CSocket;
+using test::advanceTime;
 
 namespace {
 
@@ -293,4 +298,95 @@ TEST_F(SocketTest, DatagramsCarryTheSenderAddress) {
     EXPECT_EQ(receiver->RemoteHostIP(), "127.0.0.1");
     EXPECT_EQ(receiver->RemotePort(),
               sender->LocalPort() ? sender->LocalPort() : receiver->RemotePort());
+}
+
+namespace {
+
+// The test's loop, counting how often each descriptor's readiness reaches its watcher: a
+// listener that spins shows as one call per pass of the loop.
+class CountingLoop final : public platform::EventLoop {
+  public:
+    explicit CountingLoop(platform::PollLoop& inner) : inner_(inner) {}
+
+    void setTimer(platform::TimerKey key, std::int64_t ms, Callback callback) override {
+        inner_.setTimer(key, ms, std::move(callback));
+    }
+    void killTimer(platform::TimerKey key) override { inner_.killTimer(key); }
+    bool hasTimer(platform::TimerKey key) const override { return inner_.hasTimer(key); }
+    void watch(int fd, platform::Interest interest, FdCallback callback) override {
+        inner_.watch(fd, interest,
+                     [this, fd, callback = std::move(callback)](platform::Readiness r) {
+                         ++calls[fd];
+                         callback(r);
+                     });
+    }
+    void unwatch(int fd) override { inner_.unwatch(fd); }
+    void post(Callback callback) override { inner_.post(std::move(callback)); }
+    void processPending() override { inner_.processPending(); }
+    void run() override { inner_.run(); }
+    void quit() override { inner_.quit(); }
+    bool runUntil(const std::function<bool()>& predicate,
+                  std::chrono::milliseconds watchdog) override {
+        return inner_.runUntil(predicate, watchdog);
+    }
+    const platform::Clock& clock() const override { return inner_.clock(); }
+    platform::TimerKey newTimerKey() override { return inner_.newTimerKey(); }
+
+    std::map<int, int> calls;
+
+  private:
+    platform::PollLoop& inner_;
+};
+
+// Lowers this process's limit of open files so that no new descriptor can be made (the
+// lowest free number is already past it); the old limit comes back when it goes.
+class NoMoreDescriptors {
+  public:
+    NoMoreDescriptors() {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+    }
+    ~NoMoreDescriptors() { lift(); }
+    void lift() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
+
+  private:
+    rlimit saved_{};
+};
+
+}  // namespace
+
+TEST_F(SocketTest, AListenerOutOfDescriptorsBacksOffInsteadOfSpinningAndLaterTakesTheConnection) {
+    CountingLoop counting(loop);
+    auto listener = CSocket::create(counting, resolver);
+    listener->Bind(0, "127.0.0.1");
+    listener->Listen();
+    int requests = 0;
+    listener->OnConnectionRequest.connect([&](std::int32_t id) {
+        ++requests;
+        accepted->Accept(id);
+    });
+    client->Connect("127.0.0.1", listener->LocalPort());  // its descriptor exists already
+    {
+        NoMoreDescriptors exhausted;
+        for (int pass = 0; pass < 20; ++pass)
+            loop.processPending();
+        // One failed accept, then the listener is left alone until the back-off ends.
+        EXPECT_EQ(counting.calls[listener->SocketHandle()], 1);
+        EXPECT_EQ(requests, 0);
+        EXPECT_EQ(listener->State(), runtime::sckListening);
+
+        exhausted.lift();
+        advanceTime(loop, clock, CSocket::kAcceptBackOffMs - 1);
+        EXPECT_EQ(requests, 0);  // descriptors are back, but the back-off is not over
+    }
+    advanceTime(loop, clock, 1);
+    ASSERT_TRUE(until([&] { return accepted->State() == runtime::sckConnected; }));
+    EXPECT_EQ(requests, 1);
+    // The connection that waited is a working one.
+    client->SendData(std::string("hello"));
+    ASSERT_TRUE(until([&] { return accepted->BytesReceived() == 5; }));
 }

@@ -51,7 +51,7 @@ TEST_F(ServiceTest, ARefusedClientThatNeverLetsGoIsCutOff) {
 }
 
 TEST_F(ServiceTest, ASecondLoginOfOneSubscriberIsRefusedOnlyWhenAskedFor) {
-    service::AuthServer strict{loop, resolver, subscribers, settingsFor(true)};
+    service::AuthServer strict{loop, resolver, subscribers, throttle, settingsFor(true)};
     strict.start();
     auto first = logIn(strict, "USER acme bob s3cret");
     EXPECT_EQ(first->received, "RPL_ACCEPTED");
@@ -84,7 +84,7 @@ TEST_F(ServiceTest, TheMovieListCanNameAnOutsideDeliveryServer) {
     settings.deliveryPort = 40021;  // above 32767: the client reads it as a whole port
     settings.deliveryUser = "movies";
     settings.deliveryPassword = "reader";
-    service::AuthServer outside{loop, resolver, subscribers, settings};
+    service::AuthServer outside{loop, resolver, subscribers, throttle, settings};
     outside.start();
     auto client = logIn(outside, "USER acme bob s3cret");
     ASSERT_EQ(client->received, "RPL_ACCEPTED");

@@ -27,6 +27,7 @@ TEST_F(ServiceTest, AThrottledDownloadKeepsToItsRateAndIsNeverTakenForIdle) {
         loop,
         resolver,
         subscribers,
+        throttle,
         service::MovieFolder(root_ / "movies"),
         {.limits = {.bytesPerSecond = kRate, .idleTimeoutMs = kIdle}}};
     throttled.start();

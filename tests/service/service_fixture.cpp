@@ -43,13 +43,21 @@ std::string readFile(const fs::path& path) {
     return text.str();
 }
 
-RawClient::RawClient(std::int32_t port) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+RawClient::RawClient(std::int32_t port, const std::string& source)
+    : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    if (fd_ < 0 ||
+        (!source.empty() && (::inet_pton(AF_INET, source.c_str(), &from.sin_addr) != 1 ||
+                             ::bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0))) {
+        throw std::runtime_error("RawClient: cannot use " + source);
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     // A loopback connect to a listening socket completes at once, before any accept.
-    if (fd_ < 0 || ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         throw std::runtime_error("RawClient: cannot connect");
     }
 }
@@ -93,8 +101,8 @@ fs::path ServiceTest::withFolders(const std::string& root) {
 }
 
 ServiceTest::ServiceTest()
-    : delivery(loop, resolver, subscribers, service::MovieFolder(root_ / "movies")),
-      auth(loop, resolver, subscribers,
+    : delivery(loop, resolver, subscribers, throttle, service::MovieFolder(root_ / "movies")),
+      auth(loop, resolver, subscribers, throttle,
            {.deliveryPort = 2121,
             .guideUrl = "http://127.0.0.1:8000/guide.html",
             .bannerUrl = "http://127.0.0.1:8000/banner.html"}) {
@@ -119,9 +127,11 @@ bool ServiceTest::until(const std::function<bool()>& predicate) {
     return loop.runUntil(predicate, 10s);
 }
 
-std::unique_ptr<ServiceTest::Peer> ServiceTest::connect(std::int32_t port) {
+std::unique_ptr<ServiceTest::Peer> ServiceTest::connect(std::int32_t port,
+                                                        const std::string& source) {
     auto peer = std::make_unique<Peer>();
     peer->socket = runtime::CSocket::create(loop, resolver);
+    if (!source.empty()) peer->socket->Bind(0, source);
     Peer& p = *peer;
     p.socket->OnDataArrival.connect([&p](std::int32_t) {
         std::string chunk;
@@ -149,8 +159,9 @@ std::string ServiceTest::ask(Peer& peer, const std::string& line) {
 }
 
 std::unique_ptr<ServiceTest::Peer> ServiceTest::logIn(service::AuthServer& server,
-                                                      const std::string& line) {
-    auto client = connect(server.port());
+                                                      const std::string& line,
+                                                      const std::string& source) {
+    auto client = connect(server.port(), source);
     client->socket->SendData(line + "\r\n");
     EXPECT_TRUE(until([&client] { return !client->received.empty() || client->closed; })) << line;
     return client;

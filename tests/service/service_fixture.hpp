@@ -14,6 +14,7 @@
 
 #include "auth_server.hpp"
 #include "delivery_server.hpp"
+#include "login_throttle.hpp"
 #include "net/brevicast.hpp"
 #include "platform/cares_resolver.hpp"
 #include "platform/clock.hpp"
@@ -29,11 +30,12 @@ std::string movieBytes(std::size_t size);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 
-// A plain blocking socket that connects and then does only what it is told: it can stay
-// silent, never read, never close, or reset the connection.
+// A plain blocking socket that connects (from `source`, any loopback address, when given)
+// and then does only what it is told: it can stay silent, never read, never close, or
+// reset the connection.
 class RawClient {
   public:
-    explicit RawClient(std::int32_t port);
+    explicit RawClient(std::int32_t port, const std::string& source = {});
     ~RawClient();
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
@@ -62,13 +64,15 @@ class ServiceTest : public ::testing::Test {
         std::string received;
         bool closed = false;
     };
-    std::unique_ptr<Peer> connect(std::int32_t port);
+    // From `source` (any loopback address) when given.
+    std::unique_ptr<Peer> connect(std::int32_t port, const std::string& source = {});
     // Sends a command line and returns the complete FTP reply that follows it.
     std::string ask(Peer& peer, const std::string& line);
     // Connects to the authentication server and sends the login line; returns the first
     // reply.
     static std::filesystem::path withFolders(const std::string& root);
-    std::unique_ptr<Peer> logIn(service::AuthServer& server, const std::string& line);
+    std::unique_ptr<Peer> logIn(service::AuthServer& server, const std::string& line,
+                                const std::string& source = {});
     // Asks a logged-in client's server for the movie list and gathers it to its end
     // (empty when it does not end).
     std::string movieList(Peer& client);
@@ -89,6 +93,7 @@ class ServiceTest : public ::testing::Test {
     service::Subscribers subscribers = service::Subscribers::parse(
         "# distributor user password\nacme bob s3cret\n"
         "acme ann pw2\n\n");
+    service::LoginThrottle throttle;  // one for both servers, as in the service
     service::DeliveryServer delivery;
     service::AuthServer auth;
     int downloaded = 0;
