@@ -125,6 +125,7 @@ void MpvMediaPlayer::handle(const mpv_event& event) {
             if (startedEntry_ == currentEntry_) fileLoaded();
             break;
         case MPV_EVENT_PLAYBACK_RESTART:
+            seekTarget_.reset();  // a seek has landed: libmpv's own position is right again
             if (waitingForStream_ && state_ == wmppsBuffering) {
                 waitingForStream_ = false;
                 setState(wmppsPlaying);
@@ -202,6 +203,7 @@ void MpvMediaPlayer::reportFailure(int settledState) {
 void MpvMediaPlayer::leaveMedia() {
     stopReverseScan();
     cutShortAt_.reset();
+    seekTarget_.reset();
     loaded_ = false;
     waitingForStream_ = false;
     fullScreen_ = false;
@@ -353,6 +355,7 @@ void MpvMediaPlayer::stopReverseScan() {
 double MpvMediaPlayer::currentPosition() const {
     if (!loaded_) return state_ == wmppsMediaEnded ? endedAt_ : cutShortAt_.value_or(0);
     if (scanPosition_) return *scanPosition_;
+    if (seekTarget_) return *seekTarget_;
     double position = 0;
     if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0) return 0;
     return std::max(0.0, position);
@@ -412,6 +415,7 @@ void MpvMediaPlayer::setSpeed(double speed) {
 void MpvMediaPlayer::seekTo(double seconds) {
     // libmpv reports the target at once, but an end right after may come first.
     reachedPosition_ = std::max(0.0, seconds);
+    seekTarget_ = reachedPosition_;
     const std::string target = std::to_string(reachedPosition_);
     const char* command[] = {"seek", target.c_str(), "absolute", nullptr};
     mpv_command(mpv_, command);

@@ -124,6 +124,8 @@ class MpvMediaPlayer final : public headless::HeadlessControl<MediaPlayerControl
     std::optional<double> cutShortAt_;
     std::optional<double> pendingPosition_;
     std::optional<double> scanPosition_;  // while scanning backwards
+    // Where a seek goes until libmpv has landed there (its own position lags behind).
+    std::optional<double> seekTarget_;
     bool mute_ = false;
     bool autoStart_ = true;
     bool fullScreen_ = false;
