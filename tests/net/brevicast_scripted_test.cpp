@@ -186,11 +186,15 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     EXPECT_TRUE(peer.transcript().empty());
     EXPECT_TRUE(closedTheConnection());
 
-    // A data connection that stalls: counted from the last block.
+    // A data connection that stalls: counted from the last block, which came 20 s after
+    // the server's last reply.
     seen = {};
     peer.nextConnection();
-    negotiate(peer, "5000").transfer({movieBytes(5000), 3000, DataEnd::Stall});
+    negotiate(peer, "5000").pause().transfer({movieBytes(5000), 3000, DataEnd::Stall});
     download();
+    ASSERT_TRUE(runUntil([&] { return engine->currentState() == 2; }));
+    advance(20'000);
+    peer.resume();
     ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
     advance(20'000);
     EXPECT_EQ(seen.timeOuts, 0);
@@ -298,6 +302,7 @@ TEST_F(BrevicastTest, AFreshDownloadWritesOverAnOldLongerFileAndCutsItsTail) {
     ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
     advance(1000);
     EXPECT_EQ(seen.downloaded, 1);
+    EXPECT_TRUE(seen.preparation.empty());  // nothing was resumed
     EXPECT_EQ(readLocal("movie.wmv"), expected);
 }
 
