@@ -36,20 +36,16 @@ bool MpvMediaPlayer::isAllowedStream(const std::string& url) {
                        [&](std::string_view scheme) { return lower.starts_with(scheme); });
 }
 
-std::shared_ptr<MpvMediaPlayer> MpvMediaPlayer::create(headless::ControlName name,
-                                                       platform::EventLoop& loop,
+std::shared_ptr<MpvMediaPlayer> MpvMediaPlayer::create(ControlName name, platform::EventLoop& loop,
                                                        const platform::FileSystem& files) {
     std::shared_ptr<MpvMediaPlayer> player(new MpvMediaPlayer(std::move(name), loop, files));
     player->initialise();
     return player;
 }
 
-MpvMediaPlayer::MpvMediaPlayer(headless::ControlName name, platform::EventLoop& loop,
+MpvMediaPlayer::MpvMediaPlayer(ControlName name, platform::EventLoop& loop,
                                const platform::FileSystem& files)
-    : HeadlessControl(std::move(name)),
-      loop_(loop),
-      files_(files),
-      reverseKey_(loop.newTimerKey()) {}
+    : NamedControl(std::move(name)), loop_(loop), files_(files), reverseKey_(loop.newTimerKey()) {}
 
 void MpvMediaPlayer::initialise() {
     mpv_ = mpv_create();

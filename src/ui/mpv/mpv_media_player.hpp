@@ -20,8 +20,8 @@
 #include <string>
 
 #include "platform/event_loop.hpp"
-#include "ui/headless/headless_control.hpp"
 #include "ui/media_player_control.hpp"
+#include "ui/named_control.hpp"
 
 struct mpv_handle;
 struct mpv_event;
@@ -33,15 +33,14 @@ class FileSystem;
 
 namespace zov::ui::mpv {
 
-class MpvMediaPlayer final : public headless::HeadlessControl<MediaPlayerControl>,
+class MpvMediaPlayer final : public NamedControl<MediaPlayerControl>,
                              public std::enable_shared_from_this<MpvMediaPlayer> {
   public:
     static constexpr double kScanRate = 5;
     static constexpr std::int64_t kReverseStepMs = 200;
 
     // Neither is owned; both outlive the player. Throws Error when libmpv cannot start.
-    static std::shared_ptr<MpvMediaPlayer> create(headless::ControlName name,
-                                                  platform::EventLoop& loop,
+    static std::shared_ptr<MpvMediaPlayer> create(ControlName name, platform::EventLoop& loop,
                                                   const platform::FileSystem& files);
     ~MpvMediaPlayer() override;
     MpvMediaPlayer(const MpvMediaPlayer&) = delete;
@@ -73,8 +72,7 @@ class MpvMediaPlayer final : public headless::HeadlessControl<MediaPlayerControl
     static bool isAllowedStream(const std::string& url);
 
   private:
-    MpvMediaPlayer(headless::ControlName name, platform::EventLoop& loop,
-                   const platform::FileSystem& files);
+    MpvMediaPlayer(ControlName name, platform::EventLoop& loop, const platform::FileSystem& files);
     void initialise();
 
     static void wakeUp(void* context);
