@@ -98,8 +98,7 @@ class HeadlessUiFactory final : public UiFactory {
     void setMediaPlayerMaker(MediaPlayerMaker maker) { mediaPlayerMaker_ = std::move(maker); }
     // Told of every change to what a person would see; replaces the previous sink.
     void onChange(ChangeSink sink) { registry_.onChange(std::move(sink)); }
-    // Everything made so far, by name, as ports.
-    Registry& registry() { return registry_; }
+    Registry& registry() override { return registry_; }
     const Registry& registry() const { return registry_; }
 
   private:
