@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "platform/utf8.hpp"
-#include "shell/remote/json_value.hpp"
-#include "shell/remote/line_splitter.hpp"
+#include "remote/json_value.hpp"
+#include "remote/line_splitter.hpp"
 
 namespace {
 
@@ -24,22 +24,22 @@ void require(bool condition) {
 void readLine(std::string_view line) {
     require(line.size() <= kMaxLine);
     std::string error;
-    auto value = zov::shell::remote::JsonValue::parse(line, &error);
+    auto value = zov::remote::JsonValue::parse(line, &error);
     require(value.has_value() == error.empty());
     if (!value) return;
     require(zov::platform::isValidUtf8(line));
     const std::string text = value->dump();
     require(text.find('\n') == std::string::npos && text.find('\r') == std::string::npos);
     require(zov::platform::isValidUtf8(text));
-    auto again = zov::shell::remote::JsonValue::parse(text);
+    auto again = zov::remote::JsonValue::parse(text);
     require(again.has_value() && again->dump() == text);
 }
 
 // Text from outside (a page, a server's reply) reaches the writer as any bytes at all.
 void writeText(std::string_view bytes) {
-    const std::string text = zov::shell::remote::JsonValue(std::string(bytes)).dump();
+    const std::string text = zov::remote::JsonValue(std::string(bytes)).dump();
     require(zov::platform::isValidUtf8(text));
-    auto again = zov::shell::remote::JsonValue::parse(text);
+    auto again = zov::remote::JsonValue::parse(text);
     require(again.has_value() && again->isString() && again->dump() == text);
 }
 
@@ -47,7 +47,7 @@ void writeText(std::string_view bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    zov::shell::remote::LineSplitter splitter(
+    zov::remote::LineSplitter splitter(
         [](std::string_view line, bool overlong) {
             if (!overlong) readLine(line);
         },

@@ -21,9 +21,9 @@
 #include "platform/proc_process_table.hpp"
 #include "platform/spawn_process_launcher.hpp"
 #include "platform/unix_window_messages.hpp"
+#include "remote/remote_session.hpp"
 #include "shell/client.hpp"
 #include "shell/main_player.hpp"
-#include "shell/remote/remote_session.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
 #include "ui/mpv/mpv_media_player.hpp"
 
@@ -77,12 +77,12 @@ int runHeadlessClient(const std::vector<std::string>& args, const std::string& c
         });
     if (!simulatedPlayer) {
         ui.setMediaPlayerMaker(
-            [&](ui::headless::ControlName name) -> std::shared_ptr<ui::MediaPlayerControl> {
+            [&](ui::ControlName name) -> std::shared_ptr<ui::MediaPlayerControl> {
                 return ui::mpv::MpvMediaPlayer::create(std::move(name), loop, fileSystem);
             });
     }
 
-    std::unique_ptr<shell::remote::RemoteSession> remoteSession;
+    std::unique_ptr<remote::RemoteSession> remoteSession;
     const auto endNow = [&remoteSession] {
         // The process ends at once: no window closes one by one, nothing else is written.
         if (remoteSession) remoteSession->drainOutput();
@@ -101,7 +101,7 @@ int runHeadlessClient(const std::vector<std::string>& args, const std::string& c
     // before the front end it watches.
     if (!remote.empty()) {
         try {
-            remoteSession = std::make_unique<shell::remote::RemoteSession>(loop, ui, remote);
+            remoteSession = std::make_unique<remote::RemoteSession>(loop, ui.registry(), remote);
         } catch (const Error& e) {
             std::cerr << "zov --headless: " << e.description() << "\n";
             return 2;

@@ -102,6 +102,8 @@ class Browser : public Control {
     virtual std::string LocationURL() const = 0;
     // The document shown, or nullptr while there is none.
     virtual Document* document() = 0;
+    // Whether a load is under way (the document shown is the previous one, if any).
+    virtual bool busy() const = 0;
 
     // address, level
     Event<const std::string&, FrameLevel> BeforeNavigate2;

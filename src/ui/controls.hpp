@@ -32,6 +32,8 @@ class Label : public Control {
     virtual void setCaption(const std::string& caption) = 0;
     virtual int fontSize() const = 0;
     virtual void setFontSize(int points) = 0;
+    // A person's click (labels serve as buttons): raises Click.
+    virtual void click() { Click(); }
     Event<> Click;
     Event<> MouseMove;
 };
@@ -42,6 +44,12 @@ class Button : public Control {
     virtual void setCaption(const std::string& caption) = 0;
     virtual bool enabled() const = 0;
     virtual void setEnabled(bool enabled) = 0;
+    // A person's click: false, and nothing happens, while the button is hidden or disabled.
+    virtual bool click() {
+        if (!visible() || !enabled()) return false;
+        Click();
+        return true;
+    }
     Event<> Click;
     Event<> MouseMove;
 };

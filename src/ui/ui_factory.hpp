@@ -1,7 +1,8 @@
 #pragma once
 // Where the windows get their controls: the front end (headless, later Qt) makes each
-// window and control, named as the window's designer named them, so that tests and the
-// remote-control channel can find them again ("movieGuide", "downloadbt").
+// window and control, named as the window's designer named them, and files it in its
+// registry, so that tests and the remote-control channel can find it again ("movieGuide",
+// "downloadbt") and hear its changes.
 
 #include <memory>
 #include <string>
@@ -21,6 +22,7 @@ class FlashMovie;
 class Browser;
 class MediaPlayerControl;
 class Screen;
+class Registry;
 
 class UiFactory {
   public:
@@ -42,6 +44,8 @@ class UiFactory {
     virtual std::shared_ptr<MediaPlayerControl> createMediaPlayer(Window& window,
                                                                   const std::string& name) = 0;
     virtual Screen& screen() = 0;
+    // Everything made so far, by name.
+    virtual Registry& registry() = 0;
 };
 
 }  // namespace zov::ui

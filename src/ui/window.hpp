@@ -41,6 +41,11 @@ class Window {
     // A layered window with constant opacity 0-255; false when the platform refused.
     virtual bool setOpacity(int alpha) = 0;
 
+    // A key given to the window as a person presses it while the window has the focus: the
+    // remote-control channel's keys. Raises KeyDown unless the front end delivers it its
+    // own way.
+    virtual void pressKey(int key) { KeyDown(key); }
+
     // A key pressed while the window has the focus (the character or key code).
     Event<int> KeyDown;
 };

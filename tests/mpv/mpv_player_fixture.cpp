@@ -43,7 +43,7 @@ void MpvPlayerFixture::copyStart(const std::string& from, const std::string& to,
 }
 
 void MpvPlayerFixture::SetUp() {
-    player_ = ui::mpv::MpvMediaPlayer::create(ui::headless::ControlName{}, loop_, files_);
+    player_ = ui::mpv::MpvMediaPlayer::create(ui::ControlName{}, loop_, files_);
     player_->PlayStateChange.connect([this](int state) { states_.push_back(state); });
     player_->Error.connect([this] { ++errors_; });
 }

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "shell/remote/json_value.hpp"
-#include "shell/remote/line_splitter.hpp"
+#include "remote/json_value.hpp"
+#include "remote/line_splitter.hpp"
 
-using zov::shell::remote::JsonValue;
-using zov::shell::remote::LineSplitter;
+using zov::remote::JsonValue;
+using zov::remote::LineSplitter;
 
 namespace zov::test {
 namespace {

@@ -10,21 +10,21 @@
 
 #include "net/auth_session.hpp"
 #include "platform/utf8.hpp"
+#include "remote/json_value.hpp"
+#include "remote/remote_channel.hpp"
 #include "shell/main_player.hpp"
-#include "shell/remote/json_value.hpp"
-#include "shell/remote/remote_channel.hpp"
 #include "support/client_fixture.hpp"
 #include "support/scripted_auth_server.hpp"
 #include "ui/headless/memory_browser.hpp"
 
 namespace zov::test {
 
-using shell::remote::JsonValue;
-using shell::remote::RemoteChannel;
+using remote::JsonValue;
+using remote::RemoteChannel;
 
 struct RemoteChannelTest : ClientFixture {
     ScriptedAuthServer auth{loop};
-    RemoteChannel channel{ui};
+    RemoteChannel channel{ui.registry()};
     std::vector<JsonValue> replies;
     std::vector<JsonValue> events;
     std::string lastReplyLine;  // as written

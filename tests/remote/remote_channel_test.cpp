@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "remote/remote_channel_fixture.hpp"
+#include "remote/remote_stream.hpp"
 #include "runtime/dialogs.hpp"
 #include "runtime/yes_no_popup.hpp"
-#include "shell/remote/remote_stream.hpp"
 #include "ui/headless/headless_button.hpp"
 #include "ui/headless/headless_label.hpp"
 #include "ui/headless/headless_window.hpp"
@@ -130,7 +130,7 @@ TEST_F(RemoteChannelTest, CarriesRequestsInPiecesOverADescriptorAndEndsWithTheIn
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
     bool closed = false;
     {
-        shell::remote::RemoteStream stream(loop, channel, fds[0], fds[0]);
+        remote::RemoteStream stream(loop, channel, fds[0], fds[0]);
         stream.Closed.connect([&] { closed = true; });
         std::string received;
         auto readSome = [&] {
@@ -146,7 +146,7 @@ TEST_F(RemoteChannelTest, CarriesRequestsInPiecesOverADescriptorAndEndsWithTheIn
         EXPECT_NE(received.find("\"request_id\":41"), std::string::npos);
         EXPECT_LT(received.find("\"request_id\":41"), received.find("invalid json"));
 
-        const std::string longLine(shell::remote::LineSplitter::kDefaultMaxLine + 10, 'x');
+        const std::string longLine(remote::LineSplitter::kDefaultMaxLine + 10, 'x');
         std::size_t sent = 0;
         ASSERT_TRUE(runUntil([&] {
             const ssize_t n =
@@ -183,7 +183,7 @@ TEST_F(RemoteChannelTest, AnswersAQuestionSentRightBehindTheRequestThatAsksIt) {
     int fds[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
     {
-        shell::remote::RemoteStream stream(loop, channel, fds[0], fds[0]);
+        remote::RemoteStream stream(loop, channel, fds[0], fds[0]);
         const std::string lines =
             "{\"request_id\":1,\"command\":\"press_button\",\"window\":\"testWindow\","
             "\"control\":\"ask\"}\n"

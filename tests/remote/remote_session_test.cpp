@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/error.hpp"
-#include "shell/remote/remote_session.hpp"
+#include "remote/remote_session.hpp"
 #include "support/client_fixture.hpp"
 
 namespace zov::test {
@@ -43,7 +43,7 @@ struct RemoteSessionTest : ClientFixture {
 TEST_F(RemoteSessionTest, ServesOneClientAfterAnotherOnAUnixSocket) {
     startClient({"ZOVAuthServer.URL=127.0.0.1"});
     {
-        shell::remote::RemoteSession session(loop, ui, "unix:" + path);
+        remote::RemoteSession session(loop, ui.registry(), "unix:" + path);
         const int first = connectClient();
         EXPECT_TRUE(replyArrives(first, "{\"request_id\":1,\"command\":\"get_state\"}\n",
                                  "\"request_id\":1"));
@@ -57,8 +57,8 @@ TEST_F(RemoteSessionTest, ServesOneClientAfterAnotherOnAUnixSocket) {
 }
 
 TEST_F(RemoteSessionTest, RefusesAPlaceItDoesNotKnow) {
-    EXPECT_THROW(shell::remote::RemoteSession(loop, ui, "tcp:1234"), Error);
-    EXPECT_THROW(shell::remote::RemoteSession(loop, ui, "unix:"), Error);
+    EXPECT_THROW(remote::RemoteSession(loop, ui.registry(), "tcp:1234"), Error);
+    EXPECT_THROW(remote::RemoteSession(loop, ui.registry(), "unix:"), Error);
 }
 
 }  // namespace

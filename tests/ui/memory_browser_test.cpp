@@ -16,8 +16,8 @@ namespace zov::test {
 namespace {
 
 using namespace std::chrono_literals;
+using ui::ControlName;
 using ui::FrameLevel;
-using ui::headless::ControlName;
 using ui::headless::MemoryBrowser;
 using ui::headless::MemoryDocument;
 using ui::headless::PageSources;

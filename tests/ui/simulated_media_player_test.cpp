@@ -17,7 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace zov::ui;
-using ui::headless::ControlName;
+using ui::ControlName;
 using ui::headless::MediaCatalog;
 using ui::headless::SimulatedMediaPlayer;
 

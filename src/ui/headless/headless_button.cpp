@@ -7,12 +7,6 @@ void HeadlessButton::setCaption(const std::string& caption) {
     notify("caption", caption);
 }
 
-bool HeadlessButton::click() {
-    if (!visible() || !enabled_) return false;
-    Click();
-    return true;
-}
-
 bool HeadlessButton::mouseOver() {
     if (!visible() || !enabled_) return false;
     MouseMove();

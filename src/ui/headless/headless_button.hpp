@@ -4,22 +4,21 @@
 #include <string>
 
 #include "ui/controls.hpp"
-#include "ui/headless/headless_control.hpp"
+#include "ui/named_control.hpp"
 
 namespace zov::ui::headless {
 
-class HeadlessButton final : public HeadlessControl<Button> {
+class HeadlessButton final : public NamedControl<Button> {
   public:
-    using HeadlessControl::HeadlessControl;
+    using NamedControl::NamedControl;
 
     std::string caption() const override { return caption_; }
     void setCaption(const std::string& caption) override;
     bool enabled() const override { return enabled_; }
     void setEnabled(bool enabled) override { enabled_ = enabled; }
 
-    // What a person can do: false (and nothing happens) when the button is hidden or
-    // disabled.
-    bool click();
+    // The pointer moves over the button: false (and nothing happens) when the button is
+    // hidden or disabled, as for a click.
     bool mouseOver();
 
   private:

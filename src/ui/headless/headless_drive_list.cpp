@@ -16,7 +16,7 @@ char letterOf(const std::string& text) {
 }  // namespace
 
 HeadlessDriveList::HeadlessDriveList(ControlName name, DriveSource source)
-    : HeadlessControl(std::move(name)), source_(std::move(source)) {
+    : NamedControl(std::move(name)), source_(std::move(source)) {
     refresh();
 }
 

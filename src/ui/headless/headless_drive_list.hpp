@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "ui/controls.hpp"
-#include "ui/headless/headless_control.hpp"
+#include "ui/named_control.hpp"
 
 namespace zov::ui::headless {
 
-class HeadlessDriveList final : public HeadlessControl<DriveList> {
+class HeadlessDriveList final : public NamedControl<DriveList> {
   public:
     // Gives the entries' texts, each beginning with the letter and the colon.
     using DriveSource = std::function<std::vector<std::string>()>;

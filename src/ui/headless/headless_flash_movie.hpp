@@ -10,13 +10,13 @@
 #include <utility>
 
 #include "ui/flash_movie.hpp"
-#include "ui/headless/headless_control.hpp"
+#include "ui/named_control.hpp"
 
 namespace zov::ui::headless {
 
-class HeadlessFlashMovie final : public HeadlessControl<FlashMovie> {
+class HeadlessFlashMovie final : public NamedControl<FlashMovie> {
   public:
-    using HeadlessControl::HeadlessControl;
+    using NamedControl::NamedControl;
 
     void LoadMovie(const std::string& path) override;
     std::string movie() const override { return movie_; }
@@ -24,11 +24,7 @@ class HeadlessFlashMovie final : public HeadlessControl<FlashMovie> {
     // "" for a variable never set.
     std::string GetVariable(const std::string& name) const override;
 
-    // What the movie's own fields hold, as a person typed it (no change is reported).
-    void typeVariable(const std::string& name, const std::string& value);
-    void command(const std::string& command, const std::string& args = {}) {
-        FSCommand(command, args);
-    }
+    void typeVariable(const std::string& name, const std::string& value) override;
     // The latest SetVariable calls in order, as (name, value); the oldest are dropped
     // beyond kKeptWrites, so a long session does not grow without bound.
     static constexpr std::size_t kKeptWrites = 1000;

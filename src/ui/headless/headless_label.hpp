@@ -5,20 +5,19 @@
 #include <string>
 
 #include "ui/controls.hpp"
-#include "ui/headless/headless_control.hpp"
+#include "ui/named_control.hpp"
 
 namespace zov::ui::headless {
 
-class HeadlessLabel final : public HeadlessControl<Label> {
+class HeadlessLabel final : public NamedControl<Label> {
   public:
-    using HeadlessControl::HeadlessControl;
+    using NamedControl::NamedControl;
 
     std::string caption() const override { return caption_; }
     void setCaption(const std::string& caption) override;
     int fontSize() const override { return fontSize_; }
     void setFontSize(int points) override { fontSize_ = points; }
 
-    void click() { Click(); }
     void mouseMove() { MouseMove(); }
 
   private:

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "ui/controls.hpp"
-#include "ui/headless/headless_control.hpp"
+#include "ui/named_control.hpp"
 
 namespace zov::ui::headless {
 
-class HeadlessListBox final : public HeadlessControl<ListBox> {
+class HeadlessListBox final : public NamedControl<ListBox> {
   public:
-    using HeadlessControl::HeadlessControl;
+    using NamedControl::NamedControl;
 
     void addItem(const std::string& item) override;
     // Raises zov::Error 5 for an index out of range.

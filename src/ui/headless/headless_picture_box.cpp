@@ -4,7 +4,7 @@ namespace zov::ui::headless {
 
 void HeadlessPictureBox::setRect(const Rect& rect) {
     const Rect before = this->rect();
-    HeadlessControl::setRect(rect);
+    NamedControl::setRect(rect);
     if (before.width != rect.width || before.height != rect.height) Resize();
 }
 

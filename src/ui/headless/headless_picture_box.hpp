@@ -3,14 +3,14 @@
 // often it was repainted and focused, and the double clicks and keys a person gives it.
 
 #include "ui/controls.hpp"
-#include "ui/headless/headless_control.hpp"
+#include "ui/named_control.hpp"
 
 namespace zov::ui::headless {
 
-class HeadlessPictureBox final : public HeadlessControl<PictureBox> {
+class HeadlessPictureBox final : public NamedControl<PictureBox> {
   public:
     HeadlessPictureBox(ControlName name, WindowHandle handle)
-        : HeadlessControl(std::move(name)), handle_(handle) {}
+        : NamedControl(std::move(name)), handle_(handle) {}
 
     WindowHandle hWnd() const override { return handle_; }
     Colour backColour() const override { return backColour_; }

@@ -2,13 +2,13 @@
 // A shape in memory: only where it is and whether it shows.
 
 #include "ui/controls.hpp"
-#include "ui/headless/headless_control.hpp"
+#include "ui/named_control.hpp"
 
 namespace zov::ui::headless {
 
-class HeadlessShape final : public HeadlessControl<Shape> {
+class HeadlessShape final : public NamedControl<Shape> {
   public:
-    using HeadlessControl::HeadlessControl;
+    using NamedControl::NamedControl;
 };
 
 }  // namespace zov::ui::headless

@@ -4,13 +4,13 @@
 #include <string>
 
 #include "ui/controls.hpp"
-#include "ui/headless/headless_control.hpp"
+#include "ui/named_control.hpp"
 
 namespace zov::ui::headless {
 
-class HeadlessTextBox final : public HeadlessControl<TextBox> {
+class HeadlessTextBox final : public NamedControl<TextBox> {
   public:
-    using HeadlessControl::HeadlessControl;
+    using NamedControl::NamedControl;
 
     std::string text() const override { return text_; }
     void setText(const std::string& text) override {

@@ -35,29 +35,20 @@ WindowHandle HeadlessUiFactory::nextHandle() {
 
 ControlName HeadlessUiFactory::nameIn(const Window& window, const std::string& control) const {
     const auto* headless = dynamic_cast<const HeadlessWindow*>(&window);
-    return ControlName{headless ? headless->name() : std::string(), control, sink_};
+    return registry_.nameFor(headless ? headless->name() : std::string(), control);
 }
 
 template <class T>
 std::shared_ptr<T> HeadlessUiFactory::remember(const ControlName& name,
                                                std::shared_ptr<T> control) {
-    controls_.insert_or_assign(std::pair(name.window, name.control),
-                               Entry{control, std::type_index(typeid(T))});
+    registry_.add(name.window, name.control, control);
     return control;
 }
 
-template <class T>
-std::shared_ptr<T> HeadlessUiFactory::find(const std::string& window,
-                                           const std::string& name) const {
-    auto it = controls_.find(std::pair(window, name));
-    if (it == controls_.end() || it->second.type != std::type_index(typeid(T))) return nullptr;
-    return std::static_pointer_cast<T>(it->second.object.lock());
-}
-
 std::shared_ptr<Window> HeadlessUiFactory::createWindow(const std::string& name) {
-    auto window = std::make_shared<HeadlessWindow>(
-        loop_, modals_, ControlName{name, std::string(), sink_}, nextHandle());
-    windows_.insert_or_assign(name, window);
+    auto window =
+        std::make_shared<HeadlessWindow>(loop_, modals_, registry_.nameFor(name, ""), nextHandle());
+    registry_.addWindow(name, window);
     return window;
 }
 
@@ -131,64 +122,64 @@ std::shared_ptr<MediaPlayerControl> HeadlessUiFactory::createMediaPlayer(Window&
     return remember(id, mediaPlayerMaker_(id));
 }
 
+// What this factory filed is of its own kinds; anything else filed under the name is not.
 std::shared_ptr<HeadlessWindow> HeadlessUiFactory::window(const std::string& name) const {
-    auto it = windows_.find(name);
-    return it == windows_.end() ? nullptr : it->second.lock();
+    return std::dynamic_pointer_cast<HeadlessWindow>(registry_.window(name));
 }
 
 std::shared_ptr<HeadlessLabel> HeadlessUiFactory::label(const std::string& window,
                                                         const std::string& name) const {
-    return find<HeadlessLabel>(window, name);
+    return std::dynamic_pointer_cast<HeadlessLabel>(registry_.label(window, name));
 }
 
 std::shared_ptr<HeadlessButton> HeadlessUiFactory::button(const std::string& window,
                                                           const std::string& name) const {
-    return find<HeadlessButton>(window, name);
+    return std::dynamic_pointer_cast<HeadlessButton>(registry_.button(window, name));
 }
 
 std::shared_ptr<HeadlessTextBox> HeadlessUiFactory::textBox(const std::string& window,
                                                             const std::string& name) const {
-    return find<HeadlessTextBox>(window, name);
+    return std::dynamic_pointer_cast<HeadlessTextBox>(registry_.textBox(window, name));
 }
 
 std::shared_ptr<HeadlessListBox> HeadlessUiFactory::listBox(const std::string& window,
                                                             const std::string& name) const {
-    return find<HeadlessListBox>(window, name);
+    return std::dynamic_pointer_cast<HeadlessListBox>(registry_.listBox(window, name));
 }
 
 std::shared_ptr<HeadlessDriveList> HeadlessUiFactory::driveList(const std::string& window,
                                                                 const std::string& name) const {
-    return find<HeadlessDriveList>(window, name);
+    return std::dynamic_pointer_cast<HeadlessDriveList>(registry_.driveList(window, name));
 }
 
 std::shared_ptr<HeadlessShape> HeadlessUiFactory::shape(const std::string& window,
                                                         const std::string& name) const {
-    return find<HeadlessShape>(window, name);
+    return std::dynamic_pointer_cast<HeadlessShape>(registry_.shape(window, name));
 }
 
 std::shared_ptr<HeadlessPictureBox> HeadlessUiFactory::pictureBox(const std::string& window,
                                                                   const std::string& name) const {
-    return find<HeadlessPictureBox>(window, name);
+    return std::dynamic_pointer_cast<HeadlessPictureBox>(registry_.pictureBox(window, name));
 }
 
 std::shared_ptr<HeadlessIntervalTimer> HeadlessUiFactory::timer(const std::string& window,
                                                                 const std::string& name) const {
-    return find<HeadlessIntervalTimer>(window, name);
+    return std::dynamic_pointer_cast<HeadlessIntervalTimer>(registry_.timer(window, name));
 }
 
 std::shared_ptr<HeadlessFlashMovie> HeadlessUiFactory::flashMovie(const std::string& window,
                                                                   const std::string& name) const {
-    return find<HeadlessFlashMovie>(window, name);
+    return std::dynamic_pointer_cast<HeadlessFlashMovie>(registry_.flashMovie(window, name));
 }
 
 std::shared_ptr<MemoryBrowser> HeadlessUiFactory::browser(const std::string& window,
                                                           const std::string& name) const {
-    return find<MemoryBrowser>(window, name);
+    return std::dynamic_pointer_cast<MemoryBrowser>(registry_.browser(window, name));
 }
 
 std::shared_ptr<MediaPlayerControl> HeadlessUiFactory::mediaPlayer(const std::string& window,
                                                                    const std::string& name) const {
-    return find<MediaPlayerControl>(window, name);
+    return registry_.mediaPlayer(window, name);
 }
 
 std::shared_ptr<SimulatedMediaPlayer> HeadlessUiFactory::simulatedPlayer(

@@ -1,25 +1,23 @@
 #pragma once
-// The headless front end's windows and controls. Every window is registered under its
-// name and every control under its window's name and its own, so that tests and the
-// remote-control channel can find, read and drive them:
+// The headless front end's windows and controls. Every window is filed in the registry
+// under its name and every control under its window's name and its own, so that the
+// remote-control channel finds them through the ports and tests find the in-memory
+// controls themselves, to read and drive them:
 //     factory.window("movieGuide")->visible()
-//     factory.button("movieGuide", "MLdownload")->click()
-// The registry holds them weakly: a lookup finds what the system still holds, nullptr
-// otherwise (and for a name never created). A name created twice finds the latest.
+//     factory.flashMovie("mainPlayer", "PlayerSkin")->writes()
+// Lookups hold as the registry does: what the system still holds, nullptr otherwise.
 
-#include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <typeindex>
 #include <utility>
 
-#include "ui/headless/change_sink.hpp"
+#include "ui/change_sink.hpp"
 #include "ui/headless/headless_screen.hpp"
 #include "ui/headless/headless_window.hpp"
 #include "ui/headless/media_catalog.hpp"
 #include "ui/headless/page_sources.hpp"
+#include "ui/registry.hpp"
 #include "ui/ui_factory.hpp"
 
 namespace zov::platform {
@@ -99,14 +97,14 @@ class HeadlessUiFactory final : public UiFactory {
     MediaCatalog& media() { return media_; }
     void setMediaPlayerMaker(MediaPlayerMaker maker) { mediaPlayerMaker_ = std::move(maker); }
     // Told of every change to what a person would see; replaces the previous sink.
-    void onChange(ChangeSink sink) { *sink_ = std::move(sink); }
+    void onChange(ChangeSink sink) { registry_.onChange(std::move(sink)); }
+    Registry& registry() override { return registry_; }
+    const Registry& registry() const { return registry_; }
 
   private:
     ControlName nameIn(const Window& window, const std::string& control) const;
     template <class T>
     std::shared_ptr<T> remember(const ControlName& name, std::shared_ptr<T> control);
-    template <class T>
-    std::shared_ptr<T> find(const std::string& window, const std::string& name) const;
     WindowHandle nextHandle();
 
     platform::EventLoop& loop_;
@@ -115,14 +113,8 @@ class HeadlessUiFactory final : public UiFactory {
     PageSources pages_;
     MediaCatalog media_;
     MediaPlayerMaker mediaPlayerMaker_;
-    std::shared_ptr<ChangeSink> sink_ = std::make_shared<ChangeSink>();
+    Registry registry_;
     HeadlessWindow::ModalStack modals_;
-    std::map<std::string, std::weak_ptr<HeadlessWindow>> windows_;
-    struct Entry {
-        std::weak_ptr<void> object;
-        std::type_index type;
-    };
-    std::map<std::pair<std::string, std::string>, Entry> controls_;
     WindowHandle lastHandle_ = 0x10000;
 };
 

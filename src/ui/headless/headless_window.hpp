@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/headless/change_sink.hpp"
+#include "ui/change_sink.hpp"
 #include "ui/window.hpp"
 
 namespace zov::platform {
@@ -51,7 +51,6 @@ class HeadlessWindow final : public Window, public std::enable_shared_from_this<
     bool shownModally() const { return modal_; }
     int focusCount() const { return focusCount_; }
     std::optional<int> opacity() const { return opacity_; }
-    void pressKey(int key) { KeyDown(key); }
 
   private:
     void setVisible(bool visible);

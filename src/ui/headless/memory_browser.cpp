@@ -8,10 +8,10 @@
 
 namespace zov::ui::headless {
 
-MemoryBrowser::MemoryBrowser() : HeadlessControl(ControlName{}) {}
+MemoryBrowser::MemoryBrowser() : NamedControl(ControlName{}) {}
 
 MemoryBrowser::MemoryBrowser(ControlName name, platform::EventLoop& loop, const PageSources& pages)
-    : HeadlessControl(std::move(name)), loop_(&loop), pages_(&pages) {}
+    : NamedControl(std::move(name)), loop_(&loop), pages_(&pages) {}
 
 MemoryBrowser::~MemoryBrowser() = default;
 

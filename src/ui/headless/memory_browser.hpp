@@ -11,8 +11,8 @@
 #include <string>
 
 #include "ui/browser.hpp"
-#include "ui/headless/headless_control.hpp"
 #include "ui/headless/memory_document.hpp"
+#include "ui/named_control.hpp"
 
 namespace zov::platform {
 class EventLoop;
@@ -22,7 +22,7 @@ namespace zov::ui::headless {
 
 class PageSources;
 
-class MemoryBrowser final : public HeadlessControl<ui::Browser> {
+class MemoryBrowser final : public NamedControl<ui::Browser> {
   public:
     MemoryBrowser();
     // Neither the loop nor the sources are owned; both outlive the browser.
@@ -39,8 +39,7 @@ class MemoryBrowser final : public HeadlessControl<ui::Browser> {
     ui::Document* document() override;
 
     MemoryDocument* memoryDocument() { return document_.get(); }
-    // Whether a load is under way.
-    bool busy() const { return busy_; }
+    bool busy() const override { return busy_; }
     // Pages loaded so far (navigations and reloads that completed).
     int loadCount() const { return loadCount_; }
     // Replaces the shown document with an empty one and returns it to be filled.

@@ -28,7 +28,7 @@ std::shared_ptr<SimulatedMediaPlayer> SimulatedMediaPlayer::create(
 SimulatedMediaPlayer::SimulatedMediaPlayer(ControlName name, platform::EventLoop& loop,
                                            const platform::FileSystem& files,
                                            const MediaCatalog& catalog)
-    : HeadlessControl(std::move(name)),
+    : NamedControl(std::move(name)),
       loop_(loop),
       files_(files),
       catalog_(catalog),

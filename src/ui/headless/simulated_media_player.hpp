@@ -14,8 +14,8 @@
 #include <string>
 
 #include "platform/event_loop.hpp"
-#include "ui/headless/headless_control.hpp"
 #include "ui/media_player_control.hpp"
+#include "ui/named_control.hpp"
 
 namespace zov::platform {
 class FileSystem;
@@ -25,7 +25,7 @@ namespace zov::ui::headless {
 
 class MediaCatalog;
 
-class SimulatedMediaPlayer final : public HeadlessControl<MediaPlayerControl>,
+class SimulatedMediaPlayer final : public NamedControl<MediaPlayerControl>,
                                    public std::enable_shared_from_this<SimulatedMediaPlayer> {
   public:
     static constexpr double kScanRate = 5;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <clocale>
 #include <cstring>
 #include <string_view>
 
@@ -36,29 +37,29 @@ bool MpvMediaPlayer::isAllowedStream(const std::string& url) {
                        [&](std::string_view scheme) { return lower.starts_with(scheme); });
 }
 
-std::shared_ptr<MpvMediaPlayer> MpvMediaPlayer::create(headless::ControlName name,
-                                                       platform::EventLoop& loop,
-                                                       const platform::FileSystem& files) {
+std::shared_ptr<MpvMediaPlayer> MpvMediaPlayer::create(ControlName name, platform::EventLoop& loop,
+                                                       const platform::FileSystem& files,
+                                                       const MpvOutputs& outputs) {
     std::shared_ptr<MpvMediaPlayer> player(new MpvMediaPlayer(std::move(name), loop, files));
-    player->initialise();
+    player->initialise(outputs);
     return player;
 }
 
-MpvMediaPlayer::MpvMediaPlayer(headless::ControlName name, platform::EventLoop& loop,
+MpvMediaPlayer::MpvMediaPlayer(ControlName name, platform::EventLoop& loop,
                                const platform::FileSystem& files)
-    : HeadlessControl(std::move(name)),
-      loop_(loop),
-      files_(files),
-      reverseKey_(loop.newTimerKey()) {}
+    : NamedControl(std::move(name)), loop_(loop), files_(files), reverseKey_(loop.newTimerKey()) {}
 
-void MpvMediaPlayer::initialise() {
+void MpvMediaPlayer::initialise(const MpvOutputs& outputs) {
+    // libmpv refuses to start under any other numeric locale (a toolkit may have set one
+    // from the environment).
+    std::setlocale(LC_NUMERIC, "C");
     mpv_ = mpv_create();
     if (!mpv_) throw zov::Error(5, "The media player could not be started.", "MpvMediaPlayer");
-    // Decode for real, show and sound nothing, and take no settings, scripts or keys from
-    // the user's own mpv set-up.
+    // Decode for real, show and sound only where told, and take no settings, scripts or
+    // keys from the user's own mpv set-up.
+    for (const auto& [option, value] : outputOptions(outputs))
+        mpv_set_option_string(mpv_, option.c_str(), value.c_str());
     const std::pair<const char*, const char*> options[] = {
-        {"vo", "null"},
-        {"ao", "null"},
         {"idle", "yes"},
         {"keep-open", "no"},
         {"terminal", "no"},

@@ -1,9 +1,10 @@
 #pragma once
-// The media player control of the headless client, playing real media with libmpv and
-// null video and audio outputs: the movie is really opened and decoded, so its length,
-// position, end and failures are the real ones. libmpv works on its own threads; it only
-// wakes the event loop (through post), and every state change and event is raised on the
-// loop's thread.
+// The media player control of both front ends, playing real media with libmpv: headless
+// with null video and audio outputs, on the desktop drawing into the native window of the
+// video region (MpvOutputs). Either way the movie is really opened and decoded, so its
+// length, position, end and failures are the real ones. libmpv works on its own threads; it
+// only wakes the event loop (through post), and every state change and event is raised on
+// the loop's thread.
 //
 // States follow the embedded player's: setting URL goes 9 (opening), then 3 for a file or
 // 6 then 3 for a stream (10 without autoStart); the end of the media is 8; a missing or
@@ -20,8 +21,9 @@
 #include <string>
 
 #include "platform/event_loop.hpp"
-#include "ui/headless/headless_control.hpp"
 #include "ui/media_player_control.hpp"
+#include "ui/mpv/mpv_outputs.hpp"
+#include "ui/named_control.hpp"
 
 struct mpv_handle;
 struct mpv_event;
@@ -33,16 +35,16 @@ class FileSystem;
 
 namespace zov::ui::mpv {
 
-class MpvMediaPlayer final : public headless::HeadlessControl<MediaPlayerControl>,
+class MpvMediaPlayer final : public NamedControl<MediaPlayerControl>,
                              public std::enable_shared_from_this<MpvMediaPlayer> {
   public:
     static constexpr double kScanRate = 5;
     static constexpr std::int64_t kReverseStepMs = 200;
 
     // Neither is owned; both outlive the player. Throws Error when libmpv cannot start.
-    static std::shared_ptr<MpvMediaPlayer> create(headless::ControlName name,
-                                                  platform::EventLoop& loop,
-                                                  const platform::FileSystem& files);
+    static std::shared_ptr<MpvMediaPlayer> create(ControlName name, platform::EventLoop& loop,
+                                                  const platform::FileSystem& files,
+                                                  const MpvOutputs& outputs = {});
     ~MpvMediaPlayer() override;
     MpvMediaPlayer(const MpvMediaPlayer&) = delete;
     MpvMediaPlayer& operator=(const MpvMediaPlayer&) = delete;
@@ -73,9 +75,8 @@ class MpvMediaPlayer final : public headless::HeadlessControl<MediaPlayerControl
     static bool isAllowedStream(const std::string& url);
 
   private:
-    MpvMediaPlayer(headless::ControlName name, platform::EventLoop& loop,
-                   const platform::FileSystem& files);
-    void initialise();
+    MpvMediaPlayer(ControlName name, platform::EventLoop& loop, const platform::FileSystem& files);
+    void initialise(const MpvOutputs& outputs);
 
     static void wakeUp(void* context);
     void drainEvents();

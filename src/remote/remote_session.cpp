@@ -1,4 +1,4 @@
-#include "shell/remote/remote_session.hpp"
+#include "remote/remote_session.hpp"
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -9,10 +9,10 @@
 
 #include "platform/error.hpp"
 #include "platform/event_loop.hpp"
-#include "shell/remote/remote_channel.hpp"
-#include "shell/remote/remote_stream.hpp"
+#include "remote/remote_channel.hpp"
+#include "remote/remote_stream.hpp"
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 namespace {
 
@@ -20,8 +20,7 @@ constexpr std::int32_t kBadRemote = 5;  // "invalid procedure call or argument"
 
 }  // namespace
 
-RemoteSession::RemoteSession(platform::EventLoop& loop, ui::headless::HeadlessUiFactory& ui,
-                             const std::string& where)
+RemoteSession::RemoteSession(platform::EventLoop& loop, ui::Registry& ui, const std::string& where)
     : loop_(loop), channel_(std::make_unique<RemoteChannel>(ui)) {
     if (where == "stdio") {
         stream_ = std::make_unique<RemoteStream>(loop_, *channel_, 0, 1);
@@ -98,4 +97,4 @@ void RemoteSession::dropClient() {
     }
 }
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

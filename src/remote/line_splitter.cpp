@@ -1,8 +1,8 @@
-#include "shell/remote/line_splitter.hpp"
+#include "remote/line_splitter.hpp"
 
 #include <utility>
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 LineSplitter::LineSplitter(LineHandler handler, std::size_t maxLine)
     : handler_(std::move(handler)), maxLine_(maxLine) {}
@@ -46,4 +46,4 @@ void LineSplitter::emit() {
     handler_(line, false);
 }
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

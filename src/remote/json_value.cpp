@@ -1,11 +1,11 @@
-#include "shell/remote/json_value.hpp"
+#include "remote/json_value.hpp"
 
 #include <cmath>
 #include <cstdio>
 
 #include "platform/utf8.hpp"
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 namespace {
 
@@ -109,4 +109,4 @@ void JsonValue::dumpTo(std::string& out) const {
     }
 }
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

@@ -1,14 +1,13 @@
-#include "shell/remote/client_state.hpp"
+#include "remote/client_state.hpp"
 
-#include "ui/headless/headless_button.hpp"
-#include "ui/headless/headless_flash_movie.hpp"
-#include "ui/headless/headless_label.hpp"
-#include "ui/headless/headless_ui_factory.hpp"
-#include "ui/headless/headless_window.hpp"
-#include "ui/headless/memory_browser.hpp"
+#include "ui/browser.hpp"
+#include "ui/controls.hpp"
+#include "ui/flash_movie.hpp"
 #include "ui/media_player_control.hpp"
+#include "ui/registry.hpp"
+#include "ui/window.hpp"
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 namespace {
 
@@ -33,14 +32,14 @@ std::string playStateName(int state) {
     return "Unknown";
 }
 
-std::optional<std::string> shownPopup(const ui::headless::HeadlessUiFactory& ui) {
+std::optional<std::string> shownPopup(const ui::Registry& ui) {
     auto window = ui.window("popupwindow");
     auto text = ui.label("popupwindow", "Label1");
     if (!window || !window->visible() || !text) return std::nullopt;
     return text->caption();
 }
 
-JsonValue clientState(const ui::headless::HeadlessUiFactory& ui, const SkinVariables& variables) {
+JsonValue clientState(const ui::Registry& ui, const SkinVariables& variables) {
     JsonValue::Object windows;
     for (const char* name : kWindows) {
         auto window = ui.window(name);
@@ -88,4 +87,4 @@ JsonValue clientState(const ui::headless::HeadlessUiFactory& ui, const SkinVaria
                              {"player", std::move(player)},   {"popup", popup}};
 }
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

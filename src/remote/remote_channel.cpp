@@ -1,4 +1,4 @@
-#include "shell/remote/remote_channel.hpp"
+#include "remote/remote_channel.hpp"
 
 #include <cmath>
 #include <cstdlib>
@@ -6,17 +6,13 @@
 #include <utility>
 
 #include "platform/error.hpp"
-#include "ui/headless/headless_button.hpp"
-#include "ui/headless/headless_flash_movie.hpp"
-#include "ui/headless/headless_label.hpp"
-#include "ui/headless/headless_ui_factory.hpp"
-#include "ui/headless/headless_window.hpp"
-#include "ui/headless/memory_browser.hpp"
-#include "ui/headless/memory_document.hpp"
-#include "ui/headless/memory_element.hpp"
-#include "ui/media_player_control.hpp"
+#include "ui/browser.hpp"
+#include "ui/controls.hpp"
+#include "ui/flash_movie.hpp"
+#include "ui/registry.hpp"
+#include "ui/window.hpp"
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 namespace {
 
@@ -53,7 +49,7 @@ int intParam(const JsonValue& request, const std::string& name, int low, int hig
 
 }  // namespace
 
-RemoteChannel::RemoteChannel(ui::headless::HeadlessUiFactory& ui) : ui_(ui) {
+RemoteChannel::RemoteChannel(ui::Registry& ui) : ui_(ui) {
     ui_.onChange([this](const std::string& window, const std::string& control,
                         const std::string& property,
                         const std::string& value) { onChange(window, control, property, value); });
@@ -154,7 +150,7 @@ JsonValue RemoteChannel::loginCommand(const JsonValue& request) {
         {"distributor", "distributorBox"}, {"user", "userBox"}, {"password", "passBox"}};
     for (const auto& [param, variable] : fields)
         if (request.find(param)) movie->typeVariable(variable, optionalString(request, param));
-    movie->command(command);
+    movie->sendCommand(command, "");
     return nullptr;
 }
 
@@ -164,7 +160,7 @@ JsonValue RemoteChannel::skinCommand(const JsonValue& request) {
     auto skin = ui_.flashMovie("mainPlayer", "PlayerSkin");
     if (!skin) throw RequestError{"not found", "the player skin does not exist"};
     requireShown("mainPlayer", skin->visible());
-    skin->command(command, args);
+    skin->sendCommand(command, args);
     return nullptr;
 }
 
@@ -196,7 +192,7 @@ JsonValue RemoteChannel::chooseGuideItem(const JsonValue& request) {
     const int item = index ? intParam(request, "index", 0, 100000) : 0;
     auto guide = ui_.browser("movieGuide", "epgBrowser");
     requireShown("movieGuide", guide && guide->visible());
-    ui::headless::MemoryDocument* page = guide ? guide->memoryDocument() : nullptr;
+    ui::Document* page = guide ? guide->document() : nullptr;
     if (!page || guide->busy()) throw RequestError{"not ready", "the guide page is not loaded"};
     // Everything is checked before anything is set, so a refused request changes nothing.
     for (const auto& [name, value] : values->asObject()) {
@@ -308,4 +304,4 @@ void RemoteChannel::push(std::string line, bool isEvent) {
     if (outputReady_) outputReady_();
 }
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

@@ -10,13 +10,13 @@
 #include <string>
 
 #include "platform/event.hpp"
-#include "shell/remote/line_splitter.hpp"
+#include "remote/line_splitter.hpp"
 
 namespace zov::platform {
 class EventLoop;
 }
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 class RemoteChannel;
 
@@ -71,4 +71,4 @@ class RemoteStream {
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

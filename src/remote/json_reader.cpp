@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "platform/utf8.hpp"
-#include "shell/remote/json_value.hpp"
+#include "remote/json_value.hpp"
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 // Reads one whole text; a friend of JsonValue, so that numbers keep their literal.
 class JsonReader {
@@ -235,4 +235,4 @@ std::optional<JsonValue> JsonValue::parse(std::string_view text, std::string* er
     return JsonReader(text).document(error);
 }
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

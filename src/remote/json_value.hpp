@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 class JsonValue {
   public:
@@ -72,4 +72,4 @@ class JsonValue {
     std::variant<std::nullptr_t, bool, Number, std::string, Array, Object> value_ = nullptr;
 };
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

@@ -1,8 +1,9 @@
 #pragma once
-// The remote-control channel of the headless client: one JSON request per line in, one
-// reply per request and events out, also one JSON object per line. It presses what a
-// person would press, through the headless front end's windows and controls, and tells
-// its client every change a person would see. Transport-free: a stream (standard
+// The remote-control channel: one JSON request per line in, one reply per request and
+// events out, also one JSON object per line. It presses what a person would press, on the
+// windows and controls it finds through the ports in the front end's registry (headless or
+// desktop alike), and tells its client every change a person would see, as the front end
+// reports it to the registry's change sink. Transport-free: a stream (standard
 // input/output, a socket, a test) feeds it lines and takes its output lines.
 //
 //   in:  {"request_id":1,"command":"press_button","window":"movieGuide","control":"MLplay"}
@@ -17,14 +18,14 @@
 #include <string>
 #include <string_view>
 
-#include "shell/remote/client_state.hpp"
-#include "shell/remote/json_value.hpp"
+#include "remote/client_state.hpp"
+#include "remote/json_value.hpp"
 
-namespace zov::ui::headless {
-class HeadlessUiFactory;
+namespace zov::ui {
+class Registry;
 }
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 class RemoteChannel {
   public:
@@ -34,8 +35,8 @@ class RemoteChannel {
     // Skin variables remembered for the state query.
     static constexpr std::size_t kMaxRememberedVariables = 4096;
 
-    // Becomes the factory's change sink; the factory outlives the channel.
-    explicit RemoteChannel(ui::headless::HeadlessUiFactory& ui);
+    // Becomes the registry's change sink; the registry outlives the channel.
+    explicit RemoteChannel(ui::Registry& ui);
     ~RemoteChannel();
     RemoteChannel(const RemoteChannel&) = delete;
     RemoteChannel& operator=(const RemoteChannel&) = delete;
@@ -71,7 +72,7 @@ class RemoteChannel {
     void pushEvent(JsonValue event);
     void push(std::string line, bool isEvent);
 
-    ui::headless::HeadlessUiFactory& ui_;
+    ui::Registry& ui_;
     std::function<void()> outputReady_;
     std::deque<std::pair<std::string, bool>> out_;  // line, is an event
     std::size_t queuedEvents_ = 0;
@@ -80,4 +81,4 @@ class RemoteChannel {
     std::size_t variableCount_ = 0;
 };
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 class LineSplitter {
   public:
@@ -33,4 +33,4 @@ class LineSplitter {
     bool discarding_ = false;
 };
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

@@ -1,4 +1,4 @@
-#include "shell/remote/remote_stream.hpp"
+#include "remote/remote_stream.hpp"
 
 #include <poll.h>
 
@@ -8,9 +8,9 @@
 #include <cerrno>
 
 #include "platform/event_loop.hpp"
-#include "shell/remote/remote_channel.hpp"
+#include "remote/remote_channel.hpp"
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 namespace {
 
@@ -180,4 +180,4 @@ void RemoteStream::maybeFinish() {
     Closed();
 }
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote

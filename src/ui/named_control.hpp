@@ -1,17 +1,20 @@
 #pragma once
-// The part every in-memory control shares: its name, visibility and rectangle.
+// The part a control shares when nothing on a screen holds its state for it (the in-memory
+// controls, the media player's region): its name, visibility and rectangle, and the change
+// of visibility reported to the front end's sink.
 
+#include <string>
 #include <utility>
 
-#include "ui/headless/change_sink.hpp"
+#include "ui/change_sink.hpp"
 #include "ui/window.hpp"
 
-namespace zov::ui::headless {
+namespace zov::ui {
 
 template <class Port>
-class HeadlessControl : public Port {
+class NamedControl : public Port {
   public:
-    explicit HeadlessControl(ControlName name) : name_(std::move(name)) {}
+    explicit NamedControl(ControlName name) : name_(std::move(name)) {}
 
     const ControlName& controlName() const { return name_; }
 
@@ -35,4 +38,4 @@ class HeadlessControl : public Port {
     Rect rect_;
 };
 
-}  // namespace zov::ui::headless
+}  // namespace zov::ui

@@ -1,5 +1,5 @@
 #pragma once
-// The remote control of `zov --headless --remote WHERE`: "stdio" (requests on standard
+// The remote control of `zov [--headless] --remote WHERE`: "stdio" (requests on standard
 // input, replies and events on standard output) or "unix:PATH" (a Unix socket at PATH, one
 // client at a time; the next may connect when one leaves).
 
@@ -11,11 +11,11 @@
 namespace zov::platform {
 class EventLoop;
 }
-namespace zov::ui::headless {
-class HeadlessUiFactory;
+namespace zov::ui {
+class Registry;
 }
 
-namespace zov::shell::remote {
+namespace zov::remote {
 
 class RemoteChannel;
 class RemoteStream;
@@ -23,8 +23,7 @@ class RemoteStream;
 class RemoteSession {
   public:
     // Throws zov::Error for a place it does not know or a socket it cannot make.
-    RemoteSession(platform::EventLoop& loop, ui::headless::HeadlessUiFactory& ui,
-                  const std::string& where);
+    RemoteSession(platform::EventLoop& loop, ui::Registry& ui, const std::string& where);
     ~RemoteSession();
     RemoteSession(const RemoteSession&) = delete;
     RemoteSession& operator=(const RemoteSession&) = delete;
@@ -48,4 +47,4 @@ class RemoteSession {
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
-}  // namespace zov::shell::remote
+}  // namespace zov::remote
