@@ -49,7 +49,8 @@ int intParam(const JsonValue& request, const std::string& name, int low, int hig
 
 }  // namespace
 
-RemoteChannel::RemoteChannel(ui::Registry& ui) : ui_(ui) {
+RemoteChannel::RemoteChannel(ui::Registry& ui, std::string frontEnd)
+    : ui_(ui), frontEnd_(std::move(frontEnd)) {
     ui_.onChange([this](const std::string& window, const std::string& control,
                         const std::string& property,
                         const std::string& value) { onChange(window, control, property, value); });
@@ -113,6 +114,7 @@ JsonValue RemoteChannel::handle(const JsonValue& request) {
     if (command == "choose_guide_item") return chooseGuideItem(request);
     if (command == "answer_question") return answerQuestion(request);
     if (command == "key") return key(request);
+    if (command == "screenshot") return screenshot(request);
     throw RequestError{"unknown command", command};
 }
 
@@ -135,7 +137,9 @@ void RemoteChannel::requireShown(const std::string& window, bool controlShown) c
 }
 
 JsonValue RemoteChannel::getState() const {
-    return clientState(ui_, variables_);
+    JsonValue state = clientState(ui_, variables_);
+    if (state.isObject()) state.asObject()["front_end"] = frontEnd_;
+    return state;
 }
 
 JsonValue RemoteChannel::loginCommand(const JsonValue& request) {
@@ -230,6 +234,20 @@ JsonValue RemoteChannel::key(const JsonValue& request) {
     requireShown(name);
     window->pressKey(code);
     return nullptr;
+}
+
+// What a window shows on the screen, as a PNG file; a look, not an action, so a hidden
+// window is simply not on the screen to be taken.
+JsonValue RemoteChannel::screenshot(const JsonValue& request) {
+    const std::string& name = stringParam(request, "window");
+    const std::string& path = stringParam(request, "path");
+    auto window = ui_.window(name);
+    if (!window) throw RequestError{"not found", name};
+    requireShown(name);
+    const auto size = window->saveScreenshot(path);
+    if (!size) throw RequestError{"not supported", "no screenshot of " + name + " to " + path};
+    return JsonValue::Object{{"width", static_cast<double>(size->first)},
+                             {"height", static_cast<double>(size->second)}};
 }
 
 void RemoteChannel::reply(const JsonValue& requestId, const std::string& error, JsonValue data) {

@@ -36,7 +36,8 @@ class RemoteChannel {
     static constexpr std::size_t kMaxRememberedVariables = 4096;
 
     // Becomes the registry's change sink; the registry outlives the channel.
-    explicit RemoteChannel(ui::Registry& ui);
+    // frontEnd names the front end in the state ("headless", "desktop").
+    explicit RemoteChannel(ui::Registry& ui, std::string frontEnd = "headless");
     ~RemoteChannel();
     RemoteChannel(const RemoteChannel&) = delete;
     RemoteChannel& operator=(const RemoteChannel&) = delete;
@@ -65,6 +66,7 @@ class RemoteChannel {
     JsonValue chooseGuideItem(const JsonValue& request);
     JsonValue answerQuestion(const JsonValue& request);
     JsonValue key(const JsonValue& request);
+    JsonValue screenshot(const JsonValue& request);
 
     void reply(const JsonValue& requestId, const std::string& error, JsonValue data);
     void onChange(const std::string& window, const std::string& control,
@@ -73,6 +75,7 @@ class RemoteChannel {
     void push(std::string line, bool isEvent);
 
     ui::Registry& ui_;
+    std::string frontEnd_;
     std::function<void()> outputReady_;
     std::deque<std::pair<std::string, bool>> out_;  // line, is an event
     std::size_t queuedEvents_ = 0;

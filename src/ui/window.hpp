@@ -3,7 +3,9 @@
 // placed, focused, minimised, made translucent, and named by a window handle.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/event.hpp"
 
@@ -45,6 +47,14 @@ class Window {
     // remote-control channel's keys. Raises KeyDown unless the front end delivers it its
     // own way.
     virtual void pressKey(int key) { KeyDown(key); }
+
+    // What the window shows on the screen now, video included, written as a PNG file; its
+    // width and height in pixels, or nothing where there is no screen to take it from (the
+    // headless front end) or the file could not be written.
+    virtual std::optional<std::pair<int, int>> saveScreenshot(const std::string& path) {
+        (void)path;
+        return std::nullopt;
+    }
 
     // A key pressed while the window has the focus (the character or key code).
     Event<int> KeyDown;

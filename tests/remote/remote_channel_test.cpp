@@ -24,6 +24,7 @@ TEST_F(RemoteChannelTest, EchoesTheRequestIdAndFunnelsEveryRefusalIntoOneReply) 
     EXPECT_EQ(error(ok), "success");
     EXPECT_EQ(ok.find("request_id")->asString(), "abc");
     EXPECT_TRUE(ok.find("data")->find("windows")->find("LoginPage")->find("visible")->asBool());
+    EXPECT_EQ(ok.find("data")->find("front_end")->asString(), "headless");
 
     EXPECT_EQ(error(request("not json")), "invalid json");
     EXPECT_TRUE(replies.back().find("request_id")->isNull());
@@ -45,6 +46,13 @@ TEST_F(RemoteChannelTest, EchoesTheRequestIdAndFunnelsEveryRefusalIntoOneReply) 
               "not found");
     EXPECT_EQ(error(request(R"({"request_id":9,"command":"login_command","action":"Go"})")),
               "invalid parameter");
+    // A screenshot needs a screen: none headless, and none of a hidden window anywhere.
+    EXPECT_EQ(error(request(R"({"request_id":10,"command":"screenshot","window":"LoginPage",)"
+                            R"("path":"/tmp/zov-never.png"})")),
+              "not supported");
+    EXPECT_EQ(error(request(R"({"request_id":11,"command":"screenshot","window":"mainPlayer",)"
+                            R"("path":"/tmp/zov-never.png"})")),
+              "not visible");
     channel.receiveOverlongLine();
     drain();
     EXPECT_EQ(error(replies.back()), "line too long");
