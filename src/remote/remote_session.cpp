@@ -20,8 +20,9 @@ constexpr std::int32_t kBadRemote = 5;  // "invalid procedure call or argument"
 
 }  // namespace
 
-RemoteSession::RemoteSession(platform::EventLoop& loop, ui::Registry& ui, const std::string& where)
-    : loop_(loop), channel_(std::make_unique<RemoteChannel>(ui)) {
+RemoteSession::RemoteSession(platform::EventLoop& loop, ui::Registry& ui, const std::string& where,
+                             const std::string& frontEnd)
+    : loop_(loop), channel_(std::make_unique<RemoteChannel>(ui, frontEnd)) {
     if (where == "stdio") {
         stream_ = std::make_unique<RemoteStream>(loop_, *channel_, 0, 1);
         std::weak_ptr<int> alive = alive_;

@@ -23,7 +23,9 @@ class RemoteStream;
 class RemoteSession {
   public:
     // Throws zov::Error for a place it does not know or a socket it cannot make.
-    RemoteSession(platform::EventLoop& loop, ui::Registry& ui, const std::string& where);
+    // frontEnd names the front end in the state ("headless", "desktop").
+    RemoteSession(platform::EventLoop& loop, ui::Registry& ui, const std::string& where,
+                  const std::string& frontEnd = "headless");
     ~RemoteSession();
     RemoteSession(const RemoteSession&) = delete;
     RemoteSession& operator=(const RemoteSession&) = delete;
