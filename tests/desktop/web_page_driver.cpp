@@ -31,22 +31,8 @@ bool PageDriver::waitFor(const std::function<bool()>& condition) {
 }
 
 bool PageDriver::waitForPage(QWebEngineView& view, const QString& expression) {
-    // One question at a time, asked again on each answer, until the page agrees.
-    auto agreed = std::make_shared<bool>(false);
-    auto asking = std::make_shared<bool>(false);
-    return waitFor([&] {
-        if (*agreed) return true;
-        if (!*asking) {
-            *asking = true;
-            view.page()->runJavaScript(QStringLiteral("!!(") + expression + QStringLiteral(")"),
-                                       QWebEngineScript::MainWorld,
-                                       [agreed, asking](const QVariant& value) {
-                                           *agreed = value.toBool();
-                                           *asking = false;
-                                       });
-        }
-        return false;
-    });
+    const QString question = QStringLiteral("!!(") + expression + QStringLiteral(")");
+    return waitFor([&] { return evaluate(view, question).toBool(); });
 }
 
 }  // namespace zov::test

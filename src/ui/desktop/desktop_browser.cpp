@@ -91,32 +91,28 @@ void DesktopBrowser::Refresh() {
     if (location_.empty()) return;
     ++generation_;
     busy_ = true;
-    startExpected_ = true;
     if (QWebEngineView* view = this->view()) view->reload();
 }
 
 void DesktopBrowser::startLoad(const QUrl& url) {
     busy_ = true;
-    startExpected_ = true;
     if (QWebEngineView* view = this->view()) view->load(url);
 }
 
+// The engine reports the loading of the view as a whole: a navigation that replaces one still
+// under way starts nothing new, and only the page that ends up shown finishes.
 void DesktopBrowser::onLoading(const QWebEngineLoadingInfo& info) {
     switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
             busy_ = true;
-            startExpected_ = false;
             return;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
-            // Given up for a newer load, or turned into something that is not a page.
-            busy_ = startExpected_;
+            busy_ = false;  // given up, or turned into something that is not a page
             return;
         case QWebEngineLoadingInfo::LoadSucceededStatus:
         case QWebEngineLoadingInfo::LoadFailedStatus:
             break;
     }
-    // An older load that ended after a newer one was asked for is not the page to announce.
-    if (startExpected_) return;
     busy_ = false;
     const std::string shown = info.url().toString().toStdString();
     location_ = shown == askedUrl_ ? askedAddress_ : shown;

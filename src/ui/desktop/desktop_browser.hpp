@@ -70,8 +70,6 @@ class DesktopBrowser final : public NamedControl<Browser> {
     std::string askedUrl_;
     std::uint64_t generation_ = 0;
     bool busy_ = false;
-    // A load was asked for and the engine has not yet said it started.
-    bool startExpected_ = false;
     // Posted events hold it weakly: they never reach a browser that is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

@@ -33,8 +33,10 @@ DesktopFlashMovie::DesktopFlashMovie(QWidget* parent, ControlName name, platform
       files_(files),
       view_(std::make_unique<WebViewHolder>(parent)) {
     QWebEngineView* view = view_->view();
-    // A movie has no browser menu: reload, back or "view source" would only break the page.
+    // A movie has no browser menu (reload, back, "view source" would only break the page),
+    // and a file dropped on it must not replace the page.
     view->setContextMenuPolicy(Qt::NoContextMenu);
+    view->setAcceptDrops(false);
     bridge_ = new WebBridge(
         *view->page(),
         WebBridge::Handlers{
