@@ -5,11 +5,13 @@
 
 #include <QApplication>
 
+#include "ui/desktop/web_engine_setup.hpp"
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    // WebEngine needs the shared GL contexts to be asked for before the application exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // WebEngine asks for its settings before the application exists.
+    zov::ui::desktop::prepareWebEngine();
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
