@@ -1,0 +1,123 @@
+// zov-desktop: the whole client on the desktop front end (Qt windows, our pages in web
+// views, the movie drawn by libmpv into the main window). "zov" starts it in its own place
+// when no --headless is given; it takes the same options, plus --geometry.
+
+#include <QApplication>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "desktop_options.hpp"
+#include "platform/cares_resolver.hpp"
+#include "platform/clock.hpp"
+#include "platform/curl_http_client.hpp"
+#include "platform/drive_map.hpp"
+#include "platform/error.hpp"
+#include "platform/posix_file_system.hpp"
+#include "platform/proc_process_table.hpp"
+#include "platform/spawn_process_launcher.hpp"
+#include "platform/unix_window_messages.hpp"
+#include "net/auth_session.hpp"
+#include "remote/remote_session.hpp"
+#include "shell/client.hpp"
+#include "shell/main_player.hpp"
+#include "ui/desktop/desktop_browser.hpp"
+#include "ui/desktop/desktop_flash_movie.hpp"
+#include "ui/desktop/desktop_media_player.hpp"
+#include "ui/desktop/desktop_ui_factory.hpp"
+#include "ui/desktop/qt_event_loop.hpp"
+#include "ui/desktop/web_engine_setup.hpp"
+
+namespace {
+
+using namespace zov;
+
+int runDesktopClient(const DesktopOptions& options, int argc, char** argv) {
+    ui::desktop::prepareWebEngine();
+    // Qt reads none of our options: they are not its own.
+    int qtArgc = argc > 0 ? 1 : 0;
+    QApplication application(qtArgc, argv);
+    application.setApplicationName("ZOV");
+
+    platform::MonotonicClock clock;
+    ui::desktop::QtEventLoop loop(clock);
+    platform::CaresResolver resolver(loop);
+    platform::PosixFileSystem fileSystem(platform::DriveMap::fromSystem(), options.clientDir);
+    platform::CurlHttpClient http;
+    platform::UnixWindowMessages messages(loop);
+    platform::SpawnProcessLauncher launcher(loop);
+    platform::ProcProcessTable processes;
+
+    ui::desktop::DesktopUiFactory::Makers makers{
+        .flashMovie = [&](QWidget* window, ui::ControlName name)
+            -> std::shared_ptr<ui::FlashMovie> {
+            return ui::desktop::makeFlashMovie(window, std::move(name), loop, fileSystem);
+        },
+        .browser = [&](QWidget* window, ui::ControlName name) -> std::shared_ptr<ui::Browser> {
+            return ui::desktop::makeBrowser(window, std::move(name), loop, fileSystem);
+        },
+        .mediaPlayer = [&](QWidget* window, ui::ControlName name)
+            -> std::shared_ptr<ui::MediaPlayerControl> {
+            return ui::desktop::makeMediaPlayer(window, std::move(name), loop, fileSystem);
+        },
+    };
+    ui::desktop::DesktopUiFactory ui(loop, fileSystem, std::move(makers), options.screen);
+
+    std::unique_ptr<remote::RemoteSession> remoteSession;
+    const auto endNow = [&remoteSession] {
+        // The process ends at once: no window closes one by one, nothing else is written.
+        if (remoteSession) remoteSession->drainOutput();
+        std::cout.flush();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    };
+    shell::Client client(shell::ClientServices{
+        loop, resolver, fileSystem, http, messages, launcher, processes, ui, options.clientDir,
+        // One more turn of the loop first, so that the request that asked for the exit is
+        // answered on the channel.
+        [&loop, endNow] { loop.post(endNow); }});
+    std::signal(SIGPIPE, SIG_IGN);
+    if (!options.remote.empty()) {
+        try {
+            remoteSession = std::make_unique<remote::RemoteSession>(loop, ui.registry(),
+                                                                    options.remote, "desktop");
+        } catch (const Error& e) {
+            std::cerr << "zov: " << e.description() << "\n";
+            return 2;
+        }
+        remoteSession->Ended.connect(endNow);
+    }
+    try {
+        client.start();
+    } catch (const Error& e) {
+        std::cerr << "zov: " << e.description() << "\n";
+        return 1;
+    }
+    if (options.authPort != 0) client.mainPlayer().authSession().setAuthPort(options.authPort);
+    if (!options.versionServer.empty())
+        client.mainPlayer().authSession().setVersionServerURL(options.versionServer);
+    loop.run();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string problem;
+    const auto options = zov::parseDesktopOptions({argv + 1, argv + argc}, problem);
+    if (!options) {
+        std::cerr << "zov: " << problem << "\n";
+        return 2;
+    }
+    if (!zov::hasDisplay()) {
+        std::cerr << "zov: no display to open the desktop client on; run zov --headless, or "
+                     "the desktop client under xvfb-run\n";
+        return 2;
+    }
+    return runDesktopClient(*options, argc, argv);
+}
