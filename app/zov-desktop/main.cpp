@@ -18,6 +18,7 @@
 #include "platform/curl_http_client.hpp"
 #include "platform/drive_map.hpp"
 #include "platform/error.hpp"
+#include "platform/http_worker.hpp"
 #include "platform/posix_file_system.hpp"
 #include "platform/proc_process_table.hpp"
 #include "platform/spawn_process_launcher.hpp"
@@ -32,6 +33,8 @@
 #include "ui/desktop/desktop_ui_factory.hpp"
 #include "ui/desktop/qt_event_loop.hpp"
 #include "ui/desktop/web_engine_setup.hpp"
+#include "ui/headless/memory_browser.hpp"
+#include "ui/headless/page_sources.hpp"
 
 namespace {
 
@@ -53,12 +56,34 @@ int runDesktopClient(const DesktopOptions& options, int argc, char** argv) {
     platform::SpawnProcessLauncher launcher(loop);
     platform::ProcProcessTable processes;
 
+    // The guide's and the playlist's pages are read, not yet drawn: the client reads them
+    // through the in-memory browser, which fetches them off the loop; the banner is drawn.
+    platform::CurlHttpClient pageHttp;
+    platform::HttpWorker pageWorker(loop, pageHttp,
+                                    {.connectTimeoutMs = 5000, .totalTimeoutMs = 15000});
+    ui::headless::PageSources pages;
+    pages.setFileSystem(&fileSystem);
+    pages.setFetcher([&pageWorker](const std::string& url, ui::headless::PageSources::Done done) {
+        pageWorker.get(url, [done = std::move(done)](std::optional<platform::HttpResponse> answer,
+                                                     std::string) {
+            if (answer && answer->status == 200)
+                done(std::move(answer->body));
+            else
+                done(std::nullopt);
+        });
+    });
+    const auto readOnly = [](const ui::ControlName& name) {
+        return name.window == "movieGuide" || name.window == "mediaLibrary";
+    };
+
     ui::desktop::DesktopUiFactory::Makers makers{
         .flashMovie = [&](QWidget* window, ui::ControlName name)
             -> std::shared_ptr<ui::FlashMovie> {
             return ui::desktop::makeFlashMovie(window, std::move(name), loop, fileSystem);
         },
         .browser = [&](QWidget* window, ui::ControlName name) -> std::shared_ptr<ui::Browser> {
+            if (readOnly(name))
+                return std::make_shared<ui::headless::MemoryBrowser>(std::move(name), loop, pages);
             return ui::desktop::makeBrowser(window, std::move(name), loop, fileSystem);
         },
         .mediaPlayer = [&](QWidget* window, ui::ControlName name)

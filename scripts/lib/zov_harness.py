@@ -113,13 +113,23 @@ def write_client_folder(client_dir, movies_dir, distributor, source_dir=None):
         ini.write("".join(line + "\r\n" for line in settings))
     if source_dir:
         shutil.copy(os.path.join(source_dir, "app", "zov", "playlistSkin.html"), client_dir)
+        # The skin and the login page of the desktop client.
+        pages = os.path.join(source_dir, "app", "zov", "pages")
+        for name in os.listdir(pages):
+            shutil.copy(os.path.join(pages, name), client_dir)
 
 
-def client_command(bin_dir, client_dir, service, remote="stdio", simulated_player=False):
-    """The command line of a headless client pointed at the service."""
-    args = [os.path.join(bin_dir, "zov"), "--client-dir", client_dir, "--headless",
-            "--remote", remote, "--auth-port", str(service.ports["auth"]),
-            "--version-server", service.version_url]
+def client_command(bin_dir, client_dir, service, remote="stdio", simulated_player=False,
+                   desktop=False, geometry=None):
+    """The command line of a client pointed at the service: headless, or on the desktop
+    (which needs a display, see Xvfb) with a window of `geometry` ("WxH") as its screen."""
+    args = [os.path.join(bin_dir, "zov"), "--client-dir", client_dir]
+    if not desktop:
+        args.append("--headless")
+    args += ["--remote", remote, "--auth-port", str(service.ports["auth"]),
+             "--version-server", service.version_url]
+    if geometry:
+        args += ["--geometry", geometry]
     return args + (["--simulated-player"] if simulated_player else [])
 
 
@@ -132,13 +142,18 @@ def client_environment(client_dir):
 
 
 class Client:
-    """One `zov --headless --remote stdio` process and its channel."""
+    """One `zov [--headless] --remote stdio` process and its channel."""
 
-    def __init__(self, bin_dir, client_dir, service, simulated_player=False):
+    def __init__(self, bin_dir, client_dir, service, simulated_player=False, desktop=False,
+                 geometry=None, display=None):
+        environment = client_environment(client_dir)
+        if display:
+            environment["DISPLAY"] = display
         self.process = subprocess.Popen(
-            client_command(bin_dir, client_dir, service, simulated_player=simulated_player),
+            client_command(bin_dir, client_dir, service, simulated_player=simulated_player,
+                           desktop=desktop, geometry=geometry),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1,
-            env=client_environment(client_dir))
+            env=environment)
         self._ended = False       # the channel's output ended
         self.events = []          # every event so far, in order
         self._incoming = queue.Queue()
@@ -330,3 +345,29 @@ class Pyftpdlib:
             self.process.wait()
         if self.process:
             self.process.stdout.close()
+
+
+class Xvfb:
+    """A virtual display of its own (Debian's xvfb), on the first free display number."""
+
+    def __init__(self, size="1920x1080x24"):
+        read, write = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", size, "-nolisten", "tcp"],
+            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as numbers:
+            number = numbers.readline().strip()
+        if not number.isdigit():
+            self.stop()
+            raise HarnessError("Xvfb did not start (is xvfb installed?)")
+        self.display = ":" + number
+
+    def xdotool(self, *args):
+        """Real key presses and clicks on this display."""
+        subprocess.run(["xdotool", *args], check=True, env=dict(os.environ, DISPLAY=self.display))
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(10)
