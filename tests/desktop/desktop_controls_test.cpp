@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <stdexcept>
 
@@ -100,6 +101,26 @@ TEST_F(DesktopControlsTest, ALabelOrButtonClickedWithTheMouseRaisesClick) {
     clickAt(widget("HDPlay"), {5, 5});
     EXPECT_FALSE(button->click());
     EXPECT_EQ(buttonClicks, 1);
+}
+
+// The handler of a click may release the window and the label clicked (a question that is
+// done with): Qt is still inside the label's event then, so the widgets go a pass later.
+TEST_F(DesktopUiTest, AWindowReleasedByItsOwnLabelsClickGoesSafely) {
+    auto window = ui.createWindow("yesNoPopup");
+    auto label = ui.createLabel(*window, "YesControl");
+    window->show();
+    QPointer<QWidget> frame = ui.widget("yesNoPopup", "");
+    QPointer<QWidget> yes = ui.widget("yesNoPopup", "YesControl");
+    label->Click.connect([&] {
+        window.reset();
+        label.reset();
+    });
+    clickAt(yes, {2, 2});
+    EXPECT_FALSE(label);
+    EXPECT_TRUE(frame && frame->isHidden());
+    loop.processPending();
+    EXPECT_FALSE(frame);
+    EXPECT_FALSE(yes);
 }
 
 TEST_F(DesktopControlsTest, WhatAPersonTypesIsTheTextAndIsReported) {

@@ -64,6 +64,10 @@ bool DesktopLabel::handle(QEvent* event) {
         case QEvent::MouseMove:
             MouseMove();
             return false;
+        case QEvent::MouseButtonPress:
+            // Taken, so that the release comes back here (a plain label would pass the
+            // press on to its window).
+            return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
         case QEvent::MouseButtonRelease: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             // A press dragged off the label before its release is no click.
