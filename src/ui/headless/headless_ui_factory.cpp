@@ -1,9 +1,7 @@
 #include "ui/headless/headless_ui_factory.hpp"
 
-#include <cctype>
-#include <vector>
-
 #include "platform/file_system.hpp"
+#include "ui/drive_entries.hpp"
 #include "ui/headless/headless_button.hpp"
 #include "ui/headless/headless_drive_list.hpp"
 #include "ui/headless/headless_flash_movie.hpp"
@@ -75,16 +73,7 @@ std::shared_ptr<ListBox> HeadlessUiFactory::createListBox(Window& window, const 
 std::shared_ptr<DriveList> HeadlessUiFactory::createDriveList(Window& window,
                                                               const std::string& name) {
     const ControlName id = nameIn(window, name);
-    auto drives = [this] {
-        std::vector<std::string> entries;
-        for (char letter : files_.driveLetters()) {
-            const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-            const std::string drive = std::string(1, lower) + ":";
-            const std::string folder = files_.hostPath(drive + "\\");
-            entries.push_back(folder.empty() ? drive : drive + " [" + folder + "]");
-        }
-        return entries;
-    };
+    auto drives = [this] { return driveEntries(files_); };
     return remember(id, std::make_shared<HeadlessDriveList>(id, std::move(drives)));
 }
 

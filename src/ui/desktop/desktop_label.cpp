@@ -1,0 +1,84 @@
+#include "ui/desktop/desktop_label.hpp"
+
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace zov::ui::desktop {
+
+namespace {
+
+QLabel* makeLabel(QWidget* window) {
+    auto* label = new ControlWidget<QLabel>(window);
+    label->setMouseTracking(true);  // MouseMove without a button held
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+}  // namespace
+
+DesktopLabel::DesktopLabel(ControlName name, QWidget* window, double unitsPerPixel)
+    : DesktopControl(std::move(name), makeLabel(window), unitsPerPixel) {
+    static_cast<ControlWidget<QLabel>*>(label())->onEvent = [this](QEvent* event) {
+        return handle(event);
+    };
+    setFontSize(fontSize_);
+}
+
+QLabel* DesktopLabel::label() const {
+    return static_cast<QLabel*>(widget());
+}
+
+void DesktopLabel::setCaption(const std::string& caption) {
+    caption_ = caption;
+    if (auto* shown = label()) shown->setText(QString::fromStdString(caption));
+    notify("caption", caption);
+}
+
+void DesktopLabel::setFontSize(int points) {
+    fontSize_ = points;
+    if (auto* shown = label()) {
+        QFont font = shown->font();
+        font.setPointSize(points);
+        shown->setFont(font);
+    }
+}
+
+void DesktopLabel::centreText() {
+    if (auto* shown = label()) {
+        shown->setAlignment(Qt::AlignCenter);
+        shown->setWordWrap(true);
+    }
+}
+
+void DesktopLabel::setBold(bool bold) {
+    if (auto* shown = label()) {
+        QFont font = shown->font();
+        font.setBold(bold);
+        shown->setFont(font);
+    }
+}
+
+bool DesktopLabel::handle(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Enter:
+        case QEvent::MouseMove:
+            MouseMove();
+            return false;
+        case QEvent::MouseButtonPress:
+            // Taken, so that the release comes back here (a plain label would pass the
+            // press on to its window).
+            return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        case QEvent::MouseButtonRelease: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            // A press dragged off the label before its release is no click.
+            if (mouse->button() == Qt::LeftButton && label() &&
+                label()->rect().contains(mouse->position().toPoint()))
+                Click();
+            return false;
+        }
+        default:
+            return false;
+    }
+}
+
+}  // namespace zov::ui::desktop

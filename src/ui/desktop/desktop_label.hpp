@@ -1,0 +1,36 @@
+#pragma once
+// A label on the screen (QLabel). Labels serve as buttons: a person's click (the mouse
+// released over it) raises Click, and the mouse entering or moving over it raises
+// MouseMove, which the yes/no question follows with its selector.
+
+#include <string>
+
+#include "ui/controls.hpp"
+#include "ui/desktop/desktop_control.hpp"
+
+class QLabel;
+
+namespace zov::ui::desktop {
+
+class DesktopLabel final : public DesktopControl<Label> {
+  public:
+    DesktopLabel(ControlName name, QWidget* window, double unitsPerPixel);
+
+    std::string caption() const override { return caption_; }
+    void setCaption(const std::string& caption) override;
+    int fontSize() const override { return fontSize_; }
+    void setFontSize(int points) override;
+
+    // Centred and wrapped over several lines, as on the popups and the status window.
+    void centreText();
+    void setBold(bool bold);
+
+  private:
+    QLabel* label() const;
+    bool handle(QEvent* event);
+
+    std::string caption_;
+    int fontSize_ = 8;
+};
+
+}  // namespace zov::ui::desktop

@@ -1,0 +1,150 @@
+// Top-level windows on the desktop: the keys the system's windows expect, the modal window
+// as a nested turn of the system's loop, translucency, and where the popups appear.
+
+#include "ui/desktop/desktop_window.hpp"
+
+#include <QLabel>
+#include <vector>
+
+#include "desktop/desktop_ui_fixture.hpp"
+#include "platform/error.hpp"
+#include "platform/event_loop_contract_support.hpp"
+#include "ui/controls.hpp"
+
+using zov::test::Change;
+using zov::test::DesktopUiTest;
+using zov::test::RunWatchdog;
+using zov::test::sendKey;
+using zov::ui::Rect;
+using zov::ui::ShowMode;
+
+namespace {
+
+struct DesktopWindowTest : DesktopUiTest {
+    std::shared_ptr<zov::ui::Window> window = ui.createWindow("movieGuide");
+    std::vector<int> keys;
+
+    DesktopWindowTest() {
+        window->KeyDown.connect([this](int key) { keys.push_back(key); });
+    }
+    QWidget* frame() const { return ui.widget("movieGuide", ""); }
+};
+
+}  // namespace
+
+TEST_F(DesktopWindowTest, KeysReachKeyDownAsTheSystemsKeyCodes) {
+    window->show();
+    sendKey(frame(), Qt::Key_A, "a");
+    sendKey(frame(), Qt::Key_A, "A", Qt::ShiftModifier);
+    sendKey(frame(), Qt::Key_P, "p");
+    sendKey(frame(), Qt::Key_7, "7");
+    sendKey(frame(), Qt::Key_Return, "\r");
+    sendKey(frame(), Qt::Key_Enter, "\r", Qt::KeypadModifier);
+    sendKey(frame(), Qt::Key_Escape, "\x1b");
+    sendKey(frame(), Qt::Key_Space, " ");
+    sendKey(frame(), Qt::Key_Tab, "\t");
+    for (int arrow : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down})
+        sendKey(frame(), arrow);
+    sendKey(frame(), Qt::Key_Delete);
+    sendKey(frame(), Qt::Key_5, "5", Qt::KeypadModifier);
+    sendKey(frame(), Qt::Key_F1);
+    sendKey(frame(), Qt::Key_Exclam, "!", Qt::ShiftModifier);
+    sendKey(frame(), Qt::Key_Meta);  // no code: nothing
+    EXPECT_EQ(keys, (std::vector<int>{'A', 'A', 'P', '7', 13, 13, 27, 32, 9, 37, 38, 39, 40, 46,
+                                      101, 112, '1'}));
+}
+
+TEST_F(DesktopWindowTest, KeysALabelLeavesComeUpToTheWindowAndPressKeyGivesTheSameCodes) {
+    auto label = ui.createLabel(*window, "SelectedNameLabel");
+    window->show();
+    sendKey(ui.widget("movieGuide", "SelectedNameLabel"), Qt::Key_Delete);
+    ASSERT_EQ(keys, std::vector<int>{46});
+
+    keys.clear();
+    const std::vector<int> codes{13, 'P', 40, 27, 101, 112, 0x1234};
+    for (int code : codes)
+        window->pressKey(code);
+    // A code no key gives is raised as given, as the headless window does.
+    EXPECT_EQ(keys, codes);
+}
+
+TEST_F(DesktopWindowTest, AModalWindowReturnsWhenAPostedCallbackHidesIt) {
+    RunWatchdog watchdog(loop);
+    bool modalWhileShown = false;
+    loop.post([&] {
+        modalWhileShown = frame()->isModal() && frame()->isVisible();
+        // The question cannot be asked again while it is up.
+        EXPECT_THROW(window->show(ShowMode::Modal), zov::Error);
+        window->hide();
+    });
+    window->show(ShowMode::Modal);
+    EXPECT_FALSE(watchdog.expired());
+    EXPECT_TRUE(modalWhileShown);
+    EXPECT_FALSE(window->visible());
+    EXPECT_FALSE(frame()->isVisible());
+    EXPECT_FALSE(frame()->isModal());
+    EXPECT_EQ(changes, (std::vector<Change>{{"movieGuide", "", "visible", "true"},
+                                            {"movieGuide", "", "visible", "false"}}));
+}
+
+TEST_F(DesktopWindowTest, AnOuterModalWindowHiddenUnderAnInnerOneEndsWhenTheInnerOneDoes) {
+    RunWatchdog watchdog(loop);
+    auto inner = ui.createWindow("yesNoPopup");
+    std::vector<std::string> order;
+    loop.post([&] {
+        loop.post([&] {
+            window->hide();  // the outer one, while the inner one is up
+            inner->hide();
+        });
+        inner->show(ShowMode::Modal);
+        order.push_back("inner returned");
+    });
+    window->show(ShowMode::Modal);
+    order.push_back("outer returned");
+    EXPECT_FALSE(watchdog.expired());
+    EXPECT_EQ(order, (std::vector<std::string>{"inner returned", "outer returned"}));
+}
+
+TEST_F(DesktopWindowTest, ClosingFromTheFrameHidesTheWindowAsTheSystemWould) {
+    window->show();
+    frame()->close();
+    EXPECT_FALSE(window->visible());
+    EXPECT_FALSE(frame()->isVisible());
+    EXPECT_EQ(changes.back(), (Change{"movieGuide", "", "visible", "false"}));
+}
+
+TEST_F(DesktopWindowTest, OpacityCaptionAndPixelPlacement) {
+    EXPECT_TRUE(window->setOpacity(180));
+    EXPECT_NEAR(frame()->windowOpacity(), 180 / 255.0, 0.01);
+    EXPECT_FALSE(window->setOpacity(256));
+    EXPECT_FALSE(window->setOpacity(-1));
+    EXPECT_NEAR(frame()->windowOpacity(), 180 / 255.0, 0.01);
+
+    window->setCaption("Guide");
+    EXPECT_EQ(frame()->windowTitle(), "Guide");
+    EXPECT_EQ(changes.back(), (Change{"movieGuide", "", "caption", "Guide"}));
+
+    // A window the system places is in the screen's pixels.
+    window->setRect({0, 720 / 8.0, 1280, 0.65 * 720});
+    EXPECT_EQ(frame()->geometry(), QRect(0, 90, 1280, 468));
+    EXPECT_NE(window->hWnd(), 0);
+}
+
+TEST_F(DesktopUiTest, PopupsAreFramelessOnTopAndCentredOnTheScreen) {
+    auto popup = ui.createWindow("popupwindow");
+    auto status = ui.createWindow("frmLogo");
+    popup->show();
+    status->show();
+    QWidget* message = ui.widget("popupwindow", "");
+    QWidget* splash = ui.widget("frmLogo", "");
+    EXPECT_TRUE(message->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(message->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(splash->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_FALSE(splash->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // The message never takes the keyboard from whoever is typing.
+    EXPECT_TRUE(message->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_EQ(message->geometry(), QRect((1280 - 480) / 2, (720 - 120) / 2, 480, 120));
+    EXPECT_EQ(splash->geometry(), QRect((1280 - 400) / 2, (720 - 240) / 2, 400, 240));
+    // Its units are twips, as its designer's were.
+    EXPECT_EQ(popup->rect().width, 7200);
+}
