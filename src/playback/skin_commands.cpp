@@ -76,7 +76,12 @@ bool SkinCommands::embeddedActive() const {
 
 void SkinCommands::fullScreen() {
     repaintVideoRegion();
-    mediaPlayer_.fullScreen();
+    // The same button takes the movie back out of full screen (reached by keyboard: the
+    // video covers the skin meanwhile).
+    if (wmpPlayer_.fullScreen())
+        wmpPlayer_.setFullScreen(false);
+    else
+        mediaPlayer_.fullScreen();
     streamingPlayer_.fullScreen();
 }
 

@@ -35,6 +35,10 @@ TEST(MpvOutputs, HeadlessShowsAndSoundsNothingAndAWindowGetsThePicture) {
     EXPECT_EQ(desktop.at("vo"), "gpu,x11");
     // Without a sound device the movie still plays, on the null output.
     EXPECT_EQ(desktop.at("ao"), "pulse,alsa,null");
+    // Drawn through X11 only (probing on reaches the console, which costs a descriptor),
+    // and on software GL where there is no GPU.
+    EXPECT_EQ(desktop.at("gpu-context"), "x11egl");
+    EXPECT_EQ(desktop.at("gpu-sw"), "yes");
     // The window, not libmpv, takes the keys and the mouse.
     EXPECT_EQ(desktop.at("input-vo-keyboard"), "no");
     EXPECT_EQ(desktop.at("input-cursor"), "no");

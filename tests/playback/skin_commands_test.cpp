@@ -242,6 +242,11 @@ TEST_F(SkinCommandsTest, CommandsMatchExactlyAndTheWindowCommandsReachTheMainWin
     skinSays("full_screen");  // both players alike
     EXPECT_TRUE(wmp.fullScreen());
     EXPECT_EQ(h264Screen.rect().height, 1000);
+    skinSays("full_screen");  // again: the movie leaves full screen and plays on
+    EXPECT_FALSE(wmp.fullScreen());
+    EXPECT_EQ(wmp.playState(), ui::wmppsPlaying);
+    skinSays("full_screen");
+    EXPECT_TRUE(wmp.fullScreen());
 
     skinSays("End");  // the external player ends before the program does
     EXPECT_EQ(mainWindowCalls.back(), "exit, external player 0");

@@ -39,17 +39,30 @@ bool MpvMediaPlayer::isAllowedStream(const std::string& url) {
 
 std::shared_ptr<MpvMediaPlayer> MpvMediaPlayer::create(ControlName name, platform::EventLoop& loop,
                                                        const platform::FileSystem& files,
-                                                       const MpvOutputs& outputs) {
-    std::shared_ptr<MpvMediaPlayer> player(new MpvMediaPlayer(std::move(name), loop, files));
+                                                       const MpvOutputs& outputs,
+                                                       std::shared_ptr<VideoSurface> surface) {
+    std::shared_ptr<MpvMediaPlayer> player(
+        new MpvMediaPlayer(std::move(name), loop, files, std::move(surface)));
     player->initialise(outputs);
     return player;
 }
 
 MpvMediaPlayer::MpvMediaPlayer(ControlName name, platform::EventLoop& loop,
-                               const platform::FileSystem& files)
-    : NamedControl(std::move(name)), loop_(loop), files_(files), reverseKey_(loop.newTimerKey()) {}
+                               const platform::FileSystem& files,
+                               std::shared_ptr<VideoSurface> surface)
+    : NamedControl(std::move(name)),
+      loop_(loop),
+      files_(files),
+      surface_(std::move(surface)),
+      reverseKey_(loop.newTimerKey()) {}
 
-void MpvMediaPlayer::initialise(const MpvOutputs& outputs) {
+void MpvMediaPlayer::initialise(MpvOutputs outputs) {
+    if (surface_) {
+        outputs.videoWindow = surface_->handle();
+        surface_->LeaveFullScreen.connect([weak = weak_from_this()] {
+            if (auto self = weak.lock()) self->setFullScreen(false);
+        });
+    }
     // libmpv refuses to start under any other numeric locale (a toolkit may have set one
     // from the environment).
     std::setlocale(LC_NUMERIC, "C");
@@ -89,6 +102,7 @@ void MpvMediaPlayer::initialise(const MpvOutputs& outputs) {
 
 MpvMediaPlayer::~MpvMediaPlayer() {
     loop_.killTimer(reverseKey_);
+    if (surface_) surface_->LeaveFullScreen.disconnect();
     if (!mpv_) return;
     // Waits for a wake-up under way; none comes after.
     mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
@@ -207,7 +221,7 @@ void MpvMediaPlayer::leaveMedia() {
     seekTarget_.reset();
     loaded_ = false;
     waitingForStream_ = false;
-    fullScreen_ = false;
+    changeFullScreen(false);
 }
 
 void MpvMediaPlayer::stopLibmpv() {
@@ -235,6 +249,7 @@ void MpvMediaPlayer::beginOpen(bool playWhenOpen) {
     knownDuration_ = 0;
     reachedPosition_ = 0;
     playWhenOpen_ = playWhenOpen;
+    if (surface_) surface_->bringToFront();
     setState(wmppsTransitioning);
 
     std::string target;
@@ -396,7 +411,24 @@ double MpvMediaPlayer::duration() const {
 }
 
 void MpvMediaPlayer::setFullScreen(bool fullScreen) {
-    fullScreen_ = fullScreen && showing();
+    changeFullScreen(fullScreen && showing());
+}
+
+void MpvMediaPlayer::changeFullScreen(bool fullScreen) {
+    if (fullScreen == fullScreen_) return;
+    fullScreen_ = fullScreen;
+    if (surface_) surface_->setCovering(fullScreen);
+    notify("fullScreen", fullScreen ? "true" : "false");
+}
+
+void MpvMediaPlayer::setVisible(bool visible) {
+    NamedControl::setVisible(visible);
+    if (surface_) surface_->setShown(visible);
+}
+
+void MpvMediaPlayer::setRect(const Rect& rect) {
+    NamedControl::setRect(rect);
+    if (surface_) surface_->place(rect);
 }
 
 bool MpvMediaPlayer::showing() const {

@@ -1,8 +1,8 @@
 #pragma once
 // The media player control of both front ends, playing real media with libmpv: headless
 // with null video and audio outputs, on the desktop drawing into the native window of the
-// video region (MpvOutputs). Either way the movie is really opened and decoded, so its
-// length, position, end and failures are the real ones. libmpv works on its own threads; it
+// video region (MpvOutputs, VideoSurface). Either way the movie is really opened and decoded, so
+// its length, position, end and failures are the real ones. libmpv works on its own threads; it
 // only wakes the event loop (through post), and every state change and event is raised on
 // the loop's thread.
 //
@@ -13,6 +13,10 @@
 // where it stopped; play opens the media again there (9, then 3 or another Error). Fast
 // forward (4) plays at kScanRate times normal speed; fast reverse (5) steps back kScanRate
 // seconds per second of clock time and plays on from the start when it gets there.
+//
+// Full screen holds only while there is media to show: stopping, unloading, an end or a
+// failure leaves it, and so does a person's request through the video surface. Each change
+// is reported as "fullScreen" ("true"/"false").
 
 #include <atomic>
 #include <cstdint>
@@ -23,6 +27,7 @@
 #include "platform/event_loop.hpp"
 #include "ui/media_player_control.hpp"
 #include "ui/mpv/mpv_outputs.hpp"
+#include "ui/mpv/video_surface.hpp"
 #include "ui/named_control.hpp"
 
 struct mpv_handle;
@@ -41,10 +46,14 @@ class MpvMediaPlayer final : public NamedControl<MediaPlayerControl>,
     static constexpr double kScanRate = 5;
     static constexpr std::int64_t kReverseStepMs = 200;
 
-    // Neither is owned; both outlive the player. Throws Error when libmpv cannot start.
+    // Neither the loop nor the file system is owned; both outlive the player. With a
+    // surface, libmpv draws into its window (whatever outputs.videoWindow says), the
+    // player's rectangle and visibility are the surface's, and full screen covers the main
+    // window with it. Throws Error when libmpv cannot start.
     static std::shared_ptr<MpvMediaPlayer> create(ControlName name, platform::EventLoop& loop,
                                                   const platform::FileSystem& files,
-                                                  const MpvOutputs& outputs = {});
+                                                  const MpvOutputs& outputs = {},
+                                                  std::shared_ptr<VideoSurface> surface = nullptr);
     ~MpvMediaPlayer() override;
     MpvMediaPlayer(const MpvMediaPlayer&) = delete;
     MpvMediaPlayer& operator=(const MpvMediaPlayer&) = delete;
@@ -69,14 +78,17 @@ class MpvMediaPlayer final : public NamedControl<MediaPlayerControl>,
     bool fullScreen() const override { return fullScreen_; }
     // Taken only while there is media to show (playing, paused or scanning).
     void setFullScreen(bool fullScreen) override;
+    void setVisible(bool visible) override;
+    void setRect(const Rect& rect) override;
 
     // Stream addresses the player opens; anything else with "://" is refused as unplayable
     // (libmpv would also open local devices, file descriptors and edit lists).
     static bool isAllowedStream(const std::string& url);
 
   private:
-    MpvMediaPlayer(ControlName name, platform::EventLoop& loop, const platform::FileSystem& files);
-    void initialise(const MpvOutputs& outputs);
+    MpvMediaPlayer(ControlName name, platform::EventLoop& loop, const platform::FileSystem& files,
+                   std::shared_ptr<VideoSurface> surface);
+    void initialise(MpvOutputs outputs);
 
     static void wakeUp(void* context);
     void drainEvents();
@@ -102,9 +114,12 @@ class MpvMediaPlayer final : public NamedControl<MediaPlayerControl>,
     void stopReverseScan();
     bool showing() const;
     void setState(int state);
+    // Every change of the flag goes through here: reported, and the surface follows.
+    void changeFullScreen(bool fullScreen);
 
     platform::EventLoop& loop_;
     const platform::FileSystem& files_;
+    const std::shared_ptr<VideoSurface> surface_;
     const platform::TimerKey reverseKey_;
     mpv_handle* mpv_ = nullptr;
     std::atomic<bool> drainPosted_{false};

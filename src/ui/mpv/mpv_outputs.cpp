@@ -20,6 +20,13 @@ std::vector<std::pair<std::string, std::string>> outputOptions(const MpvOutputs&
     } else {
         options.emplace_back("wid", std::to_string(outputs.videoWindow));
         options.emplace_back("vo", outputs.videoOutputs.empty() ? "gpu,x11" : outputs.videoOutputs);
+        // The window is an X11 one: the GPU output draws through X11's EGL only. Left to
+        // probe, libmpv goes on to the console (DRM), which on a machine without one
+        // closes a descriptor that is not its own (our standard input, or by then an X
+        // connection).
+        options.emplace_back("gpu-context", "x11egl");
+        // Software GL (no GPU, or Xvfb) draws the picture too.
+        options.emplace_back("gpu-sw", "yes");
         // The front end's window takes the keys and the mouse, not libmpv's.
         options.emplace_back("input-vo-keyboard", "no");
         options.emplace_back("input-cursor", "no");
