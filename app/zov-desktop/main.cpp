@@ -3,6 +3,7 @@
 // when no --headless is given; it takes the same options, plus --geometry.
 
 #include <QApplication>
+#include <QWidget>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPixmap>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
@@ -171,6 +173,16 @@ void DesktopWindow::centreOnScreen() {
     const int left = (static_cast<int>(screen_.width()) - pixels.width()) / 2;
     const int top = (static_cast<int>(screen_.height()) - pixels.height()) / 2;
     widget_->move(std::max(0, left), std::max(0, top));
+}
+
+std::optional<std::pair<int, int>> DesktopWindow::saveScreenshot(const std::string& path) {
+    if (!widget_ || !widget_->isVisible()) return std::nullopt;
+    QScreen* screen = widget_->screen();
+    if (!screen) return std::nullopt;
+    const QRect area = widget_->frameGeometry();
+    const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    if (shot.isNull() || !shot.save(QString::fromStdString(path), "PNG")) return std::nullopt;
+    return std::make_pair(shot.width(), shot.height());
 }
 
 }  // namespace zov::ui::desktop

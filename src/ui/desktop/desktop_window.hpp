@@ -58,6 +58,8 @@ class DesktopWindow final : public Window, public std::enable_shared_from_this<D
     // Replays the key as a key press on the window itself, through Qt, so that whatever
     // watches a person's keys sees it too; a code no key gives is raised as KeyDown directly.
     void pressKey(int key) override;
+    // Taken from the screen, not drawn from the widgets: the video is not in a widget.
+    std::optional<std::pair<int, int>> saveScreenshot(const std::string& path) override;
 
     const std::string& name() const { return name_.window; }
     // Where its controls go; nullptr once Qt has destroyed it.
