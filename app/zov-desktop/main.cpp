@@ -43,6 +43,9 @@ using namespace zov;
 
 int runDesktopClient(const DesktopOptions& options, int argc, char** argv) {
     ui::desktop::prepareWebEngine();
+    // The video region is a native window of its own; its siblings (the skin's web view)
+    // must stay in the window's own surface, where WebEngine draws.
+    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     // Qt reads none of our options: they are not its own.
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication application(qtArgc, argv);
