@@ -42,6 +42,11 @@ namespace {
 using namespace zov;
 
 int runDesktopClient(const DesktopOptions& options, int argc, char** argv) {
+    // The movie gets the GL: our pages are simple and draw in software, so WebEngine and
+    // libmpv never both drive GL in this one process (with Mesa's software GL, as on a
+    // machine without a GPU, that crashed libmpv's output). A setting already given wins.
+    setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
+    setenv("QT_QUICK_BACKEND", "software", 0);
     ui::desktop::prepareWebEngine();
     // The video region is a native window of its own; its siblings (the skin's web view)
     // must stay in the window's own surface, where WebEngine draws.

@@ -21,7 +21,7 @@ namespace zov::ui::desktop {
 
 // Libmpv's video outputs on the desktop: the GPU one where it can draw (software GL
 // included), X11 images otherwise.
-inline constexpr const char* kDesktopVideoOutputs = "x11";
+inline constexpr const char* kDesktopVideoOutputs = "gpu,x11";
 // Sound where there is a device; without one the movie still plays.
 inline constexpr const char* kDesktopAudioOutputs = "pulse,alsa,null";
 
