@@ -4,13 +4,58 @@ the screen, kept under build/screenshots/desktop/). The service is zov-service; 
 only watches, chooses and takes the screenshots."""
 
 import os
+import struct
 import time
 import unittest
+import zlib
 
 from e2e_base import BIN, DISTRIBUTOR, PASSWORD, SOURCE, USER, EndToEndTest, zh
 
 WIDTH, HEIGHT = 1280, 720
 SHOTS = os.path.join(os.path.dirname(BIN), "screenshots", "desktop")
+
+
+def png_pixels(path):
+    """(width, height, rows of (r, g, b)) of an 8-bit RGB or RGBA PNG, as Qt writes them."""
+    with open(path, "rb") as f:
+        data = f.read()
+    at, chunks, header = 8, [], None
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            chunks.append(body)
+        at += 12 + length
+    width, height, depth, colour = header[0], header[1], header[2], header[3]
+    assert depth == 8 and colour in (2, 6), "an 8-bit RGB(A) PNG"
+    step = 3 if colour == 2 else 4
+    raw, stride, rows, previous = zlib.decompress(b"".join(chunks)), width * step, [], None
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            left = line[i - step] if i >= step else 0
+            up = previous[i] if previous else 0
+            corner = previous[i - step] if previous and i >= step else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 255
+            elif kind == 2:
+                line[i] = (line[i] + up) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 255
+            elif kind == 4:
+                p = left + up - corner
+                near = min((abs(p - left), left), (abs(p - up), up), (abs(p - corner), corner),
+                           key=lambda t: t[0])
+                line[i] = (line[i] + near[1]) & 255
+        rows.append([tuple(line[i:i + 3]) for i in range(0, stride, step)])
+        previous = line
+    return width, height, rows
+
+
+def looks_like(pixel, colour, tolerance=60):
+    return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
 
 
 class Desktop(EndToEndTest):
@@ -25,6 +70,7 @@ class Desktop(EndToEndTest):
         zh.write_client_folder(client_dir, self.movies, "", SOURCE)
         self.client = zh.Client(BIN, client_dir, self.service, desktop=True,
                                 geometry="%dx%d" % (WIDTH, HEIGHT), display=self.x.display)
+        self.client.movies = self.movies
         self.addCleanup(self.client.close)
 
     def shot(self, window, name, least_bytes=6000):
@@ -96,6 +142,64 @@ class Desktop(EndToEndTest):
         client.wait_state(lambda s: not zh.visible(s, "yesNoPopup"), what="the answer")
         movie = os.path.join(self.movies, item["c_uid"] + item["c_fileExtension"])
         client.wait_state(lambda s: not os.path.exists(movie), what="the movie deleted")
+
+    def test_a_movie_plays_in_the_main_window_and_the_skin_steers_it(self):
+        client, x = self.client, self.x
+        client.wait_state(lambda s: zh.visible(s, "LoginPage") and "distributorBox" in s["login"],
+                          what="the login page")
+        zh.log_in(client, DISTRIBUTOR, USER, PASSWORD)
+        item = [i for i in zh.guide_items(self.service) if i["c_uid"] == "Colour_Bars"][0]
+        self.download(client, item)
+        zh.press(client, "MLplay")
+        client.wait_state(lambda s: s["player"]["state_name"] == "Playing", what="playing")
+        client.pump(1.5)
+        first = client.request("get_state")["skin_variables"]["mainPlayer/PlayerSkin"]
+        shot = self.shot("mainPlayer", "6-playing", least_bytes=20_000)
+
+        # The video region is (0, H/8, W, 0.65 H); the 4:3 movie stands in its middle, its
+        # seven bars across the top two thirds: grey, yellow, cyan, green, magenta, red, blue.
+        width, height, rows = png_pixels(shot)
+        top, tall = HEIGHT // 8, int(HEIGHT * 0.65)
+        wide = tall * 4 // 3
+        left = (WIDTH - wide) // 2
+        bars = [(192, 192, 192), (192, 192, 0), (0, 192, 192), (0, 192, 0), (192, 0, 192),
+                (192, 0, 0), (0, 0, 192)]
+        y = top + tall // 3
+        for n, colour in enumerate(bars):
+            x_at = left + wide * (2 * n + 1) // 14
+            self.assertTrue(looks_like(rows[y][x_at], colour),
+                            "bar %d at (%d, %d) is %s" % (n, x_at, y, rows[y][x_at]))
+        self.assertEqual(first["videoName"].split("-")[0], item["c_mediaTitle"])
+        client.wait_state(lambda s: s["skin_variables"]["mainPlayer/PlayerSkin"]["txtTime"]
+                          != first["txtTime"], what="the time to move")
+
+        # The skin's own buttons, clicked where they are drawn.
+        def click(at_x, at_y):
+            x.xdotool("mousemove", str(at_x), str(at_y), "click", "1")
+
+        bar_y = int(HEIGHT * 0.86)
+        click(int(WIDTH * 0.208), bar_y)  # pause
+        client.wait_state(lambda s: s["player"]["state_name"] == "Paused", what="paused")
+        self.shot("mainPlayer", "7-paused", least_bytes=20_000)
+        click(int(WIDTH * 0.135), bar_y)  # play
+        client.wait_state(lambda s: s["player"]["state_name"] == "Playing", what="playing on")
+        click(int(WIDTH * 0.868), bar_y)  # full screen: the movie covers the main window
+        client.wait_state(lambda s: self.video_covers_the_window(keep_as="8-full-screen"),
+                          what="full screen")
+        x.xdotool("key", "Escape")
+        client.wait_state(lambda s: not self.video_covers_the_window(), what="back in place")
+        click(int(WIDTH * 0.280), bar_y)  # stop
+        client.wait_state(lambda s: s["player"]["state_name"] in ("Stopped", "Undefined"),
+                          what="stopped")
+
+    def video_covers_the_window(self, keep_as=None):
+        """The top bar of the skin is covered by the movie (its first bar, grey); the
+        screenshot that shows it is kept under the name given."""
+        path = os.path.join(SHOTS, (keep_as or "probe") + ".png")
+        self.client.request("screenshot", window="mainPlayer", path=path)
+        _, _, rows = png_pixels(path)
+        wide = HEIGHT * 4 // 3
+        return looks_like(rows[HEIGHT // 20][(WIDTH - wide) // 2 + wide // 14], (192, 192, 192))
 
 
 if __name__ == "__main__":
