@@ -202,5 +202,17 @@ class Desktop(EndToEndTest):
         return looks_like(rows[HEIGHT // 20][(WIDTH - wide) // 2 + wide // 14], (192, 192, 192))
 
 
+class WithoutADisplay(unittest.TestCase):
+    def test_the_desktop_client_says_what_to_use_instead(self):
+        environment = {k: v for k, v in os.environ.items()
+                       if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        run = zh.subprocess.run([os.path.join(BIN, "zov")], env=environment,
+                                capture_output=True, text=True, timeout=60)
+        self.assertEqual(run.returncode, 2)
+        self.assertEqual(len(run.stderr.splitlines()), 1)
+        self.assertIn("--headless", run.stderr)
+        self.assertIn("xvfb-run", run.stderr)
+
+
 if __name__ == "__main__":
     unittest.main()
