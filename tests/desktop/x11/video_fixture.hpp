@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
