@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -16,18 +15,16 @@ namespace {
 
 using ui::mpv::MpvMediaPlayer;
 
-// Records what the player asks of its surface; handle 0 keeps libmpv without a picture.
+// Records whether the player has its surface cover the main window; handle 0 keeps libmpv
+// without a picture.
 struct RecordingSurface final : ui::mpv::VideoSurface {
     ui::WindowHandle handle() const override { return 0; }
-    void place(const ui::Rect& rect) override { placed = rect; }
-    void setShown(bool value) override { shown = value; }
+    void place(const ui::Rect&) override {}
+    void setShown(bool) override {}
     void setCovering(bool value) override { covering = value; }
-    void bringToFront() override { ++broughtToFront; }
+    void bringToFront() override {}
 
-    ui::Rect placed;
-    bool shown = true;
     bool covering = false;
-    int broughtToFront = 0;
 };
 
 class MpvFullScreenTest : public test::MpvPlayerFixture {
@@ -92,29 +89,6 @@ TEST_F(MpvFullScreenTest, TheEndAStopAnUnloadOrAPersonsRequestEachLeaveFullScree
     EXPECT_EQ(player_->playState(), ui::wmppsPlaying);
 
     EXPECT_EQ(reported_, "TFTFTFTF");
-}
-
-TEST_F(MpvFullScreenTest, TheSurfaceTakesThePlayersPlaceAndComesToTheFrontForEachMovie) {
-    player_->setRect({0, 135, 1920, 702});
-    EXPECT_EQ(surface_->placed.top, 135);
-    EXPECT_EQ(surface_->placed.height, 702);
-    EXPECT_EQ(player_->rect().width, 1920);
-    player_->setVisible(false);
-    EXPECT_FALSE(surface_->shown);
-    player_->setVisible(true);
-    EXPECT_TRUE(surface_->shown);
-
-    player_->setURL(clientPath("clip.mp4"));
-    EXPECT_EQ(surface_->broughtToFront, 1);
-    ASSERT_TRUE(waitFor(ui::wmppsPlaying));
-    player_->stop();
-    player_->play();  // opens it again
-    EXPECT_EQ(surface_->broughtToFront, 2);
-    ASSERT_TRUE(waitFor(ui::wmppsPlaying));
-
-    // A surface outlived by nobody: released with the player, it calls nothing back.
-    player_.reset();
-    surface_->LeaveFullScreen();
 }
 
 }  // namespace
