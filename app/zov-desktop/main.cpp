@@ -47,6 +47,8 @@ int runDesktopClient(const DesktopOptions& options, int argc, char** argv) {
     // machine without a GPU, that crashed libmpv's output). A setting already given wins.
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
     setenv("QT_QUICK_BACKEND", "software", 0);
+    // libmpv draws into an X11 window: under Wayland, Qt goes through XWayland when it can.
+    if (std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "xcb", 0);
     ui::desktop::prepareWebEngine();
     // The video region is a native window of its own; its siblings (the skin's web view)
     // must stay in the window's own surface, where WebEngine draws.
