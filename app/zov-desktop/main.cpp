@@ -4,8 +4,6 @@
 
 #include <QApplication>
 #include <QWidget>
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -13,21 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "client_run.hpp"
 #include "desktop_options.hpp"
-#include "platform/cares_resolver.hpp"
 #include "platform/clock.hpp"
-#include "platform/curl_http_client.hpp"
 #include "platform/drive_map.hpp"
-#include "platform/error.hpp"
-#include "platform/http_worker.hpp"
 #include "platform/posix_file_system.hpp"
-#include "platform/proc_process_table.hpp"
-#include "platform/spawn_process_launcher.hpp"
-#include "platform/unix_window_messages.hpp"
-#include "net/auth_session.hpp"
-#include "remote/remote_session.hpp"
-#include "shell/client.hpp"
-#include "shell/main_player.hpp"
 #include "ui/desktop/desktop_browser.hpp"
 #include "ui/desktop/desktop_flash_movie.hpp"
 #include "ui/desktop/desktop_media_player.hpp"
@@ -60,36 +48,20 @@ int runDesktopClient(const DesktopOptions& options, int argc, char** argv) {
 
     platform::MonotonicClock clock;
     ui::desktop::QtEventLoop loop(clock);
-    platform::CaresResolver resolver(loop);
     platform::PosixFileSystem fileSystem(platform::DriveMap::fromSystem(), options.clientDir);
-    platform::CurlHttpClient http;
-    platform::UnixWindowMessages messages(loop);
-    platform::SpawnProcessLauncher launcher(loop);
-    platform::ProcProcessTable processes;
 
     // The guide's and the playlist's pages are read, not yet drawn: the client reads them
     // through the in-memory browser, which fetches them off the loop; the banner is drawn.
-    platform::CurlHttpClient pageHttp;
-    platform::HttpWorker pageWorker(loop, pageHttp,
-                                    {.connectTimeoutMs = 5000, .totalTimeoutMs = 15000});
     ui::headless::PageSources pages;
     pages.setFileSystem(&fileSystem);
-    pages.setFetcher([&pageWorker](const std::string& url, ui::headless::PageSources::Done done) {
-        pageWorker.get(url, [done = std::move(done)](std::optional<platform::HttpResponse> answer,
-                                                     std::string) {
-            if (answer && answer->status == 200)
-                done(std::move(answer->body));
-            else
-                done(std::nullopt);
-        });
-    });
+    WebPageFetcher fetcher(loop, pages);
     const auto readOnly = [](const ui::ControlName& name) {
         return name.window == "movieGuide" || name.window == "mediaLibrary";
     };
 
     ui::desktop::DesktopUiFactory::Makers makers{
-        .flashMovie = [&](QWidget* window, ui::ControlName name)
-            -> std::shared_ptr<ui::FlashMovie> {
+        .flashMovie = [&](QWidget* window,
+                          ui::ControlName name) -> std::shared_ptr<ui::FlashMovie> {
             return ui::desktop::makeFlashMovie(window, std::move(name), loop, fileSystem);
         },
         .browser = [&](QWidget* window, ui::ControlName name) -> std::shared_ptr<ui::Browser> {
@@ -97,48 +69,15 @@ int runDesktopClient(const DesktopOptions& options, int argc, char** argv) {
                 return std::make_shared<ui::headless::MemoryBrowser>(std::move(name), loop, pages);
             return ui::desktop::makeBrowser(window, std::move(name), loop, fileSystem);
         },
-        .mediaPlayer = [&](QWidget* window, ui::ControlName name)
-            -> std::shared_ptr<ui::MediaPlayerControl> {
+        .mediaPlayer = [&](QWidget* window,
+                           ui::ControlName name) -> std::shared_ptr<ui::MediaPlayerControl> {
             return ui::desktop::makeMediaPlayer(window, std::move(name), loop, fileSystem);
         },
     };
     ui::desktop::DesktopUiFactory ui(loop, fileSystem, std::move(makers), options.screen);
-
-    std::unique_ptr<remote::RemoteSession> remoteSession;
-    const auto endNow = [&remoteSession] {
-        // The process ends at once: no window closes one by one, nothing else is written.
-        if (remoteSession) remoteSession->drainOutput();
-        std::cout.flush();
-        std::fflush(nullptr);
-        std::_Exit(0);
-    };
-    shell::Client client(shell::ClientServices{
-        loop, resolver, fileSystem, http, messages, launcher, processes, ui, options.clientDir,
-        // One more turn of the loop first, so that the request that asked for the exit is
-        // answered on the channel.
-        [&loop, endNow] { loop.post(endNow); }});
-    std::signal(SIGPIPE, SIG_IGN);
-    if (!options.remote.empty()) {
-        try {
-            remoteSession = std::make_unique<remote::RemoteSession>(loop, ui.registry(),
-                                                                    options.remote, "desktop");
-        } catch (const Error& e) {
-            std::cerr << "zov: " << e.description() << "\n";
-            return 2;
-        }
-        remoteSession->Ended.connect(endNow);
-    }
-    try {
-        client.start();
-    } catch (const Error& e) {
-        std::cerr << "zov: " << e.description() << "\n";
-        return 1;
-    }
-    if (options.authPort != 0) client.mainPlayer().authSession().setAuthPort(options.authPort);
-    if (!options.versionServer.empty())
-        client.mainPlayer().authSession().setVersionServerURL(options.versionServer);
-    loop.run();
-    return 0;
+    return runClient(loop, fileSystem, ui,
+                     {options.clientDir, options.remote, options.versionServer, options.authPort,
+                      "desktop", "zov"});
 }
 
 }  // namespace
