@@ -8,11 +8,13 @@ import json
 import os
 import queue
 import shutil
+import struct
 import subprocess
 import tempfile
 import threading
 import time
 import urllib.request
+import zlib
 
 DEFAULT_TIMEOUT = 60.0
 
@@ -345,6 +347,62 @@ class Pyftpdlib:
             self.process.wait()
         if self.process:
             self.process.stdout.close()
+
+
+def png_pixels(path):
+    """(width, height, rows of (r, g, b)) of an 8-bit RGB or RGBA PNG, as Qt writes them."""
+    with open(path, "rb") as f:
+        data = f.read()
+    at, chunks, header = 8, [], None
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            chunks.append(body)
+        at += 12 + length
+    width, height, depth, colour = header[0], header[1], header[2], header[3]
+    assert depth == 8 and colour in (2, 6), "an 8-bit RGB(A) PNG"
+    step = 3 if colour == 2 else 4
+    raw, stride, rows, previous = zlib.decompress(b"".join(chunks)), width * step, [], None
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            left = line[i - step] if i >= step else 0
+            up = previous[i] if previous else 0
+            corner = previous[i - step] if previous and i >= step else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 255
+            elif kind == 2:
+                line[i] = (line[i] + up) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 255
+            elif kind == 4:
+                p = left + up - corner
+                near = min((abs(p - left), left), (abs(p - up), up), (abs(p - corner), corner),
+                           key=lambda t: t[0])
+                line[i] = (line[i] + near[1]) & 255
+        rows.append([tuple(line[i:i + 3]) for i in range(0, stride, step)])
+        previous = line
+    return width, height, rows
+
+
+def looks_like(pixel, colour, tolerance=60):
+    return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
+
+
+def looks_blank(path, share=0.985):
+    """Whether one colour (within a small tolerance) covers nearly the whole picture: a
+    window that drew nothing, or a page that never painted."""
+    width, height, rows = png_pixels(path)
+    counts = {}
+    for y in range(0, height, 4):
+        for pixel in rows[y][::4]:
+            key = tuple(channel // 16 for channel in pixel)
+            counts[key] = counts.get(key, 0) + 1
+    return max(counts.values()) >= share * sum(counts.values())
+
 
 
 class Xvfb:

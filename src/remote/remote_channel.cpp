@@ -144,8 +144,9 @@ JsonValue RemoteChannel::getState() const {
 
 JsonValue RemoteChannel::loginCommand(const JsonValue& request) {
     const std::string& command = stringParam(request, "action");
-    if (command != "Connect" && command != "End")
-        throw RequestError{"invalid parameter", "'action' is \"Connect\" or \"End\""};
+    // "Type" only fills the fields, leaving the page for a person to press Connect.
+    if (command != "Connect" && command != "End" && command != "Type")
+        throw RequestError{"invalid parameter", "'action' is \"Connect\", \"End\" or \"Type\""};
     auto movie = ui_.flashMovie("LoginPage", "loginFlash");
     if (!movie) throw RequestError{"not found", "the login movie does not exist"};
     requireShown("LoginPage", movie->visible());
@@ -154,7 +155,7 @@ JsonValue RemoteChannel::loginCommand(const JsonValue& request) {
         {"distributor", "distributorBox"}, {"user", "userBox"}, {"password", "passBox"}};
     for (const auto& [param, variable] : fields)
         if (request.find(param)) movie->typeVariable(variable, optionalString(request, param));
-    movie->sendCommand(command, "");
+    if (command != "Type") movie->sendCommand(command, "");
     return nullptr;
 }
 

@@ -1,6 +1,7 @@
 """What every end-to-end test shares: the built programs, a scratch folder, a service with
 sample movies and clients pointing at it. The client is only ever driven through its
-remote-control channel."""
+remote-control channel, so one test body runs on either front end: headless, or on the
+desktop (ZOV_E2E_FRONT_END=desktop), each class then on a virtual display of its own."""
 
 import filecmp
 import os
@@ -16,6 +17,8 @@ sys.path.insert(0, os.path.join(SOURCE, "scripts"))
 import zov_harness as zh  # noqa: E402
 
 DISTRIBUTOR, USER, PASSWORD = "demo", "guest", "guest"
+FRONT_END = os.environ.get("ZOV_E2E_FRONT_END", "headless")
+DESKTOP = FRONT_END == "desktop"
 
 
 class EndToEndTest(unittest.TestCase):
@@ -28,9 +31,12 @@ class EndToEndTest(unittest.TestCase):
         cls.sample_movies = os.path.join(cls._samples.path, "movies")
         zh.subprocess.run([os.path.join(SOURCE, "scripts", "make-sample-movies"),
                            cls.sample_movies], check=True)
+        cls.display = zh.Xvfb() if DESKTOP else None
 
     @classmethod
     def tearDownClass(cls):
+        if cls.display:
+            cls.display.stop()
         cls._samples.__exit__(None, None, None)
 
     def setUp(self):
@@ -48,7 +54,9 @@ class EndToEndTest(unittest.TestCase):
         client_dir = os.path.join(self.folder, name)
         movies = os.path.join(self.folder, name + "-movies")
         zh.write_client_folder(client_dir, movies, DISTRIBUTOR, SOURCE)
-        client = zh.Client(BIN, client_dir, service, simulated_player=simulated_player)
+        # The desktop always plays with libmpv: it has no stand-in player.
+        client = zh.Client(BIN, client_dir, service, simulated_player=simulated_player and not DESKTOP,
+                           desktop=DESKTOP, display=self.display.display if DESKTOP else None)
         self.addCleanup(client.close)
         client.movies = movies
         return client

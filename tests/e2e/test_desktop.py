@@ -4,58 +4,13 @@ the screen, kept under build/screenshots/desktop/). The service is zov-service; 
 only watches, chooses and takes the screenshots."""
 
 import os
-import struct
 import time
 import unittest
-import zlib
 
 from e2e_base import BIN, DISTRIBUTOR, PASSWORD, SOURCE, USER, EndToEndTest, zh
 
 WIDTH, HEIGHT = 1280, 720
 SHOTS = os.path.join(os.path.dirname(BIN), "screenshots", "desktop")
-
-
-def png_pixels(path):
-    """(width, height, rows of (r, g, b)) of an 8-bit RGB or RGBA PNG, as Qt writes them."""
-    with open(path, "rb") as f:
-        data = f.read()
-    at, chunks, header = 8, [], None
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            chunks.append(body)
-        at += 12 + length
-    width, height, depth, colour = header[0], header[1], header[2], header[3]
-    assert depth == 8 and colour in (2, 6), "an 8-bit RGB(A) PNG"
-    step = 3 if colour == 2 else 4
-    raw, stride, rows, previous = zlib.decompress(b"".join(chunks)), width * step, [], None
-    for y in range(height):
-        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            left = line[i - step] if i >= step else 0
-            up = previous[i] if previous else 0
-            corner = previous[i - step] if previous and i >= step else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 255
-            elif kind == 2:
-                line[i] = (line[i] + up) & 255
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 255
-            elif kind == 4:
-                p = left + up - corner
-                near = min((abs(p - left), left), (abs(p - up), up), (abs(p - corner), corner),
-                           key=lambda t: t[0])
-                line[i] = (line[i] + near[1]) & 255
-        rows.append([tuple(line[i:i + 3]) for i in range(0, stride, step)])
-        previous = line
-    return width, height, rows
-
-
-def looks_like(pixel, colour, tolerance=60):
-    return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
 
 
 class Desktop(EndToEndTest):
@@ -158,7 +113,7 @@ class Desktop(EndToEndTest):
 
         # The video region is (0, H/8, W, 0.65 H); the 4:3 movie stands in its middle, its
         # seven bars across the top two thirds: grey, yellow, cyan, green, magenta, red, blue.
-        width, height, rows = png_pixels(shot)
+        width, height, rows = zh.png_pixels(shot)
         top, tall = HEIGHT // 8, int(HEIGHT * 0.65)
         wide = tall * 4 // 3
         left = (WIDTH - wide) // 2
@@ -167,7 +122,7 @@ class Desktop(EndToEndTest):
         y = top + tall // 3
         for n, colour in enumerate(bars):
             x_at = left + wide * (2 * n + 1) // 14
-            self.assertTrue(looks_like(rows[y][x_at], colour),
+            self.assertTrue(zh.looks_like(rows[y][x_at], colour),
                             "bar %d at (%d, %d) is %s" % (n, x_at, y, rows[y][x_at]))
         self.assertEqual(first["videoName"].split("-")[0], item["c_mediaTitle"])
         client.wait_state(lambda s: s["skin_variables"]["mainPlayer/PlayerSkin"]["txtTime"]
@@ -197,9 +152,9 @@ class Desktop(EndToEndTest):
         screenshot that shows it is kept under the name given."""
         path = os.path.join(SHOTS, (keep_as or "probe") + ".png")
         self.client.request("screenshot", window="mainPlayer", path=path)
-        _, _, rows = png_pixels(path)
+        _, _, rows = zh.png_pixels(path)
         wide = HEIGHT * 4 // 3
-        return looks_like(rows[HEIGHT // 20][(WIDTH - wide) // 2 + wide // 14], (192, 192, 192))
+        return zh.looks_like(rows[HEIGHT // 20][(WIDTH - wide) // 2 + wide // 14], (192, 192, 192))
 
 
 class WithoutADisplay(unittest.TestCase):

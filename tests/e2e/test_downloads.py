@@ -3,7 +3,7 @@
 import os
 import unittest
 
-from e2e_base import SOURCE, EndToEndTest, zh
+from e2e_base import DESKTOP, SOURCE, EndToEndTest, zh
 
 
 class Downloads(EndToEndTest):
@@ -55,10 +55,12 @@ class Downloads(EndToEndTest):
         self.assertSameMovie(client, item)
         self.assertGreater(stopped_at, 0)
 
-    def test_twenty_clients_log_in_and_download_at_once(self):
+    def test_many_clients_log_in_and_download_at_once(self):
         service = self.start_service()
         items = zh.guide_items(service)
-        clients = [self.start_client(service, "client%02d" % n) for n in range(20)]
+        # A desktop client brings a browser engine of its own: four share two cores well.
+        count = 4 if DESKTOP else 20
+        clients = [self.start_client(service, "client%02d" % n) for n in range(count)]
         for client in clients:
             client.wait_state(lambda s: zh.visible(s, "LoginPage"), what="the login page")
             client.send("login_command", action="Connect", distributor="demo", user="guest",

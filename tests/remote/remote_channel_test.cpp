@@ -58,6 +58,16 @@ TEST_F(RemoteChannelTest, EchoesTheRequestIdAndFunnelsEveryRefusalIntoOneReply) 
     EXPECT_EQ(error(replies.back()), "line too long");
 }
 
+TEST_F(RemoteChannelTest, TypingTheLoginLeavesConnectToThePerson) {
+    EXPECT_EQ(error(request(R"({"request_id":1,"command":"login_command","action":"Type",)"
+                            R"("distributor":"demo","user":"bob","password":"pw"})")),
+              "success");
+    drain();
+    EXPECT_EQ(state().find("login")->find("userBox")->asString(), "bob");
+    EXPECT_TRUE(shown("LoginPage"));
+    EXPECT_FALSE(sawEvent("window-shown", "window", "frmLogo"));  // nothing was sent
+}
+
 TEST_F(RemoteChannelTest, AWrongPasswordShowsTheStatusLineAndTheLoginPageComesBack) {
     auth.expect("USER demo bob wrong").send("ERR_INVALID_PASS");
     EXPECT_EQ(error(request(R"({"request_id":1,"command":"login_command","action":"Connect",)"
