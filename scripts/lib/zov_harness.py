@@ -147,15 +147,19 @@ class Client:
     """One `zov [--headless] --remote stdio` process and its channel."""
 
     def __init__(self, bin_dir, client_dir, service, simulated_player=False, desktop=False,
-                 geometry=None, display=None):
+                 geometry=None, display=None, log=None):
+        """log: a file for what the client and its libraries print on stderr (else ours)."""
         environment = client_environment(client_dir)
         if display:
             environment["DISPLAY"] = display
+        errors = open(log, "w") if log else None
         self.process = subprocess.Popen(
             client_command(bin_dir, client_dir, service, simulated_player=simulated_player,
                            desktop=desktop, geometry=geometry),
-            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1,
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=errors, text=True, bufsize=1,
             env=environment)
+        if errors:
+            errors.close()
         self._ended = False       # the channel's output ended
         self.events = []          # every event so far, in order
         self._incoming = queue.Queue()
@@ -403,6 +407,10 @@ def looks_blank(path, share=0.985):
             counts[key] = counts.get(key, 0) + 1
     return max(counts.values()) >= share * sum(counts.values())
 
+
+
+def has_display():
+    return bool(os.environ.get("DISPLAY") or os.environ.get("WAYLAND_DISPLAY"))
 
 
 class Xvfb:
