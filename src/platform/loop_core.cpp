@@ -1,20 +1,53 @@
 #include "platform/loop_core.hpp"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 #include "platform/clock.hpp"
 
 namespace zov::platform {
 
+namespace {
+
+constexpr auto kLaterFirst = std::greater<>{};
+
+}  // namespace
+
 void LoopCore::setTimer(TimerKey key, std::int64_t intervalMs, Callback callback) {
     intervalMs = std::max<std::int64_t>(intervalMs, 1);
-    timers_[key] = Timer{intervalMs, clock_.nowMs() + intervalMs, nextGeneration(),
-                         std::make_shared<Callback>(std::move(callback))};
+    Timer& timer = timers_[key];
+    timer.intervalMs = intervalMs;
+    timer.callback = std::make_shared<Callback>(std::move(callback));
+    arm(key, timer, clock_.nowMs() + intervalMs);
 }
 
 void LoopCore::killTimer(TimerKey key) {
     timers_.erase(key);
+}
+
+void LoopCore::arm(TimerKey key, Timer& timer, std::int64_t dueMs) {
+    timer.dueMs = dueMs;
+    timer.arming = nextArming_++;
+    // Left-behind places are dropped in one sweep once they outnumber the live timers.
+    if (dueOrder_.size() > 2 * timers_.size() + 64) {
+        std::erase_if(dueOrder_, [this](const Due& place) { return !isCurrent(place); });
+        std::make_heap(dueOrder_.begin(), dueOrder_.end(), kLaterFirst);
+    }
+    dueOrder_.push_back(Due{dueMs, timer.arming, key});
+    std::push_heap(dueOrder_.begin(), dueOrder_.end(), kLaterFirst);
+}
+
+bool LoopCore::isCurrent(const Due& place) const {
+    auto it = timers_.find(place.key);
+    return it != timers_.end() && it->second.arming == place.arming;
+}
+
+void LoopCore::dropStaleTop() const {
+    while (!dueOrder_.empty() && !isCurrent(dueOrder_.front())) {
+        std::pop_heap(dueOrder_.begin(), dueOrder_.end(), kLaterFirst);
+        dueOrder_.pop_back();
+    }
 }
 
 bool LoopCore::hasTimer(TimerKey key) const {
@@ -65,11 +98,9 @@ bool LoopCore::runUntil(const std::function<bool()>& predicate,
 }
 
 std::optional<std::int64_t> LoopCore::nextTimerDue() const {
-    std::optional<std::int64_t> due;
-    for (const auto& [key, timer] : timers_) {
-        if (!due || timer.dueMs < *due) due = timer.dueMs;
-    }
-    return due;
+    dropStaleTop();
+    if (dueOrder_.empty()) return std::nullopt;
+    return dueOrder_.front().dueMs;
 }
 
 int LoopCore::timeoutUntilNextTimer() const {
@@ -98,21 +129,19 @@ void LoopCore::dispatchPosted() {
 }
 
 void LoopCore::dispatchTimers() {
+    // A timer runs at most once a pass: re-armed, it falls due after this pass's moment.
     const std::int64_t now = clock_.nowMs();
-    std::vector<std::pair<TimerKey, std::uint64_t>> due;
-    for (const auto& [key, timer] : timers_) {
-        if (timer.dueMs <= now) due.emplace_back(key, timer.generation);
-    }
-    std::sort(due.begin(), due.end(), [this](const auto& a, const auto& b) {
-        return timers_.at(a.first).dueMs < timers_.at(b.first).dueMs;
-    });
-    for (const auto& [key, generation] : due) {
-        auto it = timers_.find(key);
-        if (it == timers_.end() || it->second.generation != generation) continue;
+    while (true) {
+        dropStaleTop();
+        if (dueOrder_.empty() || dueOrder_.front().dueMs > now) return;
+        const TimerKey key = dueOrder_.front().key;
+        std::pop_heap(dueOrder_.begin(), dueOrder_.end(), kLaterFirst);
+        dueOrder_.pop_back();
+        Timer& timer = timers_.at(key);
         // Re-arm first: like a window timer, an overdue timer fires once, then counts
         // a whole interval again from now.
-        it->second.dueMs = clock_.nowMs() + it->second.intervalMs;
-        auto callback = it->second.callback;
+        arm(key, timer, clock_.nowMs() + timer.intervalMs);
+        auto callback = timer.callback;
         (*callback)();
     }
 }

@@ -57,13 +57,32 @@ class LoopCore : public EventLoop {
     struct Timer {
         std::int64_t intervalMs;
         std::int64_t dueMs;
-        std::uint64_t generation;
+        std::uint64_t arming;  // which arming of the timer its place in the heap stands for
         std::shared_ptr<Callback> callback;
     };
+    // A timer's place in the due order. Killing, replacing or re-arming a timer leaves its
+    // old place behind; such a place is recognised by its arming and dropped when it
+    // reaches the top (or when they pile up, all at once).
+    struct Due {
+        std::int64_t dueMs;
+        std::uint64_t arming;  // also orders timers due at the same moment: first armed first
+        TimerKey key;
+        bool operator>(const Due& other) const {
+            return dueMs != other.dueMs ? dueMs > other.dueMs : arming > other.arming;
+        }
+    };
+
+    void arm(TimerKey key, Timer& timer, std::int64_t dueMs);
+    bool isCurrent(const Due& place) const;
+    // Drops the places at the top that no longer stand for a timer.
+    void dropStaleTop() const;
 
     std::uint64_t nextGeneration_ = 1;
+    std::uint64_t nextArming_ = 1;
     TimerKey nextKey_ = 1ull << 40;  // far from the small keys callers choose themselves
     std::unordered_map<TimerKey, Timer> timers_;
+    // A min-heap on (due, arming); mutable because finding the earliest drops stale places.
+    mutable std::vector<Due> dueOrder_;
     mutable std::mutex postedMutex_;
     std::deque<Callback> posted_;
     std::vector<bool*> runStack_;
