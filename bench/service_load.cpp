@@ -368,7 +368,8 @@ class Client final : public net::AuthSessionHost {
         // Where it stalled tells a server that never answered from a transfer that stopped.
         engine_->onTimeOut.connect([this] {
             finish("download timed out at byte " + std::to_string(bytesSoFar_) +
-                   ", command state " + engine_->commandState());
+                   ", command state " +
+                   std::string(net::commandStateName(engine_->commandState())));
         });
     }
 

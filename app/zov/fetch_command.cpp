@@ -158,7 +158,9 @@ int runFetchCommand(const std::vector<std::string>& args, platform::FileSystem& 
         loop.quit();
     });
     engine->onError.connect([&](std::int32_t& code) {
-        switch (code == 2 ? engine->diskFailure() : platform::DiskFailure::None) {
+        const bool atTheDisk =
+            code == static_cast<std::int32_t>(net::DownloadError::TransferFailed);
+        switch (atTheDisk ? engine->diskFailure() : platform::DiskFailure::None) {
             case platform::DiskFailure::NoSpace:
                 status = kFetchNoSpace;
                 break;
@@ -195,13 +197,11 @@ int runFetchCommand(const std::vector<std::string>& args, platform::FileSystem& 
     } else if (*status == kFetchDiskRefused) {
         err << "zov fetch: the disk refused to store " << url->name << "\n";
     } else {
-        static const char* const reasons[] = {
-            "connection or login failed", "the file is not on the server", "the transfer failed",
-            "the server refused the transfer mode or resume point",
-            "an earlier download had not finished"};
-        int code = *status - kFetchErrorBase;
+        const int code = *status - kFetchErrorBase;
         err << "zov fetch: error " << code << ": "
-            << (code >= 0 && code <= 4 ? reasons[code] : "unknown") << "\n";
+            << (net::isDownloadError(code) ? net::describe(static_cast<net::DownloadError>(code))
+                                           : "unknown")
+            << "\n";
     }
     return *status;
 }

@@ -25,7 +25,6 @@ namespace zov::guide {
 
 namespace {
 
-constexpr std::int32_t kCancelInProgress = 3;
 constexpr std::int32_t kStatusTickAfterAction = 10000;
 constexpr std::size_t kTruncatedTitle = 30;
 
@@ -57,7 +56,9 @@ std::int16_t percentage(std::int32_t received, std::int32_t size) {
 }  // namespace
 
 bool movieGuide::IsDownloadingMedia() const {
-    if (brevicastEngine_->currentState() == kCancelInProgress) return true;
+    if (brevicastEngine_->currentState() ==
+        static_cast<std::int32_t>(net::DownloadStatus::Cancelling))
+        return true;
     return currentDownload_ != nullptr;
 }
 
@@ -89,7 +90,9 @@ void movieGuide::addToQueue(const Media& media) {
 }
 
 void movieGuide::processQueue() {
-    if (brevicastEngine_->currentState() == kCancelInProgress) return;
+    if (brevicastEngine_->currentState() ==
+        static_cast<std::int32_t>(net::DownloadStatus::Cancelling))
+        return;
     if (currentDownload_ || mediaQueue_.empty()) return;
     auto& list = queue_->movieNameList();
     if (list.listCount() > 0) list.removeItem(0);
@@ -192,18 +195,18 @@ void movieGuide::brevicastEngine_onDownloaded() {
 
 void movieGuide::brevicastEngine_onError(std::int32_t errorMessage) {
     if (!currentDownload_) return;
-    switch (errorMessage) {
-        case 0:
+    switch (static_cast<net::DownloadError>(errorMessage)) {
+        case net::DownloadError::ConnectionOrLogin:
             services_.dialogs.showPopup("The login information to the server is not correct.");
             break;
-        case 1:
+        case net::DownloadError::NotOnServer:
             services_.dialogs.showPopup(
                 "The video that you are trying to download is not on the server.");
             break;
-        case 3:
+        case net::DownloadError::ModeRefused:
             services_.dialogs.showPopup("A critical error in the player has occurred.");
             break;
-        case 2:
+        case net::DownloadError::TransferFailed:
             // A transfer error says nothing, unless the disk itself stopped the download:
             // that the user can fix, so they are told.
             if (auto text = diskFailureMessage(brevicastEngine_->diskFailure(),
@@ -211,7 +214,7 @@ void movieGuide::brevicastEngine_onError(std::int32_t errorMessage) {
                 services_.dialogs.showPopup(*text);
             }
             break;
-        default:
+        case net::DownloadError::CancelUnfinished:
             break;
     }
     clearDownloadState();

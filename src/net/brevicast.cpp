@@ -4,7 +4,6 @@
 #include "net/brevicast.hpp"
 
 #include <algorithm>
-#include <map>
 
 #include "net/ftp_reply.hpp"
 #include "platform/error.hpp"
@@ -27,6 +26,30 @@ bool hasControlCharacters(const std::string& text) {
 }
 
 }  // namespace
+
+std::string_view commandStateName(CommandState state) {
+    switch (state) {
+        case CommandState::None:
+            return "";
+        case CommandState::Connecting:
+            return "CONNECTING";
+        case CommandState::User:
+            return "USER";
+        case CommandState::Pass:
+            return "PASS";
+        case CommandState::Type:
+            return "TYPE";
+        case CommandState::Size:
+            return "SIZE";
+        case CommandState::Pasv:
+            return "PASV";
+        case CommandState::Rest:
+            return "REST";
+        case CommandState::Retr:
+            return "RETR";
+    }
+    return "";
+}
 
 std::shared_ptr<Brevicast> Brevicast::create(platform::EventLoop& loop,
                                              platform::Resolver& resolver,
@@ -67,37 +90,37 @@ void Brevicast::wireTimers() {
 // ---- connecting and sending -------------------------------------------------------------
 
 void Brevicast::connecting() {
-    setCommandState("CONNECTING");
+    setCommandState(CommandState::Connecting);
     bytesSoFar_ = 0;
     transcript_.clear();
     m_timeout->StartTimer();
+    bool connected = true;
     try {
         m_controlCon->Connect(serverURL_, port_);
     } catch (const Error&) {
-        // No host to connect to: the attempt fails as any failed connection does.
-        std::string line = "Connecting to " + serverURL_;
-        onDataSend(line);
-        raiseError(0);
-        return;
+        connected = false;  // no host to connect to: it fails as any failed connection does
     }
     std::string line = "Connecting to " + serverURL_;
     onDataSend(line);
+    if (!connected) raiseError(DownloadError::ConnectionOrLogin);
 }
 
-void Brevicast::sendCommand(const std::string& command, const std::string& argument) {
+void Brevicast::sendCommand(CommandState command, const std::string& argument) {
     if (m_controlCon->State() != runtime::sckConnected) return;
     // Text from outside never reaches the wire with a line break or NUL in it.
     if (hasControlCharacters(argument)) {
-        raiseError(command == "SIZE" || command == "RETR" ? 1 : 0);
-        return;
+        const bool namesTheMovie = command == CommandState::Size || command == CommandState::Retr;
+        return raiseError(namesTheMovie ? DownloadError::NotOnServer
+                                        : DownloadError::ConnectionOrLogin);
     }
     setCommandState(command);
-    std::string line = command + " " + argument;
+    std::string line = std::string(commandStateName(command)) + " " + argument;
     m_controlCon->SendData(line + "\r\n");
     onDataSend(line);
 }
 
-void Brevicast::setCommandState(const std::string& state) {
+void Brevicast::setCommandState(CommandState state) {
+    if (trace_ && state != commandState_) trace_(commandState_, state);
     commandState_ = state;
 }
 
@@ -122,7 +145,7 @@ void Brevicast::m_controlCon_OnDataArrival(std::int32_t) {
             // A reply that arrives after the engine gave up (a late 226 crossing our close)
             // belongs to no download and changes nothing; nor does one of a download that
             // the owner replaced from inside an event.
-            if (downloadStatus_ == 0 || download != downloadNumber_) return;
+            if (downloadStatus_ == DownloadStatus::Idle || download != downloadNumber_) return;
             lastReply_ = std::move(reply->text);
             m_timeout->Reset();
             dispatchReply(reply->code);
@@ -142,56 +165,63 @@ void Brevicast::appendToTranscript(const std::string& chunk) {
 }
 
 void Brevicast::dispatchReply(std::int16_t replyCode) {
-    using Handler = void (Brevicast::*)(std::int16_t);
-    static const std::map<std::string, Handler> handlers = {
-        {"CONNECTING", &Brevicast::handle_CONNECTING},
-        {"USER", &Brevicast::handle_USER},
-        {"PASS", &Brevicast::handle_PASS},
-        {"TYPE", &Brevicast::handle_TYPE},
-        {"SIZE", &Brevicast::handle_SIZE},
-        {"PASV", &Brevicast::handle_PASV},
-        {"REST", &Brevicast::handle_REST},
-        {"RETR", &Brevicast::handle_RETR},
-    };
-    auto it = handlers.find(commandState_);
-    if (it != handlers.end()) (this->*(it->second))(replyCode);
+    switch (commandState_) {
+        case CommandState::None:
+            return;
+        case CommandState::Connecting:
+            return handle_CONNECTING(replyCode);
+        case CommandState::User:
+            return handle_USER(replyCode);
+        case CommandState::Pass:
+            return handle_PASS(replyCode);
+        case CommandState::Type:
+            return handle_TYPE(replyCode);
+        case CommandState::Size:
+            return handle_SIZE(replyCode);
+        case CommandState::Pasv:
+            return handle_PASV(replyCode);
+        case CommandState::Rest:
+            return handle_REST(replyCode);
+        case CommandState::Retr:
+            return handle_RETR(replyCode);
+    }
 }
 
 // ---- the command state machine ----------------------------------------------------------
 
 void Brevicast::handle_CONNECTING(std::int16_t replyCode) {
-    if (replyCode == 220) return sendCommand("USER", account_);
-    raiseError(0);
+    if (replyCode == 220) return sendCommand(CommandState::User, account_);
+    raiseError(DownloadError::ConnectionOrLogin);
 }
 
 void Brevicast::handle_USER(std::int16_t replyCode) {
-    if (replyCode == 331) return sendCommand("PASS", pass_);
-    if (replyCode == 230) return sendCommand("TYPE", "I");
-    raiseError(0);
+    if (replyCode == 331) return sendCommand(CommandState::Pass, pass_);
+    if (replyCode == 230) return sendCommand(CommandState::Type, "I");
+    raiseError(DownloadError::ConnectionOrLogin);
 }
 
 void Brevicast::handle_PASS(std::int16_t replyCode) {
-    if (replyCode == 230 || replyCode == 202) return sendCommand("TYPE", "I");
-    raiseError(0);
+    if (replyCode == 230 || replyCode == 202) return sendCommand(CommandState::Type, "I");
+    raiseError(DownloadError::ConnectionOrLogin);
 }
 
 void Brevicast::handle_TYPE(std::int16_t replyCode) {
-    if (replyCode != 200) return raiseError(3);
+    if (replyCode != 200) return raiseError(DownloadError::ModeRefused);
     // A name that would leave the download folder is never asked for.
-    if (!namesArePlain_) return raiseError(1);
-    sendCommand("SIZE", remoteName_);
+    if (!namesArePlain_) return raiseError(DownloadError::NotOnServer);
+    sendCommand(CommandState::Size, remoteName_);
 }
 
 void Brevicast::handle_REST(std::int16_t replyCode) {
     if (restRefusedAsPastTheEnd(replyCode)) return restartFromTheBeginning();
-    if (replyCode != 350) return raiseError(3);
+    if (replyCode != 350) return raiseError(DownloadError::ModeRefused);
     m_timeout->Reset();
-    sendCommand("RETR", remoteName_);
+    sendCommand(CommandState::Retr, remoteName_);
 }
 
 void Brevicast::handle_RETR(std::int16_t replyCode) {
     if (replyCode == 150 || replyCode == 125 || replyCode == 110) {
-        downloadStatus_ = 2;
+        downloadStatus_ = DownloadStatus::Transferring;
     } else if (replyCode == 226 || replyCode == 250) {
         m_finalizeTimer->StartTimer();
         transferReported_ = true;
@@ -199,23 +229,25 @@ void Brevicast::handle_RETR(std::int16_t replyCode) {
     } else if (restRefusedAsPastTheEnd(replyCode)) {
         restartFromTheBeginning();
     } else {
-        raiseError(2);
+        raiseError(DownloadError::TransferFailed);
     }
 }
 
 // ---- failures ---------------------------------------------------------------------------
 
-void Brevicast::raiseError(std::int32_t code) {
+void Brevicast::raiseError(DownloadError error) {
     auto self = shared_from_this();
     trickle_ = false;  // a failure ends the whole download, also during its tail phase
-    if (downloadStatus_ != 3) closeConnection();
+    if (downloadStatus_ != DownloadStatus::Cancelling) closeConnection();
+    auto code = static_cast<std::int32_t>(error);
     onError(code);
 }
 
 void Brevicast::m_controlCon_OnError() {
     auto self = shared_from_this();
     const std::uint64_t download = downloadNumber_;
-    raiseError(downloadStatus_ == 1 ? 0 : 2);
+    raiseError(downloadStatus_ == DownloadStatus::Started ? DownloadError::ConnectionOrLogin
+                                                          : DownloadError::TransferFailed);
     // The owner may have started the next download from its error handler: leave that one.
     if (download == downloadNumber_) closeConnection();
 }
@@ -249,7 +281,7 @@ void Brevicast::closeConnection() {
     // must wait for every byte before it counts as complete.
     if (!trickle_) fileSize_ = 0;
     transcript_.clear();
-    if (!trickle_) downloadStatus_ = 0;
+    if (!trickle_) downloadStatus_ = DownloadStatus::Idle;
 }
 
 }  // namespace zov::net

@@ -4,9 +4,12 @@
 // resuming from the side file after an interruption.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "net/download_codes.hpp"
 #include "net/ftp_reply_reader.hpp"
 #include "platform/event.hpp"
 
@@ -27,8 +30,16 @@ class MediaInfo;
 
 namespace zov::net {
 
+// The last command sent on the control connection: it selects the handler of the next reply.
+enum class CommandState { None, Connecting, User, Pass, Type, Size, Pasv, Rest, Retr };
+// The protocol's own word for it ("CONNECTING", "USER", ... "RETR"; "" for None).
+std::string_view commandStateName(CommandState state);
+
 class Brevicast : public std::enable_shared_from_this<Brevicast> {
   public:
+    // Told every change of the command state, for tracing.
+    using StateTrace = std::function<void(CommandState from, CommandState to)>;
+
     static std::shared_ptr<Brevicast> create(platform::EventLoop& loop,
                                              platform::Resolver& resolver,
                                              platform::FileSystem& fileSystem);
@@ -42,7 +53,8 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     void setAccount(std::string account) { account_ = std::move(account); }
     const std::string& pass() const { return pass_; }
     void setPass(std::string pass) { pass_ = std::move(pass); }
-    std::int32_t currentState() const { return downloadStatus_; }
+    // The download status as its number.
+    std::int32_t currentState() const { return static_cast<std::int32_t>(downloadStatus_); }
 
     // Paths are Windows-form; dataPath ends with "\".
     void downloadAndAllowTrickleDownload(const config::MediaInfo& mediafile,
@@ -62,7 +74,7 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     Event<std::string&> onDownloadPreparation;
     Event<> onDownloaded;
 
-    // Reply handlers of the command state machine, called by name ("handle_" + state).
+    // Reply handlers of the command state machine, one per command state.
     void handle_CONNECTING(std::int16_t replyCode);
     void handle_USER(std::int16_t replyCode);
     void handle_PASS(std::int16_t replyCode);
@@ -72,8 +84,8 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     void handle_REST(std::int16_t replyCode);
     void handle_RETR(std::int16_t replyCode);
 
-    // The last command sent ("CONNECTING", "USER", ... "RETR"): for tests and tracing.
-    const std::string& commandState() const { return commandState_; }
+    CommandState commandState() const { return commandState_; }
+    void setStateTrace(StateTrace trace) { trace_ = std::move(trace); }
     // Why the last download ended with error 2 at the disk (full, or refusing to write):
     // its owner names the cause; None for every other ending.
     platform::DiskFailure diskFailure() const { return diskFailure_; }
@@ -88,8 +100,9 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
                        bool namesArePlain);
     void resumeCheck();
     void connecting();
-    void sendCommand(const std::string& command, const std::string& argument);
-    void setCommandState(const std::string& state);
+    void sendCommand(CommandState command, const std::string& argument);
+    // The only way the command state changes.
+    void setCommandState(CommandState state);
 
     // Control connection.
     void m_controlCon_OnConnect();
@@ -97,7 +110,7 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     void m_controlCon_OnError();
     void dispatchReply(std::int16_t replyCode);
     void appendToTranscript(const std::string& chunk);
-    void raiseError(std::int32_t code);
+    void raiseError(DownloadError error);
     void failAtTheDisk(platform::DiskFailure cause);
 
     // Data connection and the local file.
@@ -124,14 +137,15 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     std::string serverURL_;
     std::string account_;
     std::string pass_;
-    std::int32_t downloadStatus_ = 0;
+    DownloadStatus downloadStatus_ = DownloadStatus::Idle;
 
     std::shared_ptr<runtime::CSocket> m_controlCon;
     std::shared_ptr<runtime::CSocket> m_dataCon;
     std::shared_ptr<runtime::CTimeout> m_timeout;
     std::shared_ptr<runtime::CTimeout> m_finalizeTimer;
 
-    std::string commandState_;
+    CommandState commandState_ = CommandState::None;
+    StateTrace trace_;
     std::string transcript_;
     FtpReplyReader replies_;
     std::string lastReply_;  // the text of the reply being handled

@@ -49,9 +49,9 @@ void Brevicast::downloadAndAllowTrickleDownload(const config::MediaInfo& mediafi
 }
 
 void Brevicast::cancelCurrentDownload() {
-    if (downloadStatus_ == 0) return;
+    if (downloadStatus_ == DownloadStatus::Idle) return;
     trickle_ = false;
-    downloadStatus_ = 3;
+    downloadStatus_ = DownloadStatus::Cancelling;
     closeConnection();
 }
 
@@ -59,11 +59,11 @@ void Brevicast::startDownload(const std::string& remoteName, const std::string& 
                               bool namesArePlain) {
     auto self = shared_from_this();
     ++downloadNumber_;
-    if (downloadStatus_ == 3) {
-        std::int32_t code = 4;
+    if (downloadStatus_ == DownloadStatus::Cancelling) {
+        auto code = static_cast<std::int32_t>(DownloadError::CancelUnfinished);
         onError(code);
     }
-    downloadStatus_ = 1;
+    downloadStatus_ = DownloadStatus::Started;
     m_controlCon = runtime::CSocket::create(loop_, resolver_);
     std::weak_ptr<Brevicast> weak = weak_from_this();
     m_controlCon->OnConnect.connect([weak] {
@@ -112,10 +112,11 @@ void Brevicast::resumeCheck() {
 // ---- SIZE and PASV ----------------------------------------------------------------------
 
 void Brevicast::handle_SIZE(std::int16_t replyCode) {
-    if (replyCode != 213) return raiseError(1);
+    if (replyCode != 213) return raiseError(DownloadError::NotOnServer);
     auto size = sizeFromReply(lastReply_);
     if (size && *size > std::numeric_limits<std::int32_t>::max()) {
-        return raiseError(1);  // a movie beyond 32-bit byte counts cannot be kept
+        return raiseError(
+            DownloadError::NotOnServer);  // a movie beyond 32-bit byte counts cannot be kept
     }
     if (size) fileSize_ = static_cast<std::int32_t>(runtime::roundHalfEven(*size));
     // A count past the end belongs to another movie of that name (the server's was
@@ -127,7 +128,7 @@ void Brevicast::handle_SIZE(std::int16_t replyCode) {
         m_timeout->StopTimer();
         const std::uint64_t download = downloadNumber_;
         const platform::DiskFailure refused = prepareTrickleFile(fileSize_);
-        if (download != downloadNumber_ || downloadStatus_ == 0) {
+        if (download != downloadNumber_ || downloadStatus_ == DownloadStatus::Idle) {
             return;  // the download ended or changed while the file was prepared
         }
         if (refused != platform::DiskFailure::None) return failAtTheDisk(refused);
@@ -136,7 +137,7 @@ void Brevicast::handle_SIZE(std::int16_t replyCode) {
     }
     std::int32_t reported = size ? fileSize_ : 0;
     onFileSize(reported);
-    sendCommand("PASV", "");
+    sendCommand(CommandState::Pasv, "");
 }
 
 // Why the disk refused the file; None when it is prepared (or the download changed meanwhile).
@@ -162,7 +163,7 @@ platform::DiskFailure Brevicast::prepareTrickleFile(std::int32_t size) {
 }
 
 void Brevicast::handle_PASV(std::int16_t replyCode) {
-    if (replyCode != 227) return raiseError(0);
+    if (replyCode != 227) return raiseError(DownloadError::ConnectionOrLogin);
     auto port = passiveDataPort(lastReply_);
     if (!port) return;  // unreadable: the inactivity time-out ends the download
     closeDataConnection();
@@ -181,17 +182,17 @@ void Brevicast::m_dataCon_OnConnect() {
     writePosition_ = resumeOffset_;
     if (resumeOffset_ == 0) {
         bytesSoFar_ = 0;
-        sendCommand("RETR", remoteName_);
+        sendCommand(CommandState::Retr, remoteName_);
         return;
     }
     file_->seek(resumeOffset_);
     bytesSoFar_ = resumeOffset_;
-    sendCommand("REST", std::to_string(resumeOffset_));
+    sendCommand(CommandState::Rest, std::to_string(resumeOffset_));
 }
 
 void Brevicast::m_dataCon_OnDataArrival(std::int32_t bytesTotal) {
     auto self = shared_from_this();
-    if (downloadStatus_ != 0) m_timeout->Reset();
+    if (downloadStatus_ != DownloadStatus::Idle) m_timeout->Reset();
     if (bytesTotal <= 0) return;
     std::string block;
     m_dataCon->GetData(block);
@@ -203,7 +204,7 @@ void Brevicast::m_dataCon_OnDataArrival(std::int32_t bytesTotal) {
         sideFile_.reset();
         countSaved_ = -1;  // and closing must not write it again
         fileSystem_.deleteFile(sideFilePath());
-        return raiseError(2);
+        return raiseError(DownloadError::TransferFailed);
     }
     // The data goes to disk before the side file counts it, so the side file is never
     // ahead of the movie.
@@ -212,7 +213,8 @@ void Brevicast::m_dataCon_OnDataArrival(std::int32_t bytesTotal) {
     if (trickle_) return;
     bytesSoFar_ += blockSize;
     if (bytesSoFar_ > std::numeric_limits<std::int32_t>::max()) {
-        return raiseError(2);  // beyond 32-bit byte counts: never wrap, never finish
+        return raiseError(
+            DownloadError::TransferFailed);  // beyond 32-bit byte counts: never wrap, never finish
     }
     if (countIsDue() && !saveCount()) return failAtTheDisk(file_->failure());
     std::int32_t count = static_cast<std::int32_t>(bytesSoFar_);
@@ -233,7 +235,7 @@ void Brevicast::restartFromTheBeginning() {
     sideFile_.reset();
     fileSystem_.deleteFile(sideFilePath());
     closeDataConnection();
-    sendCommand("PASV", "");
+    sendCommand(CommandState::Pasv, "");
 }
 
 bool Brevicast::countIsDue() const {
@@ -274,7 +276,7 @@ bool Brevicast::completeTheFile() {
 void Brevicast::failAtTheDisk(platform::DiskFailure cause) {
     diskFailure_ =
         cause == platform::DiskFailure::None ? platform::DiskFailure::CannotWrite : cause;
-    raiseError(2);
+    raiseError(DownloadError::TransferFailed);
 }
 
 void Brevicast::finishWhenEveryByteIsIn() {
@@ -326,7 +328,7 @@ void Brevicast::m_finalizeTimer_TimeOut() {
         return;
     }
     trickle_ = false;
-    sendCommand("PASV", "");
+    sendCommand(CommandState::Pasv, "");
 }
 
 }  // namespace zov::net

@@ -20,9 +20,16 @@ TEST_F(BrevicastTest, DownloadsAMovieWithTheWholeConversationReported) {
         .reply("150 Opening BINARY connection")
         .transfer({expected})
         .reply("226 Transfer complete");
+    Lines steps;
+    engine->setStateTrace([&](zov::net::CommandState from, zov::net::CommandState to) {
+        steps.push_back(std::string(commandStateName(from)) + ">" +
+                        std::string(commandStateName(to)));
+    });
     download();
     EXPECT_EQ(engine->currentState(), 1);
     ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
+    EXPECT_EQ(steps, (Lines{">CONNECTING", "CONNECTING>USER", "USER>PASS", "PASS>TYPE", "TYPE>SIZE",
+                            "SIZE>PASV", "PASV>RETR"}));
     advance(1000);  // the completion check, at the latest
 
     EXPECT_EQ(seen.downloaded, 1);
