@@ -39,11 +39,12 @@ int runClient(platform::EventLoop& loop, platform::FileSystem& files, ui::UiFact
         std::fflush(nullptr);
         std::_Exit(0);
     };
-    shell::Client client(shell::ClientServices{
-        loop, resolver, files, http, messages, launcher, processes, ui, options.clientDir,
-        // One more turn of the loop first, so that the request that asked for the exit is
-        // answered on the channel.
-        [&loop, endNow] { loop.post(endNow); }});
+    shell::Client client(
+        shell::ClientServices{loop, resolver, files, http, messages, launcher, processes, ui,
+                              options.clientDir, options.programFiles,
+                              // One more turn of the loop first, so that the request that asked for
+                              // the exit is answered on the channel.
+                              [&loop, endNow] { loop.post(endNow); }});
     // A channel client that goes away shows up as a failed write, not a killed process.
     std::signal(SIGPIPE, SIG_IGN);
     // Made before the client starts, so that its first windows are reported; destroyed

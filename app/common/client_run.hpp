@@ -25,6 +25,7 @@ namespace zov {
 
 struct ClientRunOptions {
     std::string clientDir;
+    std::string programFiles;   // the program's own files (see client_folders.hpp)
     std::string remote;         // "stdio", "unix:PATH" or "" for no channel
     std::string versionServer;  // "" for the standard one
     std::int32_t authPort = 0;  // 0 for the standard one

@@ -12,7 +12,7 @@
 namespace zov {
 
 struct DesktopOptions {
-    std::string clientDir = ".";
+    std::optional<std::string> clientDir;  // else found as zov finds it (client_folders.hpp)
     std::string remote;
     std::string versionServer;
     std::int32_t authPort = 0;

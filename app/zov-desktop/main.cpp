@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "client_folders.hpp"
 #include "client_run.hpp"
 #include "desktop_options.hpp"
 #include "platform/clock.hpp"
@@ -29,7 +30,8 @@ namespace {
 
 using namespace zov;
 
-int runDesktopClient(const DesktopOptions& options, int argc, char** argv) {
+int runDesktopClient(const DesktopOptions& options, const ClientFolders& folders, int argc,
+                     char** argv) {
     // The movie gets the GL: our pages are simple and draw in software, so WebEngine and
     // libmpv never both drive GL in this one process (with Mesa's software GL, as on a
     // machine without a GPU, that crashed libmpv's output). A setting already given wins.
@@ -48,7 +50,7 @@ int runDesktopClient(const DesktopOptions& options, int argc, char** argv) {
 
     platform::MonotonicClock clock;
     ui::desktop::QtEventLoop loop(clock);
-    platform::PosixFileSystem fileSystem(platform::DriveMap::fromSystem(), options.clientDir);
+    platform::PosixFileSystem fileSystem(platform::DriveMap::fromSystem(), folders.client);
 
     // The guide's and the playlist's pages are read, not yet drawn: the client reads them
     // through the in-memory browser, which fetches them off the loop; the banner is drawn.
@@ -76,8 +78,8 @@ int runDesktopClient(const DesktopOptions& options, int argc, char** argv) {
     };
     ui::desktop::DesktopUiFactory ui(loop, fileSystem, std::move(makers), options.screen);
     return runClient(loop, fileSystem, ui,
-                     {options.clientDir, options.remote, options.versionServer, options.authPort,
-                      "desktop", "zov"});
+                     {folders.client, folders.programFiles, options.remote, options.versionServer,
+                      options.authPort, "desktop", "zov"});
 }
 
 }  // namespace
@@ -94,5 +96,12 @@ int main(int argc, char** argv) {
                      "the desktop client under xvfb-run\n";
         return 2;
     }
-    return runDesktopClient(*options, argc, argv);
+    // Made here rather than by zov, so that nothing is written without a display.
+    const auto folders = zov::clientFoldersOfThisProcess(options->clientDir, problem);
+    if (folders) problem = zov::prepareClientFolder(*folders);
+    if (!problem.empty()) {
+        std::cerr << "zov: " << problem << "\n";
+        return 1;
+    }
+    return runDesktopClient(*options, *folders, argc, argv);
 }

@@ -21,7 +21,8 @@ bool hasDisplay() {
 
 }  // namespace
 
-int launchDesktopClient(const std::vector<std::string>& args, const std::string& clientDir,
+int launchDesktopClient(const std::vector<std::string>& args,
+                        const std::optional<std::string>& clientDir,
                         const std::string& executableFolder) {
     if (!hasDisplay()) {
         std::cerr << "zov: no display to open the desktop client on; run zov --headless, or "
@@ -29,7 +30,8 @@ int launchDesktopClient(const std::vector<std::string>& args, const std::string&
         return 2;
     }
     const std::string program = executableFolder + "/zov-desktop";
-    std::vector<std::string> words{program, "--client-dir", clientDir};
+    std::vector<std::string> words{program};
+    if (clientDir) words.insert(words.end(), {"--client-dir", *clientDir});
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& word : words)

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <memory>
 
+#include "client_folders.hpp"
 #include "client_run.hpp"
 #include "platform/clock.hpp"
 #include "platform/drive_map.hpp"
@@ -15,7 +16,7 @@
 
 namespace zov {
 
-int runHeadlessClient(const std::vector<std::string>& args, const std::string& clientDir) {
+int runHeadlessClient(const std::vector<std::string>& args, const ClientFolders& folders) {
     std::string remote, versionServer;
     std::int32_t authPort = 0;
     bool simulatedPlayer = false;
@@ -40,7 +41,7 @@ int runHeadlessClient(const std::vector<std::string>& args, const std::string& c
     }
     platform::MonotonicClock clock;
     platform::PollLoop loop(clock);
-    platform::PosixFileSystem fileSystem(platform::DriveMap::fromSystem(), clientDir);
+    platform::PosixFileSystem fileSystem(platform::DriveMap::fromSystem(), folders.client);
     ui::headless::HeadlessUiFactory ui(loop, fileSystem);
     // Guide and banner pages come from the service's web server, off the loop.
     WebPageFetcher pages(loop, ui.pages());
@@ -51,7 +52,8 @@ int runHeadlessClient(const std::vector<std::string>& args, const std::string& c
             });
     }
     return runClient(loop, fileSystem, ui,
-                     {clientDir, remote, versionServer, authPort, "headless", "zov --headless"});
+                     {folders.client, folders.programFiles, remote, versionServer, authPort,
+                      "headless", "zov --headless"});
 }
 
 }  // namespace zov

@@ -7,7 +7,9 @@
 
 namespace zov {
 
-// args are the words after "--headless"; clientDir is the program folder (host path).
-int runHeadlessClient(const std::vector<std::string>& args, const std::string& clientDir);
+struct ClientFolders;
+
+// args are the words after "--headless"; the folders are ready (client_folders.hpp).
+int runHeadlessClient(const std::vector<std::string>& args, const ClientFolders& folders);
 
 }  // namespace zov

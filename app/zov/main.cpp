@@ -1,11 +1,11 @@
 // The zov executable: the client and its small commands for users and for measuring.
 
-#include <unistd.h>
-
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "client_folders.hpp"
 #include "config_command.hpp"
 #include "desktop_command.hpp"
 #include "fetch_command.hpp"
@@ -41,21 +41,32 @@ const char* const kUsage =
     "                                30 when the disk is full, 31 when it refuses the movie\n"
     "\n"
     "Options for every command:\n"
-    "  --client-dir DIR              the client folder (default: the executable's folder)\n";
+    "  --client-dir DIR              the client folder, which holds zov.ini (default: the\n"
+    "                                executable's folder; installed, $XDG_DATA_HOME/zov,\n"
+    "                                made with a default zov.ini on the first start)\n";
 
-std::string executableFolder() {
-    std::string path(4096, '\0');
-    ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (length <= 0) return ".";
-    path.resize(static_cast<std::size_t>(length));
-    return path.substr(0, path.rfind('/'));
+enum class Preparation { None, MakeOnFirstStart };
+
+// The client folder (a per-user one made on the first start when installed) and the
+// program's own files; nothing, having said why, when they cannot be had.
+std::optional<zov::ClientFolders> foldersFor(const std::optional<std::string>& clientDir,
+                                             Preparation preparation) {
+    std::string problem;
+    auto folders = zov::clientFoldersOfThisProcess(clientDir, problem);
+    if (folders && preparation == Preparation::MakeOnFirstStart)
+        problem = zov::prepareClientFolder(*folders);
+    if (!problem.empty()) {
+        std::cerr << "zov: " << problem << "\n";
+        return std::nullopt;
+    }
+    return folders;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    std::string clientDir = executableFolder();
+    std::optional<std::string> clientDir;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--client-dir" && i + 1 < args.size()) {
             clientDir = args[i + 1];
@@ -68,22 +79,31 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
     }
-    // No command, or only the client's options: the desktop client.
+    // No command, or only the client's options: the desktop client, which finds its folders
+    // itself once it knows it has a display.
     if (args.empty() ||
         (args[0].rfind("--", 0) == 0 && args[0] != "--headless" && args[0] != "--version")) {
-        return zov::launchDesktopClient(args, clientDir, executableFolder());
+        return zov::launchDesktopClient(args, clientDir, zov::executableFolder());
     }
     if (args[0] == "--version") {
         std::cout << "ZOV 5.3.135\n";
         return 0;
     }
     if (args[0] == "--headless") {
-        return zov::runHeadlessClient({args.begin() + 1, args.end()}, clientDir);
+        const auto folders = foldersFor(clientDir, Preparation::MakeOnFirstStart);
+        if (!folders) return 1;
+        return zov::runHeadlessClient({args.begin() + 1, args.end()}, *folders);
     }
-    zov::platform::PosixFileSystem fileSystem(zov::platform::DriveMap::fromSystem(), clientDir);
+    if (args[0] != "config" && args[0] != "fetch") {
+        std::cerr << "zov: unknown command '" << args[0] << "'\n\n" << kUsage;
+        return 2;
+    }
+    // The small commands read the client folder as it is and make nothing.
+    const auto folders = foldersFor(clientDir, Preparation::None);
+    if (!folders) return 1;
+    zov::platform::PosixFileSystem fileSystem(zov::platform::DriveMap::fromSystem(),
+                                              folders->client);
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "config") return zov::runConfigCommand(rest, fileSystem, std::cout, std::cerr);
-    if (args[0] == "fetch") return zov::runFetchCommand(rest, fileSystem, std::cout, std::cerr);
-    std::cerr << "zov: unknown command '" << args[0] << "'\n\n" << kUsage;
-    return 2;
+    return zov::runFetchCommand(rest, fileSystem, std::cout, std::cerr);
 }

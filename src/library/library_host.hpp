@@ -28,8 +28,11 @@ class LibraryHost {
     // Moves the movie folder to the drive chosen in the cache manager.
     virtual void changeDataPath() = 0;
     virtual bool isDownloadingMedia() = 0;
-    // The program folder in Windows form, without a final "\" ("Z:\opt\zov").
+    // The program folder in Windows form, without a final "\" ("Z:\opt\zov"): zov.ini.
     virtual std::string programFolder() const = 0;
+    // The program's own files, in the same form: the playlist page. The program folder
+    // unless the program is installed.
+    virtual std::string programFilesFolder() const { return programFolder(); }
 };
 
 }  // namespace zov::library

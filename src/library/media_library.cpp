@@ -61,7 +61,7 @@ void mediaLibrary::PlayListView_DocumentComplete(ui::FrameLevel level) {
     if (level != ui::FrameLevel::TopLevel) return;
     if (!pageLoaded_) {
         pageLoaded_ = true;
-        PlayListView_->Navigate(host_.programFolder() + "/playlistSkin.html");
+        PlayListView_->Navigate(host_.programFilesFolder() + "/playlistSkin.html");
         return;
     }
     // A fresh page shows none of the entries yet, and its buttons are not wired.

@@ -12,12 +12,23 @@
 
 namespace zov::shell {
 
+namespace {
+
+// Without a final "\", unless it is a drive's own folder ("Z:\").
+std::string folderWithoutSeparator(std::string folder) {
+    while (folder.size() > 3 && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
 Client::Client(ClientServices services)
     : services_(std::move(services)),
-      programFolder_(services_.fileSystem.windowsPath(services_.clientFolder)) {
-    while (programFolder_.size() > 3 && programFolder_.back() == '\\')
-        programFolder_.pop_back();
-}
+      programFolder_(
+          folderWithoutSeparator(services_.fileSystem.windowsPath(services_.clientFolder))),
+      programFilesFolder_(
+          folderWithoutSeparator(services_.fileSystem.windowsPath(services_.programFiles))) {}
 
 Client::~Client() = default;
 

@@ -32,8 +32,10 @@ class Client {
     Client& operator=(const Client&) = delete;
 
     const ClientServices& services() const { return services_; }
-    // The program folder in the system's own path form ("Z:\opt\zov").
+    // The program folder in the system's own path form ("Z:\opt\zov"): zov.ini.
     const std::string& programFolder() const { return programFolder_; }
+    // The program's own files in the same form ("Z:\usr\lib\zov"): pages and players.
+    const std::string& programFilesFolder() const { return programFilesFolder_; }
 
     shell::mainPlayer& mainPlayer();
     shell::frmLogo& frmLogo();
@@ -49,6 +51,7 @@ class Client {
   private:
     ClientServices services_;
     std::string programFolder_;
+    std::string programFilesFolder_;
     std::unique_ptr<runtime::Dialogs> dialogs_;
     std::shared_ptr<shell::frmLogo> frmLogo_;
     std::shared_ptr<shell::LoginPage> loginPage_;

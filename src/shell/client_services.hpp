@@ -1,6 +1,7 @@
 #pragma once
 // What the windows of the client work with: the event loop and the platform's ports, the
-// front end's controls, and the client folder. One set for the whole process.
+// front end's controls, the client folder and the program's own files. One set for the whole
+// process.
 
 #include <functional>
 #include <string>
@@ -29,7 +30,10 @@ struct ClientServices {
     platform::ProcessLauncher& launcher;
     platform::ProcessTable& processes;
     ui::UiFactory& ui;
-    std::string clientFolder;  // host path of the program folder
+    std::string clientFolder;  // host path of the program folder: zov.ini, written
+    // Host path of the program's own files, only read: the skin, the login and playlist
+    // pages, the external player. The client folder too, unless the program is installed.
+    std::string programFiles;
     // Ends the process at once (the front end flushes what it must first).
     std::function<void()> endProcess;
 };

@@ -18,7 +18,7 @@ LoginPage::LoginPage(Client& client) : client_(client) {
     const ui::Rect screen{0, 0, ui.screen().width(), ui.screen().height()};
     window_->setRect(screen);
     loginFlash_->setRect(screen);
-    loginFlash_->LoadMovie(client.programFolder() + "/Main.swf");
+    loginFlash_->LoadMovie(client.programFilesFolder() + "/Main.swf");
     loginFlash_->FSCommand.connect([this](const std::string& command, const std::string& args) {
         loginFlash_FSCommand(command, args);
     });

@@ -47,7 +47,7 @@ mainPlayer::mainPlayer(Client& client) : client_(client) {
     mediaPlayer_ = std::make_unique<playback::PlayerAdaptor>(services.loop, client.dialogs());
     streamingPlayer_ = std::make_unique<playback::h264Player>(
         playback::h264Player::Ports{services.messages, services.launcher, services.processes,
-                                    services.clientFolder, *h264Screen_, *wmpPlayer_});
+                                    services.programFiles, *h264Screen_, *wmpPlayer_});
     fullscreentimer_ = runtime::CTimeout::create(services.loop, 3);
     adsTimer_ = runtime::CTimeout::create(services.loop, 300);
     adsTimer_->TimeOut.connect([this] { adsTimer_TimeOut(); });
@@ -116,7 +116,7 @@ void mainPlayer::layoutPlayer() {
     window_->setRect({0, 0, W, H});
     wmpPlayer_->setRect({0, H / 8, W, 0.65 * H});
     PlayerSkin_->setRect({0, 0, W, H});
-    PlayerSkin_->LoadMovie(client_.programFolder() + "/mainplayer.swf");
+    PlayerSkin_->LoadMovie(client_.programFilesFolder() + "/mainplayer.swf");
     // The banner sits in a 4:3 frame centred on the screen.
     if (W * 3 / 4 >= H) {
         const double F = H * 4 / 3;
@@ -203,6 +203,10 @@ bool mainPlayer::isDownloadingMedia() {
 
 std::string mainPlayer::programFolder() const {
     return client_.programFolder();
+}
+
+std::string mainPlayer::programFilesFolder() const {
+    return client_.programFilesFolder();
 }
 
 bool mainPlayer::fileExistsInMediaPath(const std::string& name) {

@@ -83,6 +83,7 @@ class mainPlayer final : public net::AuthSessionHost,
     // What the playlist window, the cache manager and the guide ask of the main window.
     bool isDownloadingMedia() override;
     std::string programFolder() const override;
+    std::string programFilesFolder() const override;
     void setSkinVariable(const std::string& name, const std::string& value) override;
     bool fileExistsInMediaPath(const std::string& name) override;
     void addToPlayList(const config::MediaInfo& media) override;

@@ -31,7 +31,7 @@ void ClientFixture::startClient(const std::vector<std::string>& zovIni) {
     if (!zovIni.empty()) files.writeFile("Z:\\opt\\zov\\zov.ini", text);
     client = std::make_unique<shell::Client>(
         shell::ClientServices{loop, resolver, files, versionServer, messages, launcher, processes,
-                              ui, kClientFolder, [this] { ++processEnded; }});
+                              ui, kClientFolder, programFiles, [this] { ++processEnded; }});
     client->start();
 }
 

@@ -49,6 +49,8 @@ class ClientFixture : public ::testing::Test {
     bool runUntil(const std::function<bool()>& predicate);
 
     static constexpr const char* kClientFolder = "/opt/zov";
+    // Where the pages and the external player are read from; an installed client's differ.
+    std::string programFiles = kClientFolder;
     // A guide page with its four hidden fields and one item, and a banner, served to the
     // client's browsers at these addresses by serveTestGuide().
     static constexpr const char* kGuideUrl = "http://guide.test/epg";
