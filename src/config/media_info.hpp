@@ -27,6 +27,9 @@ class MediaInfo {
     void setMediaTitle(std::string value) { mediaTitle_ = std::move(value); }
     // Starts with "." unless empty: "wmv" is stored as ".wmv".
     const std::string& fileExtension() const { return fileExtension_; }
+    // The movie's file in the movie folder, and its completion marker beside it.
+    std::string movieFileName() const { return remoteFileName_ + fileExtension_; }
+    std::string markerFileName() const { return remoteFileName_ + ".conf"; }
     void setFileExtension(std::string value);
     std::int32_t fileSize() const { return fileSize_; }
     void setFileSize(std::int32_t value) { fileSize_ = value; }

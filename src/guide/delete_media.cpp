@@ -8,6 +8,7 @@
 #include "guide/movie_guide.hpp"
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
+#include "playback/bookmarks.hpp"
 #include "playback/player_adaptor.hpp"
 #include "runtime/dialogs.hpp"
 #include "runtime/yes_no_popup.hpp"
@@ -27,8 +28,8 @@ void movieGuide::processEPGDeleteClick() {
     }
     currentSelected_ = media;
     auto& files = services_.fileSystem;
-    if (services_.host.fileExistsInMediaPath(movieFileName(*media)) &&
-        files.fileExists(mediaPath() + markerFileName(*media))) {
+    if (services_.host.fileExistsInMediaPath(media->movieFileName()) &&
+        files.fileExists(mediaPath() + media->markerFileName())) {
         deleteFile(*media);
     } else {
         services_.dialogs.showPopup("This media content has not been retrieved yet");
@@ -39,9 +40,9 @@ void movieGuide::deleteFile(const config::MediaInfo& media) {
     auto& dialogs = services_.dialogs;
     if (isStreaming(media) || refuseUnsafeNames(media)) return;
     auto& files = services_.fileSystem;
-    const std::string name = movieFileName(media);
+    const std::string name = media.movieFileName();
     const std::string moviePath = mediaPath() + name;
-    const std::string markerPath = mediaPath() + markerFileName(media);
+    const std::string markerPath = mediaPath() + media.markerFileName();
     if (!files.fileExists(moviePath) || !files.fileExists(markerPath)) {
         dialogs.showPopup("This media has not been retrieved yet");
         return;
@@ -62,7 +63,7 @@ void movieGuide::deleteFile(const config::MediaInfo& media) {
         // Every step is tried even after a failure.
         failed = !files.deleteFile(moviePath) || failed;
         failed = !files.deleteFile(markerPath) || failed;
-        const std::string bookmarkPath = moviePath + ".pos";
+        const std::string bookmarkPath = playback::Bookmarks::fileName(moviePath);
         if (files.fileExists(bookmarkPath)) failed = !files.deleteFile(bookmarkPath) || failed;
 
         if (!failed) {

@@ -25,7 +25,6 @@ namespace zov::guide {
 
 namespace {
 
-constexpr std::int32_t kStatusTickAfterAction = 10000;
 constexpr std::size_t kTruncatedTitle = 30;
 
 // What the user is told when the disk stopped a download.
@@ -178,7 +177,7 @@ void movieGuide::brevicastEngine_onDownloaded() {
     const Media finished = currentDownload_;
     // Written only for names that stay in the movie folder; others never start.
     if (hasPlainLocalNames(*finished))
-        services_.fileSystem.writeFile(mediaPath() + markerFileName(*finished), "done\r\n\r\n");
+        services_.fileSystem.writeFile(mediaPath() + finished->markerFileName(), "done\r\n\r\n");
     if (!services_.host.wmpPlayer().fullScreen())
         services_.dialogs.showPopup(finished->localFileName() + " Download Completed");
     if (currentSelected_ && sameMovie(*currentSelected_, *finished)) {

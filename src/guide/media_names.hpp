@@ -1,6 +1,6 @@
 #pragma once
-// The names a guide item gives its files in the movie folder, and the check that the page
-// gave names that stay inside that folder.
+// What a guide item's names say: a stream, or a movie whose files (MediaInfo names them)
+// stay inside the movie folder.
 
 #include <string>
 
@@ -12,11 +12,6 @@ namespace zov::guide {
 
 // A network stream: played from its address, never downloaded or kept on disk.
 bool isStreaming(const config::MediaInfo& media);
-
-// The movie file's name in the movie folder: remote file name and extension.
-std::string movieFileName(const config::MediaInfo& media);
-// Its completion marker: remote file name and ".conf".
-std::string markerFileName(const config::MediaInfo& media);
 
 // True when the movie, its marker and its bookmark are all plain file names, so that
 // nothing built from the item can name a file outside the movie folder.

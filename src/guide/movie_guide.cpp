@@ -22,7 +22,6 @@ namespace {
 
 constexpr const char* kBlankPage = "about:blank";
 constexpr std::int32_t kStatusTick = 6000;
-constexpr std::int32_t kStatusTickAfterAction = 10000;
 
 }  // namespace
 
@@ -149,14 +148,14 @@ void movieGuide::setSkinVariable(const std::string& name, const std::string& val
 bool movieGuide::refuseUnsafeNames(const config::MediaInfo& media) {
     if (isStreaming(media) || hasPlainLocalNames(media)) return false;
     services_.dialogs.showPopup("The guide gave this movie a file name that cannot be used: \"" +
-                                media.remoteFileName() + media.fileExtension() + "\"");
+                                media.movieFileName() + "\"");
     return true;
 }
 
 bool movieGuide::presentOnDisk(const config::MediaInfo& media) {
     auto& host = services_.host;
-    return host.fileExistsInMediaPath(movieFileName(media)) &&
-           host.fileExistsInMediaPath(markerFileName(media));
+    return host.fileExistsInMediaPath(media.movieFileName()) &&
+           host.fileExistsInMediaPath(media.markerFileName());
 }
 
 // ---- page loading ------------------------------------------------------------------------

@@ -44,6 +44,8 @@ class movieGuide final : public runtime::Dispatchable,
     static constexpr int kDeleteKey = 46;
     // Opens the playlist window (the key of the letter L, either case).
     static constexpr int kPlaylistKey = 'L';
+    // The status line's tick after a choice or an action, in milliseconds.
+    static constexpr std::int32_t kStatusTickAfterAction = 10000;
 
     explicit movieGuide(GuideServices services);
     // Closing the window: a running download is cancelled.

@@ -25,7 +25,6 @@ namespace zov::guide {
 
 namespace {
 
-constexpr std::int32_t kStatusTickAfterAction = 10000;
 constexpr std::int16_t kPreviewPercent = 5;
 constexpr std::int32_t kPreviewMargin = 30;  // seconds of material ahead of the position
 
@@ -48,7 +47,7 @@ void movieGuide::MLplay_Click() {
     if (refuseUnsafeNames(*selected)) return;
     auto& host = services_.host;
     auto& player = host.mediaPlayer();
-    const std::string name = movieFileName(*selected);
+    const std::string name = selected->movieFileName();
 
     std::string loaded = name;
     if (player.isCurrentFileLoaded(loaded)) {
@@ -78,7 +77,7 @@ void movieGuide::MLplay_Click() {
         if (external.duration() >= 1) {
             blankTimeDisplay();
             external.stopPlaying();
-            host.h264Screen().setBackColour(ui::Colour{1, 2, 1});
+            host.h264Screen().setBackColour(playback::kVideoRegionColour);
         }
         if (player.currentPlayingMedia()) {
             player.stopPlaying();
@@ -91,7 +90,7 @@ void movieGuide::MLplay_Click() {
         return finishPlayStart(*selected);
     }
 
-    if (services_.fileSystem.fileExists(mediaPath() + name + ".pos")) {
+    if (services_.fileSystem.fileExists(playback::Bookmarks::fileName(mediaPath() + name))) {
         auto& question = services_.dialogs.yesNoPopup();
         question.Label1().setCaption("Do you want to play the video from where you left off?");
         question.defaultToYes();
@@ -122,7 +121,7 @@ void movieGuide::resumeFromBookmark() {
 void movieGuide::resumeFrom(const config::MediaInfo& media) {
     if (refuseUnsafeNames(media)) return;
     auto& player = services_.host.mediaPlayer();
-    const std::string name = movieFileName(media);
+    const std::string name = media.movieFileName();
     // An unreadable bookmark, or one that is not a number, plays from the start.
     playback::Bookmarks bookmarks(services_.fileSystem);
     if (auto position = bookmarks.readPosition(mediaPath() + name))

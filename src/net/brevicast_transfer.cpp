@@ -35,7 +35,7 @@ constexpr std::int16_t kInvalidRestartPoint = 554;
 
 void Brevicast::downloadNoTrickle(const config::MediaInfo& mediafile, const std::string& dataPath) {
     trickle_ = false;
-    std::string name = mediafile.remoteFileName() + mediafile.fileExtension();
+    std::string name = mediafile.movieFileName();
     startDownload(name, dataPath + name, platform::isPlainFileName(name));
 }
 
@@ -43,7 +43,7 @@ void Brevicast::downloadAndAllowTrickleDownload(const config::MediaInfo& mediafi
                                                 const std::string& dataPath) {
     trickle_ = true;
     std::string remote = mediafile.remoteFileName() + ".wmv";
-    std::string local = mediafile.remoteFileName() + mediafile.fileExtension();
+    std::string local = mediafile.movieFileName();
     startDownload(remote, dataPath + local,
                   platform::isPlainFileName(remote) && platform::isPlainFileName(local));
 }

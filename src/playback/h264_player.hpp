@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ui/controls.hpp"
 #include "ui/window.hpp"
 
 namespace zov::platform {
@@ -22,6 +23,9 @@ class PictureBox;
 }  // namespace zov::ui
 
 namespace zov::playback {
+
+// The ground of the video region, shown wherever no picture is drawn.
+inline constexpr ui::Colour kVideoRegionColour{1, 2, 1};
 
 class h264Player {
   public:

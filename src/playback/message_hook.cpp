@@ -137,7 +137,7 @@ void MessageHook::setSkinVariable(const std::string& name, const std::string& va
 }
 
 void MessageHook::repaintVideoRegion() {
-    h264Screen_.setBackColour({1, 2, 1});
+    h264Screen_.setBackColour(kVideoRegionColour);
     h264Screen_.repaint();
 }
 

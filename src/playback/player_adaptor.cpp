@@ -173,7 +173,7 @@ void PlayerAdaptor::playPlayListItem(std::int16_t item) {
     playlistIndex_ = item;
     const config::MediaInfo entry = (*playlist_)[item - 1];
     dialogs_.showPersistentPopup(kLoading);
-    loadWithAds(entry.remoteFileName() + entry.fileExtension());
+    loadWithAds(entry.movieFileName());
 }
 
 void PlayerAdaptor::nextItemInPlaylist() {

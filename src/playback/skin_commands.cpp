@@ -176,7 +176,7 @@ void SkinCommands::bookmark() {
 }
 
 void SkinCommands::repaintVideoRegion() {
-    h264Screen_.setBackColour({1, 2, 1});
+    h264Screen_.setBackColour(kVideoRegionColour);
     h264Screen_.repaint();
 }
 

@@ -29,9 +29,7 @@
 
 namespace zov::shell {
 
-namespace {
-const ui::Colour kVideoRegionColour{1, 2, 1};
-}
+namespace {}
 
 mainPlayer::mainPlayer(Client& client) : client_(client) {
     const auto& services = client.services();
@@ -103,7 +101,7 @@ void mainPlayer::initPlayer() {
     mediaPlayer_->setMediaPlayer(*wmpPlayer_);
     streamingPlayer_->setFormToFocus(*window_);
     streamingPlayer_->setRegionToShown(h264Screen_->hWnd());
-    h264Screen_->setBackColour(kVideoRegionColour);
+    h264Screen_->setBackColour(playback::kVideoRegionColour);
     // The playlist window is loaded with its page, but not seen.
     auto& library = client_.mediaLibrary();
     library.window().show(ui::ShowMode::Modeless);
