@@ -124,7 +124,11 @@ void MpvStreamPlayer::drainEvents() {
 
 void MpvStreamPlayer::handle(const mpv_event& event) {
     switch (event.event_id) {
+        case MPV_EVENT_SEEK:
+            seeking_ = true;  // the position passes through on its way: told once it lands
+            break;
         case MPV_EVENT_PLAYBACK_RESTART: {
+            seeking_ = false;
             double position = 0;
             mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &position);
             if (!started_) {
@@ -138,7 +142,7 @@ void MpvStreamPlayer::handle(const mpv_event& event) {
         }
         case MPV_EVENT_PROPERTY_CHANGE: {
             const auto* change = static_cast<const mpv_event_property*>(event.data);
-            if (started_ && change->format == MPV_FORMAT_DOUBLE)
+            if (started_ && !seeking_ && change->format == MPV_FORMAT_DOUBLE)
                 reportPosition(*static_cast<const double*>(change->data), false);
             break;
         }

@@ -55,6 +55,7 @@ class MpvStreamPlayer {
     mpv_handle* mpv_ = nullptr;
     bool started_ = false;
     bool ended_ = false;
+    bool seeking_ = false;
     std::int64_t lastPosition_ = -1;
     std::atomic<bool> drainPosted_ = false;  // one drain waiting in the loop is enough
     // Wake-ups come from libmpv's threads and may outlive us in the loop's queue.

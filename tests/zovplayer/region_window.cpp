@@ -19,6 +19,13 @@ namespace {
 
 constexpr unsigned long kBackground = 0x010201;
 
+// One connection for the whole run, never closed: an X server whose last client leaves
+// resets, and turns away whoever connects meanwhile.
+Display* sharedDisplay() {
+    static Display* display = XOpenDisplay(nullptr);
+    return display;
+}
+
 // The window's pixels as 0xRRGGBB, row by row; empty when it cannot be read.
 template <typename Use>
 bool withImage(Display* display, Window window, Use use) {
@@ -40,7 +47,7 @@ bool near(unsigned long seen, unsigned long expected) {
 }  // namespace
 
 RegionWindow::RegionWindow() : x_(std::make_unique<X>()) {
-    x_->display = XOpenDisplay(nullptr);
+    x_->display = sharedDisplay();
     if (!x_->display) return;
     x_->window = XCreateSimpleWindow(x_->display, DefaultRootWindow(x_->display), 0, 0, kWidth,
                                      kHeight, 0, 0, kBackground);
@@ -49,7 +56,9 @@ RegionWindow::RegionWindow() : x_(std::make_unique<X>()) {
 }
 
 RegionWindow::~RegionWindow() {
-    if (x_->display) XCloseDisplay(x_->display);
+    if (!x_->display) return;
+    XDestroyWindow(x_->display, x_->window);
+    XSync(x_->display, False);
 }
 
 std::int64_t RegionWindow::handle() const {
