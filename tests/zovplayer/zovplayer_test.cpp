@@ -59,6 +59,10 @@ class RealPlayer : public ::testing::Test {
         folder = pattern;
         // The player finds the main window's endpoint where the client keeps it.
         ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+        // In the sanitizer build the player's leaks go unchecked (this test's own are still
+        // checked: the option is read at a program's start): libmpv's GPU output leaves
+        // blocks of Mesa's, unloaded by then, that cannot be told from the player's.
+        ::setenv("LSAN_OPTIONS", "detect_leaks=0", 1);
         messages.emplace(loop, platform::UnixWindowMessages::defaultFolder());
         messages->listen(kMainWindow, [this](const platform::WindowMessage& m) {
             received.push_back(m);
