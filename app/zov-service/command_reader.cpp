@@ -59,6 +59,36 @@ std::optional<std::int64_t> readOffset(std::string_view text) {
     return value;
 }
 
+namespace {
+
+// The value of the first header of that (lower-case) name, without surrounding blanks.
+std::string headerValue(std::string_view head, std::string_view lowerName) {
+    std::size_t at = head.find('\n');
+    while (at != std::string_view::npos) {
+        const std::size_t next = head.find('\n', at + 1);
+        std::string_view line = head.substr(at + 1, next == head.npos ? head.npos : next - at - 1);
+        at = next;
+        const std::size_t colon = line.find(':');
+        if (colon != lowerName.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < colon && same; ++i) {
+            const char c = line[i];
+            same = (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == lowerName[i];
+        }
+        if (!same) continue;
+        std::string_view value = line.substr(colon + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+            value.remove_prefix(1);
+        while (!value.empty() &&
+               (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
+            value.remove_suffix(1);
+        return std::string(value);
+    }
+    return {};
+}
+
+}  // namespace
+
 bool isServableName(std::string_view name) {
     return name.size() <= 255 && platform::isPlainFileName(name);
 }
@@ -88,6 +118,7 @@ RequestStatus readHttpRequest(std::string_view received, HttpRequest& request) {
     std::size_t question = target.find('?');
     request.path = target.substr(0, question);
     request.query = question == std::string_view::npos ? "" : target.substr(question + 1);
+    request.range = headerValue(received.substr(0, headEnd), "range");
     return RequestStatus::Complete;
 }
 

@@ -52,8 +52,9 @@ enum class RequestStatus { Complete, Incomplete, Malformed };
 
 struct HttpRequest {
     std::string method;
-    std::string path;   // without the query
-    std::string query;  // after "?", undecoded
+    std::string path;        // without the query
+    std::string query;       // after "?", undecoded
+    std::string range = {};  // the value of a "Range" header; empty without one
 };
 
 // Reads the head of an HTTP request from what has arrived so far; Malformed when the head

@@ -26,15 +26,29 @@ const char* reason(int status) {
     switch (status) {
         case 200:
             return "OK";
+        case 206:
+            return "Partial Content";
         case 400:
             return "Bad Request";
         case 404:
             return "Not Found";
         case 405:
             return "Method Not Allowed";
+        case 416:
+            return "Range Not Satisfiable";
         default:
             return "Error";
     }
+}
+
+std::optional<std::uint64_t> decimal(std::string_view text) {
+    if (text.empty() || text.size() > 18) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return value;
 }
 
 // A peer that reset its connection makes sending or closing fail; it is gone either way.
@@ -70,6 +84,40 @@ void HttpServer::start() {
     // Many clients may arrive at the same moment: a short queue drops them for seconds.
     listener_->Listen(SOMAXCONN);
     listener_->OnConnectionRequest.connect([this](std::int32_t id) { accept(id); });
+}
+
+HttpServer::Response HttpServer::partOf(Response whole, std::string_view range) {
+    whole.headers.emplace_back("Accept-Ranges", "bytes");
+    constexpr std::string_view kUnit = "bytes=";
+    if (whole.status != 200 || !range.starts_with(kUnit)) return whole;
+    const std::string_view spec = range.substr(kUnit.size());
+    const std::size_t dash = spec.find('-');
+    if (dash == spec.npos || spec.find(',') != spec.npos) return whole;
+    const std::uint64_t size = whole.body.size();
+    const auto from = decimal(spec.substr(0, dash));
+    const auto to = decimal(spec.substr(dash + 1));
+    std::uint64_t first = 0;
+    std::uint64_t last = size == 0 ? 0 : size - 1;
+    if (from) {  // "a-" or "a-b"
+        if (dash + 1 < spec.size() && (!to || *to < *from)) return whole;
+        first = *from;
+        if (to && *to < last) last = *to;
+    } else {  // "-n": the last n bytes
+        if (!to || *to == 0) return whole;
+        first = *to >= size ? 0 : size - *to;
+    }
+    if (first >= size) {
+        Response refused{
+            416, "text/plain", "", {{"Content-Range", "bytes */" + std::to_string(size)}}};
+        refused.headers.emplace_back("Accept-Ranges", "bytes");
+        return refused;
+    }
+    whole.status = 206;
+    whole.headers.emplace_back(
+        "Content-Range",
+        "bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" + std::to_string(size));
+    whole.body = whole.body.substr(first, last - first + 1);
+    return whole;
 }
 
 std::int32_t HttpServer::port() const {
@@ -134,8 +182,10 @@ void HttpServer::respond(Connection& connection, const Response& response) {
     connection.received.clear();
     std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " +
                        reason(response.status) + "\r\nContent-Type: " + response.contentType +
-                       "\r\nContent-Length: " + std::to_string(response.body.size()) +
-                       "\r\nConnection: close\r\n\r\n";
+                       "\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\n";
+    for (const auto& [name, value] : response.headers)
+        head += name + ": " + value + "\r\n";
+    head += "Connection: close\r\n\r\n";
     try {
         connection.socket->SendData(head + response.body);
     } catch (const Error&) {

@@ -8,6 +8,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "connection_gate.hpp"
 
@@ -29,6 +32,7 @@ class HttpServer {
         int status = 200;
         std::string contentType = "text/html; charset=utf-8";
         std::string body;
+        std::vector<std::pair<std::string, std::string>> headers = {};  // beyond the standard ones
     };
     using Handler = std::function<Response(const HttpRequest&)>;
 
@@ -40,6 +44,11 @@ class HttpServer {
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
+
+    // The part of a whole 200 answer that a "Range: bytes=..." header asks for: 206 with
+    // that part, or 416 when it starts past the end. A missing header, another unit or
+    // several ranges get the whole answer. Either way the answer says ranges are served.
+    static Response partOf(Response whole, std::string_view range);
 
     void start();
     std::int32_t port() const;

@@ -86,8 +86,11 @@ std::string ServicePages::guidePage() const {
         "}\n</script></head>\n<body>\n<h1>Movies</h1>\n<ul>\n";
     for (const Movie& movie : movies)
         page += clipItem(movie);
-    page +=
-        clipItem({web_ + std::string(kLivePath), ".streaming", "live.streaming", "Live channel"});
+    const std::string live = web_ + std::string(kLivePath);
+    page += clipItem({live, ".streaming", "live.streaming", "Live channel"});
+    if (live.starts_with("http://"))
+        page += clipItem({"xms://" + live.substr(7), ".streaming", "live-h264.streaming",
+                          "Live channel (H.264)"});
     page += "</ul>\n<form>\n";
     auto hidden = [](const char* name, const std::string& value) {
         return std::string("<input type=\"hidden\" name=\"") + name + "\" id=\"" + name +
@@ -104,7 +107,7 @@ std::string ServicePages::bannerPage() const {
            "<body><p>Welcome to ZOV: new movies every week.</p></body></html>\n";
 }
 
-HttpServer::Response ServicePages::liveStream() const {
+HttpServer::Response ServicePages::liveStream(std::string_view range) const {
     const std::vector<Movie> movies = movies_.list();
     const std::optional<std::filesystem::path> path =
         movies.empty() ? std::nullopt : movies_.locate(movies.front().fileName);
@@ -116,7 +119,7 @@ HttpServer::Response ServicePages::liveStream() const {
     std::string body(static_cast<std::size_t>(size), '\0');
     if (!in.read(body.data(), static_cast<std::streamsize>(body.size())))
         return {503, "text/plain", "The live channel cannot be read\n"};
-    return {200, "video/mp4", std::move(body)};
+    return HttpServer::partOf({200, "video/mp4", std::move(body)}, range);
 }
 
 HttpServer::Response ServicePages::answer(const HttpRequest& request) const {
@@ -126,7 +129,7 @@ HttpServer::Response ServicePages::answer(const HttpRequest& request) const {
     if (request.path == "/guide.html" || request.path == "/")
         return {200, "text/html; charset=utf-8", guidePage()};
     if (request.path == "/banner.html") return {200, "text/html; charset=utf-8", bannerPage()};
-    if (request.path == kLivePath) return liveStream();
+    if (request.path == kLivePath) return liveStream(request.range);
     return {404, "text/plain", "Not found\n"};
 }
 

@@ -15,8 +15,11 @@ class ServicePages {
     static constexpr std::string_view kVersionPath =
         "/pcplayer_version_control/version_control_server.asp";
 
-    // The live channel replays the first movie over HTTP, as a stream; a movie larger than
-    // this is not held in memory for it.
+    // The live channel replays the first movie over HTTP, as a stream, in parts when asked
+    // (a player starting midway); a movie larger than this is not held in memory for it. The
+    // guide offers it twice: to the embedded player as its "http" address, and to the
+    // external H.264 player as "xms://HOST:PORT/live.mp4", which that player opens as the
+    // same "http" address.
     static constexpr std::size_t kMaxLiveBytes = 64u << 20;
     static constexpr std::string_view kLivePath = "/live.mp4";
 
@@ -30,7 +33,7 @@ class ServicePages {
     std::string versionAnswer(std::string_view askingVersion) const;
     std::string guidePage() const;
     std::string bannerPage() const;
-    HttpServer::Response liveStream() const;
+    HttpServer::Response liveStream(std::string_view range = {}) const;
 
     // Whether `newest` is a later dotted version than `asking`. A version that is not
     // dotted numbers is never called older: a garbled question must not lock a client out.

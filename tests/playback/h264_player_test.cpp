@@ -494,7 +494,7 @@ struct RealPlayerTest : ::testing::Test {
 }  // namespace
 
 TEST_F(RealPlayerTest, TheStandInPlayerIsStartedSteeredAndEnded) {
-    const std::string program = std::string(ZOV_TEST_BIN_DIR) + "/zovplayer1.exe";
+    const std::string program = std::string(ZOV_STAND_IN_PLAYER_DIR) + "/zovplayer1.exe";
     ASSERT_TRUE(std::filesystem::exists(program)) << "the stand-in player is not built";
     {
         std::ofstream script(folder + "/script");
@@ -503,7 +503,8 @@ TEST_F(RealPlayerTest, TheStandInPlayerIsStartedSteeredAndEnded) {
     }
     ::setenv("ZOV_FAKE_PLAYER_SCRIPT", (folder + "/script").c_str(), 1);
 
-    h264Player player{{*messages, children, children, ZOV_TEST_BIN_DIR, h264Screen, wmpPlayer}};
+    h264Player player{
+        {*messages, children, children, ZOV_STAND_IN_PLAYER_DIR, h264Screen, wmpPlayer}};
     player.setFormToFocus(mainWindow);
     player.setRegionToShown(h264Screen.hWnd());
     MessageHook hook{*messages, player, *fullscreentimer, h264Screen, {}};

@@ -72,6 +72,12 @@ TEST(CommandReaderTest, HttpRequestHeadsAreReadOrRefused) {
     EXPECT_EQ(request.method, "GET");
     EXPECT_EQ(request.path, "/a");
     EXPECT_EQ(request.query, "5.3.135");
+    EXPECT_EQ(request.range, "");
+    // The range header by any spelling of its name; a "Range" inside another header is none.
+    ASSERT_EQ(service::readHttpRequest(
+                  "GET /l HTTP/1.1\r\nX-Range: bytes=1-\r\nrANGE:  bytes=5- \r\n\r\n", request),
+              service::RequestStatus::Complete);
+    EXPECT_EQ(request.range, "bytes=5-");
     EXPECT_EQ(service::readHttpRequest("GET\r\n\r\n", request), service::RequestStatus::Malformed);
     EXPECT_EQ(service::readHttpRequest("GET a HTTP/1.0\r\n\r\n", request),
               service::RequestStatus::Malformed);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -69,7 +70,11 @@ TEST(ServicePagesTest, TheGuideListsTheMovieFolderWithItsHiddenValues) {
     for (std::size_t at = 0; (at = page.find("name=\"clip_control\"", at)) != page.npos; ++at) {
         ++items;
     }
-    EXPECT_EQ(items, 3u);  // two movies and the live channel
+    EXPECT_EQ(items, 4u);  // two movies and the live channel, for either player
+    EXPECT_NE(page.find("data-uid=\"xms://127.0.0.1:8123/live.mp4\" "
+                        "data-filename=\"live-h264.streaming\" "
+                        "data-title=\"Live channel (H.264)\" data-extension=\".streaming\""),
+              page.npos);
     EXPECT_NE(page.find("data-uid=\"Big_Buck\" data-filename=\"Big_Buck.wmv\" "
                         "data-title=\"Big Buck\" data-extension=\".wmv\""),
               page.npos);
@@ -80,6 +85,40 @@ TEST(ServicePagesTest, TheGuideListsTheMovieFolderWithItsHiddenValues) {
         EXPECT_NE(page.find(std::string("type=\"hidden\" name=\"") + name + "\""), page.npos);
     }
     EXPECT_EQ(pages.answer({"GET", "/nothing", ""}).status, 404);
+}
+
+// A player starting midway asks for the rest of the live channel; what cannot be served in
+// part is served whole.
+TEST(HttpServerTest, ARangeOfTheAnswerIsServedInPart) {
+    const struct {
+        const char* range;
+        int status;
+        const char* body;
+        const char* contentRange;
+    } cases[] = {
+        {"", 200, "0123456789", nullptr},
+        {"bytes=2-4", 206, "234", "bytes 2-4/10"},
+        {"bytes=7-", 206, "789", "bytes 7-9/10"},
+        {"bytes=8-99", 206, "89", "bytes 8-9/10"},
+        {"bytes=-3", 206, "789", "bytes 7-9/10"},
+        {"bytes=-30", 206, "0123456789", "bytes 0-9/10"},
+        {"bytes=10-", 416, "", "bytes */10"},
+        {"bytes=4-2", 200, "0123456789", nullptr},
+        {"bytes=1-2,5-6", 200, "0123456789", nullptr},
+        {"bytes=x-", 200, "0123456789", nullptr},
+        {"items=1-2", 200, "0123456789", nullptr},
+    };
+    for (const auto& c : cases) {
+        const auto answer = service::HttpServer::partOf({200, "video/mp4", "0123456789"}, c.range);
+        EXPECT_EQ(answer.status, c.status) << c.range;
+        EXPECT_EQ(answer.body, c.body) << c.range;
+        std::map<std::string, std::string> headers(answer.headers.begin(), answer.headers.end());
+        EXPECT_EQ(headers["Accept-Ranges"], "bytes");
+        EXPECT_EQ(headers.count("Content-Range"), c.contentRange ? 1u : 0u) << c.range;
+        if (c.contentRange) {
+            EXPECT_EQ(headers["Content-Range"], c.contentRange) << c.range;
+        }
+    }
 }
 
 // What the guide lists is exactly what the delivery server sends: plain "uid.extension"

@@ -1,0 +1,216 @@
+// The real external player: against the service's live channel on a loopback port, drawing
+// into an X11 window made here, with this test as the main window that it reports to and
+// steers it. Runs on a display of its own (xvfb-run).
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "http_server.hpp"
+#include "platform/clock.hpp"
+#include "platform/poll_loop.hpp"
+#include "platform/unix_window_messages.hpp"
+#include "player_process.hpp"
+#include "region_window.hpp"
+#include "service_pages.hpp"
+#include "support/no_lookups.hpp"
+
+namespace zov::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr platform::MessageTarget kMainWindow = 7001;
+constexpr std::uint32_t kControlWindow = 0x464, kStarted = 0x52c, kPosition = 0x536, kEnded = 0x4c8;
+constexpr std::uint32_t kSeek = 0x404, kForward = 0x405, kRewind = 0x406, kPlayPause = 0x407;
+constexpr int kSeconds = 20;
+
+class RealPlayer : public ::testing::Test {
+  protected:
+    static inline fs::path movies;
+
+    static void SetUpTestSuite() {
+        std::string pattern = (fs::temp_directory_path() / "zov-player-movie-XXXXXX").string();
+        ASSERT_TRUE(::mkdtemp(pattern.data()));
+        movies = pattern;
+        const std::string make =
+            "ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i "
+            "smptebars=size=320x240:rate=25 "
+            "-t " +
+            std::to_string(kSeconds) +
+            " -c:v libx264 -preset ultrafast -pix_fmt yuv420p "
+            "-g 25 -movflags +faststart " +
+            (movies / "Bars.mp4").string();
+        ASSERT_EQ(std::system(make.c_str()), 0) << "ffmpeg is missing (scripts/setup installs it)";
+    }
+    static void TearDownTestSuite() { fs::remove_all(movies); }
+
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "zov-player-XXXXXX").string();
+        ASSERT_TRUE(::mkdtemp(pattern.data()));
+        folder = pattern;
+        // The player finds the main window's endpoint where the client keeps it.
+        ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+        // In the sanitizer build the player's leaks go unchecked (this test's own are still
+        // checked: the option is read at a program's start): libmpv's GPU output leaves
+        // blocks of Mesa's, unloaded by then, that cannot be told from the player's.
+        ::setenv("LSAN_OPTIONS", "detect_leaks=0", 1);
+        messages.emplace(loop, platform::UnixWindowMessages::defaultFolder());
+        messages->listen(kMainWindow, [this](const platform::WindowMessage& m) {
+            received.push_back(m);
+            if (m.message == kControlWindow) control = m.wParam;
+        });
+        web.emplace(loop, resolver,
+                    [this](const service::HttpRequest& r) { return pages.answer(r); });
+        web->start();
+        pages.setWebAddress("http://127.0.0.1:" + std::to_string(web->port()));
+        ASSERT_NE(region.handle(), 0) << "no window on the display";
+    }
+    void TearDown() override {
+        player.reset();
+        web.reset();
+        messages.reset();
+        fs::remove_all(folder);
+    }
+
+    std::string liveName() const {
+        return "xms://127.0.0.1:" + std::to_string(web->port()) + "/live.mp4";
+    }
+
+    void start(std::vector<std::string> fields) {
+        fields.insert(fields.begin(), std::string(ZOV_TEST_BIN_DIR) + "/zovplayer1.exe");
+        player.emplace(loop, fields, (folder / "stderr").string());
+    }
+    std::vector<std::string> playing(const std::string& name) const {
+        return {std::to_string(region.handle()), std::to_string(kMainWindow), name};
+    }
+
+    bool waitFor(const std::function<bool()>& condition) { return loop.runUntil(condition, 30s); }
+    bool got(std::uint32_t message, std::optional<std::int64_t> wParam = {}, std::size_t from = 0) {
+        for (std::size_t i = from; i < received.size(); ++i)
+            if (received[i].message == message && (!wParam || received[i].wParam == *wParam))
+                return true;
+        return false;
+    }
+    // Waits for a position report of exactly `seconds` after the received one at `from`.
+    bool reaches(std::int64_t seconds, std::size_t from) {
+        return waitFor([&] { return got(kPosition, seconds, from); });
+    }
+    void command(std::uint32_t message, std::int64_t wParam = 0) {
+        ASSERT_TRUE(messages->post(*control, message, wParam, 0));
+    }
+
+    platform::MonotonicClock clock;
+    platform::PollLoop loop{clock};
+    NoLookups resolver;
+    fs::path folder;
+    RegionWindow region;
+    std::optional<platform::UnixWindowMessages> messages;
+    service::ServicePages pages{service::MovieFolder(movies), "1.0", "http://127.0.0.1/"};
+    std::optional<service::HttpServer> web;
+    std::vector<platform::WindowMessage> received;
+    std::optional<std::int64_t> control;
+    std::optional<PlayerProcess> player;
+};
+
+TEST_F(RealPlayer, DrawsIntoTheRegionReportsAndObeysEveryCommand) {
+    start(playing(liveName()));
+    ASSERT_TRUE(waitFor([&] { return got(kStarted); })) << player->errorOutput();
+    // Its control window lies above every handle the client gives out.
+    ASSERT_TRUE(control);
+    EXPECT_GE(*control, std::int64_t{1} << 32);
+    EXPECT_EQ(received.front().message, kControlWindow);
+    EXPECT_TRUE(got(kStarted, kSeconds));
+    ASSERT_TRUE(reaches(1, 0)) << "the position does not advance";
+    ASSERT_TRUE(waitFor([&] { return region.showsBars(); })) << "no picture in the region";
+    const fs::path shots = fs::path(ZOV_TEST_BIN_DIR).parent_path() / "screenshots" / "zovplayer";
+    fs::create_directories(shots);
+    region.save((shots / "region-playing.ppm").string());
+
+    // Paused, every jump lands exactly: a seek, 10 s on, 10 s back (not before the start),
+    // and the position moves no further.
+    command(kPlayPause);
+    command(kSeek, 3);
+    ASSERT_TRUE(reaches(3, 0));
+    std::size_t mark = received.size();
+    const std::size_t paused = mark;
+    command(kForward);
+    ASSERT_TRUE(reaches(13, mark));
+    mark = received.size();
+    command(kRewind);
+    ASSERT_TRUE(reaches(3, mark));
+    mark = received.size();
+    command(kRewind);
+    ASSERT_TRUE(reaches(0, mark));
+    for (std::size_t i = paused; i < received.size(); ++i)
+        EXPECT_TRUE(received[i].wParam == 13 || received[i].wParam == 3 || received[i].wParam == 0)
+            << "moved on to " << received[i].wParam << " while paused";
+
+    // Played on, it goes forward again, and at the end it says so and leaves.
+    mark = received.size();
+    command(kPlayPause);
+    ASSERT_TRUE(reaches(1, mark));
+    command(kSeek, kSeconds - 1);
+    ASSERT_TRUE(waitFor([&] { return got(kEnded) && player->ended(); }));
+    EXPECT_EQ(player->exitStatus(), 0) << player->errorOutput();
+    EXPECT_EQ(received.back().message, kEnded);
+    EXPECT_FALSE(fs::exists(folder / "zov" / std::to_string(*control)));
+}
+
+TEST_F(RealPlayer, StartsFromTheGivenPositionAndEndsQuietlyWhenTerminated) {
+    std::vector<std::string> fields = playing(liveName());
+    fields.push_back("12");
+    start(fields);
+    ASSERT_TRUE(waitFor([&] { return got(kPosition); })) << player->errorOutput();
+    const auto first = std::find_if(received.begin(), received.end(),
+                                    [](const auto& m) { return m.message == kPosition; });
+    EXPECT_EQ(first->wParam, 12);
+    EXPECT_TRUE(got(kStarted, kSeconds));
+
+    ::kill(player->pid(), SIGTERM);
+    ASSERT_TRUE(waitFor([&] { return player->ended(); }));
+    EXPECT_EQ(player->exitStatus(), 0) << player->errorOutput();
+    EXPECT_FALSE(got(kEnded)) << "whoever ends the player knows it has ended";
+    EXPECT_FALSE(fs::exists(folder / "zov" / std::to_string(*control)));
+}
+
+// Whatever it refuses or cannot play, the main window hears of the end (when it is known)
+// and the reason is on the error output.
+TEST_F(RealPlayer, RefusesWhatItDoesNotPlayAndTellsTheMainWindow) {
+    const std::string main = std::to_string(kMainWindow);
+    const std::string window = std::to_string(region.handle());
+    const struct {
+        std::vector<std::string> fields;
+        int status;
+        bool told;
+    } cases[] = {
+        {{window, main, "file:///etc/passwd"}, 3, true},
+        {{window, main, "http://127.0.0.1:1/live.mp4"}, 3, true},
+        {{window, main, "xms://127.0.0.1:1/live.mp4?x=1"}, 3, true},
+        {{window, main, "xms://--vo=null/live.mp4"}, 3, true},
+        {{window, main, "xms://127.0.0.1:1/live.mp4"}, 1, true},  // nobody serves it
+        {{window, main, "xms://127.0.0.1/x", "soon"}, 2, true},
+        {{"0", main, "xms://127.0.0.1/x"}, 2, true},
+        {{window, "main", "xms://127.0.0.1/x"}, 2, false},
+        {{window}, 2, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fields.back());
+        received.clear();
+        start(c.fields);
+        ASSERT_TRUE(waitFor([&] { return player->ended() && got(kEnded) == c.told; }));
+        EXPECT_EQ(player->exitStatus(), c.status);
+        EXPECT_NE(player->errorOutput().find("zovplayer1.exe: "), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace zov::test
