@@ -7,7 +7,7 @@ import os
 import unittest
 
 from e2e_base import BIN, DISTRIBUTOR, PASSWORD, SOURCE, USER, EndToEndTest, zh
-from test_desktop import HEIGHT, SHOTS, WIDTH, looks_like, png_pixels
+from test_desktop import HEIGHT, SHOTS, WIDTH
 
 PLAYER = "zovplayer1.exe"
 
@@ -35,8 +35,6 @@ class DesktopXms(EndToEndTest):
         self.service = self.start_service()
         client_dir = os.path.join(self.folder, "client")
         zh.write_client_folder(client_dir, os.path.join(self.folder, "movies"), "", SOURCE)
-        # The client starts the player from its own folder.
-        os.symlink(os.path.join(BIN, PLAYER), os.path.join(client_dir, PLAYER))
         self.client = zh.Client(BIN, client_dir, self.service, desktop=True,
                                 geometry="%dx%d" % (WIDTH, HEIGHT), display=self.x.display)
         self.addCleanup(self.client.close)
@@ -54,14 +52,14 @@ class DesktopXms(EndToEndTest):
         of the video region (0, H/8, W, 0.65 H): its seven top bars are on screen."""
         path = os.path.join(SHOTS, name + ".png")
         self.client.request("screenshot", window="mainPlayer", path=path)
-        _, _, rows = png_pixels(path)
+        _, _, rows = zh.png_pixels(path)
         top, tall = HEIGHT // 8, int(HEIGHT * 0.65)
         wide = tall * 4 // 3
         left = (WIDTH - wide) // 2
         bars = [(192, 192, 192), (192, 192, 0), (0, 192, 192), (0, 192, 0), (192, 0, 192),
                 (192, 0, 0), (0, 0, 192)]
         y = top + tall // 3
-        return all(looks_like(rows[y][left + wide * (2 * n + 1) // 14], colour)
+        return all(zh.looks_like(rows[y][left + wide * (2 * n + 1) // 14], colour)
                    for n, colour in enumerate(bars))
 
     def test_the_h264_live_channel_plays_pauses_resumes_and_stops_in_the_main_window(self):
