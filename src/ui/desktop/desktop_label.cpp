@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+#include "ui/desktop/form_designs.hpp"
+
 namespace zov::ui::desktop {
 
 namespace {
@@ -43,10 +45,20 @@ void DesktopLabel::setFontSize(int points) {
     }
 }
 
-void DesktopLabel::centreText() {
-    if (auto* shown = label()) {
-        shown->setAlignment(Qt::AlignCenter);
-        shown->setWordWrap(true);
+void DesktopLabel::alignText(TextAlign align) {
+    auto* shown = label();
+    if (!shown) return;
+    switch (align) {
+        case TextAlign::Centre:
+            shown->setAlignment(Qt::AlignCenter);
+            shown->setWordWrap(true);
+            break;
+        case TextAlign::Left:
+            shown->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            break;
+        case TextAlign::Right:
+            shown->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            break;
     }
 }
 

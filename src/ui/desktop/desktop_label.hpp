@@ -11,6 +11,10 @@
 class QLabel;
 
 namespace zov::ui::desktop {
+enum class TextAlign;
+}
+
+namespace zov::ui::desktop {
 
 class DesktopLabel final : public DesktopControl<Label> {
   public:
@@ -21,8 +25,9 @@ class DesktopLabel final : public DesktopControl<Label> {
     int fontSize() const override { return fontSize_; }
     void setFontSize(int points) override;
 
-    // Centred and wrapped over several lines, as on the popups and the status window.
-    void centreText();
+    // Centred and wrapped over several lines, as on the popups and the status window, or
+    // on one line at the left or right.
+    void alignText(TextAlign align);
     void setBold(bool bold);
 
   private:
