@@ -1,5 +1,6 @@
 #include "ui/desktop/desktop_label.hpp"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -33,7 +34,31 @@ QLabel* DesktopLabel::label() const {
 void DesktopLabel::setCaption(const std::string& caption) {
     caption_ = caption;
     if (auto* shown = label()) shown->setText(QString::fromStdString(caption));
+    fitText();
     notify("caption", caption);
+}
+
+void DesktopLabel::setRect(const Rect& rect) {
+    DesktopControl::setRect(rect);
+    fitText();
+}
+
+void DesktopLabel::fitText() {
+    auto* shown = label();
+    if (!shown || !shown->wordWrap()) return;
+    // A long message in a small popup is shown smaller rather than cut off; the font size
+    // the system set stays what it reads back.
+    constexpr int kSmallestPoints = 8;
+    QFont font = shown->font();
+    const QRect room = shown->contentsRect();
+    for (int points = fontSize_; points >= kSmallestPoints; --points) {
+        font.setPointSize(points);
+        const QRect needed = QFontMetrics(font).boundingRect(
+            room, Qt::AlignCenter | Qt::TextWordWrap, shown->text());
+        if (room.isEmpty() || (needed.height() <= room.height() && needed.width() <= room.width()))
+            break;
+    }
+    shown->setFont(font);
 }
 
 void DesktopLabel::setFontSize(int points) {
@@ -43,6 +68,7 @@ void DesktopLabel::setFontSize(int points) {
         font.setPointSize(points);
         shown->setFont(font);
     }
+    fitText();
 }
 
 void DesktopLabel::alignText(TextAlign align) {
@@ -52,6 +78,7 @@ void DesktopLabel::alignText(TextAlign align) {
         case TextAlign::Centre:
             shown->setAlignment(Qt::AlignCenter);
             shown->setWordWrap(true);
+            fitText();
             break;
         case TextAlign::Left:
             shown->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
