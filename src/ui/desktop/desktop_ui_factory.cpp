@@ -145,12 +145,12 @@ std::shared_ptr<Port> make(const DesktopUiFactory::Maker<Port>& maker, const cha
 // units: in a designed window they get their designed place in pixels.
 template <class Port>
 void placeMade(const FormDesign* form, const ControlName& name, double unitsPerPixel,
-               Port& control) {
-    if (!form) return;
+               Port* control) {
+    if (!form || !control) return;
     auto designed = form->controls.find(name.control);
     if (designed == form->controls.end()) return;
     const QRect pixels = pixelRect(designed->second.rect, unitsPerPixel);
-    control.setRect(
+    control->setRect(
         {double(pixels.x()), double(pixels.y()), double(pixels.width()), double(pixels.height())});
 }
 
@@ -160,7 +160,7 @@ std::shared_ptr<FlashMovie> DesktopUiFactory::createFlashMovie(Window& window,
                                                                const std::string& name) {
     const Placement where = placementIn(window, name);
     auto movie = make(makers_.flashMovie, "movies", where.parent, where.name);
-    placeMade(where.form, where.name, where.unitsPerPixel, *movie);
+    placeMade(where.form, where.name, where.unitsPerPixel, movie.get());
     registry_.add(where.name.window, where.name.control, movie);
     return movie;
 }
@@ -168,7 +168,7 @@ std::shared_ptr<FlashMovie> DesktopUiFactory::createFlashMovie(Window& window,
 std::shared_ptr<Browser> DesktopUiFactory::createBrowser(Window& window, const std::string& name) {
     const Placement where = placementIn(window, name);
     auto browser = make(makers_.browser, "browsers", where.parent, where.name);
-    placeMade(where.form, where.name, where.unitsPerPixel, *browser);
+    placeMade(where.form, where.name, where.unitsPerPixel, browser.get());
     registry_.add(where.name.window, where.name.control, browser);
     return browser;
 }
@@ -177,7 +177,7 @@ std::shared_ptr<MediaPlayerControl> DesktopUiFactory::createMediaPlayer(Window& 
                                                                         const std::string& name) {
     const Placement where = placementIn(window, name);
     auto player = make(makers_.mediaPlayer, "media players", where.parent, where.name);
-    placeMade(where.form, where.name, where.unitsPerPixel, *player);
+    placeMade(where.form, where.name, where.unitsPerPixel, player.get());
     registry_.add(where.name.window, where.name.control, player);
     return player;
 }
