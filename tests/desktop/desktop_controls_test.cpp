@@ -27,13 +27,13 @@ using zov::ui::desktop::parseGeometry;
 namespace {
 
 struct DesktopControlsTest : DesktopUiTest {
-    std::shared_ptr<zov::ui::Window> window = ui.createWindow("HDEngine");
+    std::shared_ptr<zov::ui::Window> window = ui.createWindow("mainPlayer");
 
     DesktopControlsTest() {
         window->setRect({0, 0, 800, 600});
         window->show();
     }
-    QWidget* widget(const std::string& control) const { return ui.widget("HDEngine", control); }
+    QWidget* widget(const std::string& control) const { return ui.widget("mainPlayer", control); }
 };
 
 }  // namespace
@@ -62,15 +62,15 @@ TEST_F(DesktopControlsTest, TheFactoryFilesWhatItMakesAndLetsTheMakersMakeTheRes
     auto picture = ui.createPictureBox(*window, "h264Screen");
     auto timer = ui.createTimer(*window, "statustextimer");
     auto& registry = ui.registry();
-    EXPECT_EQ(registry.window("HDEngine"), window);
-    EXPECT_EQ(registry.label("HDEngine", "status"), label);
-    EXPECT_EQ(registry.button("HDEngine", "HDPlay"), button);
-    EXPECT_EQ(registry.textBox("HDEngine", "dataBuffer"), text);
-    EXPECT_EQ(registry.listBox("HDEngine", "movieNameList"), list);
-    EXPECT_EQ(registry.driveList("HDEngine", "HD"), drives);
-    EXPECT_EQ(registry.shape("HDEngine", "Selector"), shape);
-    EXPECT_EQ(registry.pictureBox("HDEngine", "h264Screen"), picture);
-    EXPECT_EQ(registry.timer("HDEngine", "statustextimer"), timer);
+    EXPECT_EQ(registry.window("mainPlayer"), window);
+    EXPECT_EQ(registry.label("mainPlayer", "status"), label);
+    EXPECT_EQ(registry.button("mainPlayer", "HDPlay"), button);
+    EXPECT_EQ(registry.textBox("mainPlayer", "dataBuffer"), text);
+    EXPECT_EQ(registry.listBox("mainPlayer", "movieNameList"), list);
+    EXPECT_EQ(registry.driveList("mainPlayer", "HD"), drives);
+    EXPECT_EQ(registry.shape("mainPlayer", "Selector"), shape);
+    EXPECT_EQ(registry.pictureBox("mainPlayer", "h264Screen"), picture);
+    EXPECT_EQ(registry.timer("mainPlayer", "statustextimer"), timer);
     // Each control is a child of its window's widget, named as its designer named it.
     for (const char* name :
          {"status", "HDPlay", "dataBuffer", "movieNameList", "HD", "Selector", "h264Screen"})
@@ -132,7 +132,7 @@ TEST_F(DesktopControlsTest, WhatAPersonTypesIsTheTextAndIsReported) {
     sendKey(edit, Qt::Key_Backspace);
     sendKey(edit, Qt::Key_D, "d");
     EXPECT_EQ(text->text(), "abd");
-    EXPECT_EQ(changes.back(), (Change{"HDEngine", "dataBuffer", "text", "abd"}));
+    EXPECT_EQ(changes.back(), (Change{"mainPlayer", "dataBuffer", "text", "abd"}));
 }
 
 TEST_F(DesktopControlsTest, APictureBoxIsANativeWindowThatTakesClicksKeysAndSizes) {
@@ -173,7 +173,7 @@ TEST_F(DesktopControlsTest, AListBoxRaisesClickOnlyForAPersonsChoice) {
     list->Click.connect([&] { ++clicks; });
     for (const char* movie : {"Alpha", "Bravo", "Charlie"})
         list->addItem(movie);
-    EXPECT_EQ(changes.back(), (Change{"HDEngine", "movieNameList", "items", "3"}));
+    EXPECT_EQ(changes.back(), (Change{"mainPlayer", "movieNameList", "items", "3"}));
     list->setListIndex(2);
     EXPECT_EQ(clicks, 0);
     list->removeItem(0);  // the selection follows its item

@@ -2,7 +2,9 @@
 // the mouse and Enter, and every change reported exactly as the headless front end reports
 // it, so that the remote-control channel cannot tell the two apart.
 
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLabel>
 #include <functional>
 
 #include "desktop/desktop_ui_fixture.hpp"
@@ -81,6 +83,21 @@ TEST_F(DesktopQuestionTest, AClickOnAnAnswerAnswersItAndTheQuestionIsLaidOutToBe
     EXPECT_LT(widget("Label1")->geometry().bottom(), widget("YesControl")->geometry().top());
     EXPECT_EQ(widget("Label1")->font().pointSize(), 18);
     EXPECT_EQ(widget("YesControl")->font().pointSize(), 15);
+
+    // A text too long for the label at its size is shown whole, smaller; the size the
+    // system set is still what it reads.
+    question->Label1().setCaption(
+        "You have less than 1GB left in your "
+        "harddrive for storing video cache. You might have problems "
+        "viewing videos.  Please free up more space on the current "
+        "harddrive or use the movie cache manager.");
+    auto* label = static_cast<QLabel*>(widget("Label1"));
+    const QRect needed =
+        QFontMetrics(label->font())
+            .boundingRect(label->contentsRect(), Qt::AlignCenter | Qt::TextWordWrap, label->text());
+    EXPECT_LT(label->font().pointSize(), 18);
+    EXPECT_LE(needed.height(), label->contentsRect().height());
+    EXPECT_EQ(question->Label1().fontSize(), 18);
 }
 
 namespace {

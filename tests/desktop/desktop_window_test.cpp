@@ -21,13 +21,13 @@ using zov::ui::ShowMode;
 namespace {
 
 struct DesktopWindowTest : DesktopUiTest {
-    std::shared_ptr<zov::ui::Window> window = ui.createWindow("movieGuide");
+    std::shared_ptr<zov::ui::Window> window = ui.createWindow("mainPlayer");
     std::vector<int> keys;
 
     DesktopWindowTest() {
         window->KeyDown.connect([this](int key) { keys.push_back(key); });
     }
-    QWidget* frame() const { return ui.widget("movieGuide", ""); }
+    QWidget* frame() const { return ui.widget("mainPlayer", ""); }
 };
 
 }  // namespace
@@ -57,7 +57,7 @@ TEST_F(DesktopWindowTest, KeysReachKeyDownAsTheSystemsKeyCodes) {
 TEST_F(DesktopWindowTest, KeysALabelLeavesComeUpToTheWindowAndPressKeyGivesTheSameCodes) {
     auto label = ui.createLabel(*window, "SelectedNameLabel");
     window->show();
-    sendKey(ui.widget("movieGuide", "SelectedNameLabel"), Qt::Key_Delete);
+    sendKey(ui.widget("mainPlayer", "SelectedNameLabel"), Qt::Key_Delete);
     ASSERT_EQ(keys, std::vector<int>{46});
 
     keys.clear();
@@ -83,8 +83,8 @@ TEST_F(DesktopWindowTest, AModalWindowReturnsWhenAPostedCallbackHidesIt) {
     EXPECT_FALSE(window->visible());
     EXPECT_FALSE(frame()->isVisible());
     EXPECT_FALSE(frame()->isModal());
-    EXPECT_EQ(changes, (std::vector<Change>{{"movieGuide", "", "visible", "true"},
-                                            {"movieGuide", "", "visible", "false"}}));
+    EXPECT_EQ(changes, (std::vector<Change>{{"mainPlayer", "", "visible", "true"},
+                                            {"mainPlayer", "", "visible", "false"}}));
 }
 
 TEST_F(DesktopWindowTest, AnOuterModalWindowHiddenUnderAnInnerOneEndsWhenTheInnerOneDoes) {
@@ -110,7 +110,7 @@ TEST_F(DesktopWindowTest, ClosingFromTheFrameHidesTheWindowAsTheSystemWould) {
     frame()->close();
     EXPECT_FALSE(window->visible());
     EXPECT_FALSE(frame()->isVisible());
-    EXPECT_EQ(changes.back(), (Change{"movieGuide", "", "visible", "false"}));
+    EXPECT_EQ(changes.back(), (Change{"mainPlayer", "", "visible", "false"}));
 }
 
 TEST_F(DesktopWindowTest, OpacityCaptionAndPixelPlacement) {
@@ -122,7 +122,7 @@ TEST_F(DesktopWindowTest, OpacityCaptionAndPixelPlacement) {
 
     window->setCaption("Guide");
     EXPECT_EQ(frame()->windowTitle(), "Guide");
-    EXPECT_EQ(changes.back(), (Change{"movieGuide", "", "caption", "Guide"}));
+    EXPECT_EQ(changes.back(), (Change{"mainPlayer", "", "caption", "Guide"}));
 
     // A window the system places is in the screen's pixels.
     window->setRect({0, 720 / 8.0, 1280, 0.65 * 720});
@@ -147,4 +147,32 @@ TEST_F(DesktopUiTest, PopupsAreFramelessOnTopAndCentredOnTheScreen) {
     EXPECT_EQ(splash->geometry(), QRect((1280 - 400) / 2, (720 - 240) / 2, 400, 240));
     // Its units are twips, as its designer's were.
     EXPECT_EQ(popup->rect().width, 7200);
+}
+
+// The guide's buttons that fit the chosen movie stand together whichever of them it shows,
+// and nothing of a designed window lies outside it.
+TEST_F(DesktopUiTest, TheGuidesButtonsCloseUpOverHiddenOnesInsideTheWindow) {
+    auto guide = ui.createWindow("movieGuide");
+    std::vector<std::shared_ptr<zov::ui::Button>> buttons;
+    for (const char* name : {"MLplay", "MLdownload", "MLDelete", "MLFavour", "close"})
+        buttons.push_back(ui.createButton(*guide, name));
+    guide->show();
+    auto left = [&](const char* name) { return ui.widget("movieGuide", name)->x(); };
+    EXPECT_LT(left("MLplay"), left("MLdownload"));
+    EXPECT_LT(left("MLdownload"), left("MLDelete"));
+
+    buttons[0]->setVisible(false);  // MLplay
+    buttons[1]->setVisible(false);  // MLdownload
+    EXPECT_EQ(left("MLDelete"), 16);
+    buttons[0]->setVisible(true);
+    EXPECT_EQ(left("MLplay"), 16);
+    EXPECT_EQ(left("MLDelete"), 16 + 150 + 10);
+    // Aligned right, the last of its row stands at the right edge; the next closes up on it.
+    EXPECT_EQ(left("close") + 150, 1124);
+    buttons[4]->setVisible(false);
+    EXPECT_EQ(left("MLFavour") + 150, 1124);
+
+    const QRect inside(QPoint(0, 0), ui.widget("movieGuide", "")->size());
+    for (const char* name : {"MLplay", "MLDelete", "MLFavour"})
+        EXPECT_TRUE(inside.contains(ui.widget("movieGuide", name)->geometry())) << name;
 }

@@ -25,6 +25,10 @@ void DesktopButton::setCaption(const std::string& caption) {
     notify("caption", caption);
 }
 
+void DesktopButton::setFace(const std::string& face) {
+    if (auto* shown = button()) shown->setText(QString::fromStdString(face));
+}
+
 void DesktopButton::setEnabled(bool enabled) {
     enabled_ = enabled;
     if (auto* shown = button()) shown->setEnabled(enabled);

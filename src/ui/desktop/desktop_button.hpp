@@ -19,6 +19,8 @@ class DesktopButton final : public DesktopControl<Button> {
     void setCaption(const std::string& caption) override;
     bool enabled() const override { return enabled_; }
     void setEnabled(bool enabled) override;
+    // What a picture button shows, as text; the caption stays as the system set it.
+    void setFace(const std::string& face);
 
   private:
     QPushButton* button() const;

@@ -1,7 +1,10 @@
 #include "ui/desktop/desktop_label.hpp"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
+
+#include "ui/desktop/form_designs.hpp"
 
 namespace zov::ui::desktop {
 
@@ -31,7 +34,31 @@ QLabel* DesktopLabel::label() const {
 void DesktopLabel::setCaption(const std::string& caption) {
     caption_ = caption;
     if (auto* shown = label()) shown->setText(QString::fromStdString(caption));
+    fitText();
     notify("caption", caption);
+}
+
+void DesktopLabel::setRect(const Rect& rect) {
+    DesktopControl::setRect(rect);
+    fitText();
+}
+
+void DesktopLabel::fitText() {
+    auto* shown = label();
+    if (!shown || !shown->wordWrap()) return;
+    // A long message in a small popup is shown smaller rather than cut off; the font size
+    // the system set stays what it reads back.
+    constexpr int kSmallestPoints = 8;
+    QFont font = shown->font();
+    const QRect room = shown->contentsRect();
+    for (int points = fontSize_; points >= kSmallestPoints; --points) {
+        font.setPointSize(points);
+        const QRect needed = QFontMetrics(font).boundingRect(
+            room, Qt::AlignCenter | Qt::TextWordWrap, shown->text());
+        if (room.isEmpty() || (needed.height() <= room.height() && needed.width() <= room.width()))
+            break;
+    }
+    shown->setFont(font);
 }
 
 void DesktopLabel::setFontSize(int points) {
@@ -41,12 +68,24 @@ void DesktopLabel::setFontSize(int points) {
         font.setPointSize(points);
         shown->setFont(font);
     }
+    fitText();
 }
 
-void DesktopLabel::centreText() {
-    if (auto* shown = label()) {
-        shown->setAlignment(Qt::AlignCenter);
-        shown->setWordWrap(true);
+void DesktopLabel::alignText(TextAlign align) {
+    auto* shown = label();
+    if (!shown) return;
+    switch (align) {
+        case TextAlign::Centre:
+            shown->setAlignment(Qt::AlignCenter);
+            shown->setWordWrap(true);
+            fitText();
+            break;
+        case TextAlign::Left:
+            shown->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            break;
+        case TextAlign::Right:
+            shown->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            break;
     }
 }
 

@@ -53,6 +53,10 @@ void DesktopPictureBox::setFocus() {
 void DesktopPictureBox::setRect(const Rect& rect) {
     const Rect before = this->rect();
     DesktopControl::setRect(rect);
+    // The system places the box each time it hands it to another program to draw in (the
+    // external player over the embedded player's place): it must then be seen above its
+    // native siblings, whichever was raised last.
+    if (auto* region = widget()) region->raise();
     // Raised here rather than from Qt's resize event, which a hidden widget gets only when
     // it is shown.
     if (before.width != rect.width || before.height != rect.height) Resize();

@@ -2,7 +2,8 @@
 // A picture box on the screen: a native child window, so that another program (the
 // external player) can draw into it by its handle. It paints its background colour, takes
 // the keyboard focus, and raises DblClick for a double click, KeyPress with the character
-// typed, and Resize when the system gives it another size.
+// typed, and Resize when the system gives it another size. Placing it brings it to the
+// front of its window.
 
 #include "ui/controls.hpp"
 #include "ui/desktop/desktop_control.hpp"

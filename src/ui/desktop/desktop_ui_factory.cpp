@@ -14,6 +14,7 @@
 #include "ui/desktop/desktop_shape.hpp"
 #include "ui/desktop/desktop_text_box.hpp"
 #include "ui/desktop/form_designs.hpp"
+#include "ui/desktop/pixel_rect.hpp"
 #include "ui/drive_entries.hpp"
 #include "ui/flash_movie.hpp"
 #include "ui/media_player_control.hpp"
@@ -27,6 +28,7 @@ struct DesktopUiFactory::Placement {
     QWidget* parent;
     double unitsPerPixel;
     const FormDesign* form;
+    DesktopWindow* window;
 };
 
 DesktopUiFactory::DesktopUiFactory(platform::EventLoop& loop, platform::FileSystem& files,
@@ -40,7 +42,7 @@ DesktopUiFactory::Placement DesktopUiFactory::placementIn(Window& window,
     auto* desktop = dynamic_cast<DesktopWindow*>(&window);
     if (!desktop) throw std::invalid_argument("a desktop control goes in a desktop window");
     return {registry_.nameFor(desktop->name(), control), desktop->widget(),
-            desktop->unitsPerPixel(), formDesign(desktop->name())};
+            desktop->unitsPerPixel(), formDesign(desktop->name()), desktop};
 }
 
 template <class Control>
@@ -54,9 +56,17 @@ std::shared_ptr<Control> DesktopUiFactory::place(const Placement& where,
             if constexpr (std::is_same_v<Control, DesktopLabel>) {
                 if (design.fontSize > 0) control->setFontSize(design.fontSize);
                 control->setBold(design.bold);
+                control->alignText(design.align);
             }
+            if constexpr (std::is_same_v<Control, DesktopButton>) {
+                if (design.face) control->setFace(design.face);
+            }
+            if (!design.takesFocus && control->widget())
+                control->widget()->setFocusPolicy(Qt::NoFocus);
+            where.window->joinRow(where.name.control, control->widget());
+        } else if constexpr (std::is_same_v<Control, DesktopLabel>) {
+            control->alignText(TextAlign::Centre);
         }
-        if constexpr (std::is_same_v<Control, DesktopLabel>) control->centreText();
     }
     registry_.add(where.name.window, where.name.control, control);
     return control;
@@ -131,12 +141,26 @@ std::shared_ptr<Port> make(const DesktopUiFactory::Maker<Port>& maker, const cha
     return maker(parent, name);
 }
 
+// The made controls (pages, movies, the player) measure in pixels, whatever their window's
+// units: in a designed window they get their designed place in pixels.
+template <class Port>
+void placeMade(const FormDesign* form, const ControlName& name, double unitsPerPixel,
+               Port* control) {
+    if (!form || !control) return;
+    auto designed = form->controls.find(name.control);
+    if (designed == form->controls.end()) return;
+    const QRect pixels = pixelRect(designed->second.rect, unitsPerPixel);
+    control->setRect(
+        {double(pixels.x()), double(pixels.y()), double(pixels.width()), double(pixels.height())});
+}
+
 }  // namespace
 
 std::shared_ptr<FlashMovie> DesktopUiFactory::createFlashMovie(Window& window,
                                                                const std::string& name) {
     const Placement where = placementIn(window, name);
     auto movie = make(makers_.flashMovie, "movies", where.parent, where.name);
+    placeMade(where.form, where.name, where.unitsPerPixel, movie.get());
     registry_.add(where.name.window, where.name.control, movie);
     return movie;
 }
@@ -144,6 +168,7 @@ std::shared_ptr<FlashMovie> DesktopUiFactory::createFlashMovie(Window& window,
 std::shared_ptr<Browser> DesktopUiFactory::createBrowser(Window& window, const std::string& name) {
     const Placement where = placementIn(window, name);
     auto browser = make(makers_.browser, "browsers", where.parent, where.name);
+    placeMade(where.form, where.name, where.unitsPerPixel, browser.get());
     registry_.add(where.name.window, where.name.control, browser);
     return browser;
 }
@@ -152,6 +177,7 @@ std::shared_ptr<MediaPlayerControl> DesktopUiFactory::createMediaPlayer(Window& 
                                                                         const std::string& name) {
     const Placement where = placementIn(window, name);
     auto player = make(makers_.mediaPlayer, "media players", where.parent, where.name);
+    placeMade(where.form, where.name, where.unitsPerPixel, player.get());
     registry_.add(where.name.window, where.name.control, player);
     return player;
 }

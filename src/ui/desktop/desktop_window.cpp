@@ -2,16 +2,20 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/error.hpp"
 #include "platform/event_loop.hpp"
+#include "ui/desktop/button_row.hpp"
 #include "ui/desktop/control_widget.hpp"
 #include "ui/desktop/form_designs.hpp"
 #include "ui/desktop/pixel_rect.hpp"
+#include "ui/desktop/window_key_filter.hpp"
 #include "ui/desktop/windows_key_codes.hpp"
 #include "ui/screen.hpp"
 
@@ -30,20 +34,57 @@ DesktopWindow::DesktopWindow(platform::EventLoop& loop, ModalStack& modals, cons
     widget->onEvent = [this](QEvent* event) { return handle(event); };
     // Its controls' keys that they leave unused come up to the window.
     widget->setFocusPolicy(Qt::StrongFocus);
-    if (design_) {
-        Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
-        if (design_->kind == FormKind::Popup) flags |= Qt::WindowStaysOnTopHint;
-        widget->setWindowFlags(flags);
-        widget->setAttribute(Qt::WA_StyledBackground);
-        widget->setAttribute(Qt::WA_ShowWithoutActivating, !design_->takesFocus);
-        widget->setStyleSheet(QString::fromUtf8(design_->styleSheet));
-        rect_ = {0, 0, design_->width, design_->height};
-        widget->setGeometry(pixelRect(rect_, unitsPerPixel_));
-    }
     widget_ = widget;
+    if (design_) applyDesign();
+}
+
+void DesktopWindow::applyDesign() {
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
+    if (design_->kind == FormKind::Popup) flags |= Qt::WindowStaysOnTopHint;
+    widget_->setWindowFlags(flags);
+    widget_->setAttribute(Qt::WA_StyledBackground);
+    widget_->setAttribute(Qt::WA_ShowWithoutActivating, !design_->takesFocus);
+    widget_->setStyleSheet(QString::fromUtf8(design_->styleSheet));
+    rect_ = {0, 0, design_->width, design_->height};
+    widget_->setGeometry(pixelRect(rect_, unitsPerPixel_));
+    if (design_->captionHeight > 0) {
+        // Frameless, the window would otherwise never show its caption.
+        captionStrip_ = new QLabel(widget_);
+        captionStrip_->setObjectName("windowCaption");
+        captionStrip_->setGeometry(
+            pixelRect({0, 0, design_->width, design_->captionHeight}, unitsPerPixel_));
+        QFont font = captionStrip_->font();
+        font.setPointSize(13);
+        font.setBold(true);
+        captionStrip_->setFont(font);
+    }
+    for (const auto& row : design_->rows) {
+        const auto pixels = [this](double twips) {
+            return static_cast<int>(std::lround(twips / unitsPerPixel_));
+        };
+        rows_.emplace_back(new ButtonRow(pixels(row.edge), pixels(row.gap), row.alignRight));
+        rows_.back()->setParent(widget_);
+    }
+    if (!design_->windowKeys.empty()) {
+        keyFilter_ =
+            std::make_unique<WindowKeyFilter>(widget_, design_->windowKeys, [this](int key) {
+                auto self = shared_from_this();  // the handler may drop the window
+                KeyDown(key);
+            });
+    }
+}
+
+void DesktopWindow::joinRow(const std::string& control, QWidget* widget) {
+    if (!design_ || !widget) return;
+    for (std::size_t i = 0; i < design_->rows.size() && i < rows_.size(); ++i) {
+        const auto& names = design_->rows[i].controls;
+        if (rows_[i] && std::find(names.begin(), names.end(), control) != names.end())
+            rows_[i]->join(widget);
+    }
 }
 
 DesktopWindow::~DesktopWindow() {
+    keyFilter_.reset();
     releaseWidget(widget_);
 }
 
@@ -106,6 +147,7 @@ void DesktopWindow::setVisible(bool visible) {
 void DesktopWindow::setCaption(const std::string& caption) {
     caption_ = caption;
     if (widget_) widget_->setWindowTitle(QString::fromStdString(caption));
+    if (captionStrip_) captionStrip_->setText(QString::fromStdString(caption));
     name_.notify("caption", caption);
 }
 

@@ -14,6 +14,7 @@
 #include "ui/window.hpp"
 
 class QEvent;
+class QLabel;
 class QWidget;
 
 namespace zov::platform {
@@ -26,6 +27,8 @@ class Screen;
 namespace zov::ui::desktop {
 
 struct FormDesign;
+class ButtonRow;
+class WindowKeyFilter;
 
 class DesktopWindow final : public Window, public std::enable_shared_from_this<DesktopWindow> {
   public:
@@ -66,11 +69,14 @@ class DesktopWindow final : public Window, public std::enable_shared_from_this<D
     QWidget* widget() const { return widget_.data(); }
     double unitsPerPixel() const { return unitsPerPixel_; }
     bool shownModally() const { return modal_; }
+    // A designed control's widget takes its place in the design's row of buttons, if any.
+    void joinRow(const std::string& control, QWidget* widget);
 
   private:
     bool handle(QEvent* event);
     void setVisible(bool visible);
     void centreOnScreen();
+    void applyDesign();
 
     platform::EventLoop& loop_;
     ModalStack& modals_;
@@ -79,6 +85,9 @@ class DesktopWindow final : public Window, public std::enable_shared_from_this<D
     const FormDesign* design_;
     double unitsPerPixel_;
     QPointer<QWidget> widget_;
+    QPointer<QLabel> captionStrip_;
+    std::vector<QPointer<ButtonRow>> rows_;
+    std::unique_ptr<WindowKeyFilter> keyFilter_;
     bool visible_ = false;
     bool modal_ = false;
     bool placedBySystem_ = false;

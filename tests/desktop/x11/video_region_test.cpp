@@ -13,6 +13,7 @@
 #include "platform/clock.hpp"
 #include "platform/memory_file_system.hpp"
 #include "runtime/dialogs.hpp"
+#include "ui/desktop/desktop_picture_box.hpp"
 #include "ui/desktop/video_region.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
 #include "ui/window.hpp"
@@ -162,6 +163,38 @@ TEST_F(VideoRegionTest, PlayingIntoTheRegionLeavesOtherDescriptorsAlone) {
     ASSERT_EQ(::fstat(0, &after), 0) << "standard input was closed";
     EXPECT_EQ(after.st_dev, before.st_dev);
     EXPECT_EQ(after.st_ino, before.st_ino);
+}
+
+// The external player draws into the picture box laid over the embedded player's place: once
+// placed there it is seen above the embedded player's video, and the keys a person presses
+// on it arrive as typed.
+TEST_F(VideoRegionTest, TheExternalPlayersRegionShowsAboveTheMovieAndTakesItsKeys) {
+    ui::desktop::DesktopPictureBox h264Screen(ui::ControlName{"mainPlayer", "h264Screen", nullptr},
+                                              mainWindow_.get(), 1);
+    const QColor green(0, 200, 0);
+    h264Screen.setBackColour({0, 200, 0});
+    std::vector<int> typed;
+    h264Screen.KeyPress.connect([&](int key) { typed.push_back(key); });
+    playBars();  // the embedded player brings its video to the front
+
+    h264Screen.setRect({0, kHeight / 8.0, double(kWidth), 0.65 * kHeight});
+    ASSERT_TRUE(waitFor([&] {
+        return near(grabScreen(regionOnScreen()).pixelColor(kPlace.width() / 2, 100), green, 8);
+    })) << "the embedded player's video stayed in front";
+    saveScreenshot("video-external-region-in-front.png");
+
+    const QPoint middle = regionOnScreen().center();
+    ASSERT_TRUE(xdotool("mousemove " + std::to_string(middle.x()) + " " +
+                        std::to_string(middle.y()) + " click 1"));
+    const std::pair<const char*, int> keys[] = {{"Escape", 27}, {"f", 'f'}, {"shift+f", 'F'},
+                                                {"r", 'r'},     {"p", 'p'}, {"s", 's'},
+                                                {"space", ' '}};
+    for (const auto& [key, code] : keys) {
+        typed.clear();
+        ASSERT_TRUE(xdotool(std::string("key ") + key));
+        EXPECT_TRUE(waitFor([&] { return !typed.empty(); })) << key << " never arrived";
+        EXPECT_EQ(typed, std::vector<int>{code}) << key;
+    }
 }
 
 TEST_F(VideoRegionTest, HiddenAndMovedWithThePlayersRectangle) {
