@@ -23,8 +23,6 @@
 #include "ui/desktop/desktop_ui_factory.hpp"
 #include "ui/desktop/qt_event_loop.hpp"
 #include "ui/desktop/web_engine_setup.hpp"
-#include "ui/headless/memory_browser.hpp"
-#include "ui/headless/page_sources.hpp"
 
 namespace {
 
@@ -52,23 +50,14 @@ int runDesktopClient(const DesktopOptions& options, const ClientFolders& folders
     ui::desktop::QtEventLoop loop(clock);
     platform::PosixFileSystem fileSystem(platform::DriveMap::fromSystem(), folders.client);
 
-    // The guide's and the playlist's pages are read, not yet drawn: the client reads them
-    // through the in-memory browser, which fetches them off the loop; the banner is drawn.
-    ui::headless::PageSources pages;
-    pages.setFileSystem(&fileSystem);
-    WebPageFetcher fetcher(loop, pages);
-    const auto readOnly = [](const ui::ControlName& name) {
-        return name.window == "movieGuide" || name.window == "mediaLibrary";
-    };
-
     ui::desktop::DesktopUiFactory::Makers makers{
         .flashMovie = [&](QWidget* window,
                           ui::ControlName name) -> std::shared_ptr<ui::FlashMovie> {
             return ui::desktop::makeFlashMovie(window, std::move(name), loop, fileSystem);
         },
+        // The guide's two browsers, the playlist's and the banner: pages drawn by WebEngine,
+        // read through their mirrors.
         .browser = [&](QWidget* window, ui::ControlName name) -> std::shared_ptr<ui::Browser> {
-            if (readOnly(name))
-                return std::make_shared<ui::headless::MemoryBrowser>(std::move(name), loop, pages);
             return ui::desktop::makeBrowser(window, std::move(name), loop, fileSystem);
         },
         .mediaPlayer = [&](QWidget* window,

@@ -147,6 +147,31 @@ class Desktop(EndToEndTest):
         client.wait_state(lambda s: s["player"]["state_name"] in ("Stopped", "Undefined"),
                           what="stopped")
 
+    def test_a_guide_item_clicked_with_the_mouse_is_selected(self):
+        client, x = self.client, self.x
+        zh.log_in(client, DISTRIBUTOR, USER, PASSWORD)
+        client.wait_state(zh.guide_page_ready, what="the guide page")
+        # Not the first item: the page holds the first one's values until a press changes them.
+        index = 1
+        item = zh.guide_items(self.service)[index]
+        # The page as WebEngine drew it (a moment after it is loaded): its links, found on the
+        # screen by their colour, one line each, in the page's order.
+        deadline = time.monotonic() + 15
+        while True:
+            lines = link_lines(self.shot("mainPlayer", "9-guide", least_bytes=20_000))
+            if len(lines) > index or time.monotonic() > deadline:
+                break
+            client.pump(0.2)
+        self.assertGreater(len(lines), index, "the guide's items on the screen: %s" % lines)
+        at_x, at_y = lines[index]
+        x.xdotool("mousemove", str(at_x), str(at_y), "click", "1")
+        state = client.wait_state(lambda s: zh.button_shown(s, "MLdownload"), what="the choice")
+        labels = state["guide"]["labels"]
+        self.assertEqual(labels["SelectedNameLabel"], item["c_mediaTitle"])
+        self.assertEqual(labels["second_line_status"], "Download")
+        self.assertFalse(zh.button_shown(state, "MLplay"))
+        self.assertFalse(zh.button_shown(state, "MLDelete"))
+
     def video_covers_the_window(self, keep_as=None):
         """The top bar of the skin is covered by the movie (its first bar, grey); the
         screenshot that shows it is kept under the name given."""
@@ -155,6 +180,25 @@ class Desktop(EndToEndTest):
         _, _, rows = zh.png_pixels(path)
         wide = HEIGHT * 4 // 3
         return zh.looks_like(rows[HEIGHT // 20][(WIDTH - wide) // 2 + wide // 14], (192, 192, 192))
+
+
+def link_lines(path, colours=((0, 0, 238), (85, 26, 139))):
+    """The middle of each line of link text on a screenshot, top to bottom: runs of rows that
+    hold pixels of the engine's colours for links (new or visited); a line's underline, a row
+    or two below its letters, belongs to it."""
+    _, _, rows = zh.png_pixels(path)
+    runs = []
+    for y, row in enumerate(rows):
+        xs = [x for x, pixel in enumerate(row)
+              if any(zh.looks_like(pixel, colour, 40) for colour in colours)]
+        if not xs:
+            continue
+        if runs and y - runs[-1][1] <= 3:
+            last = runs[-1]
+            runs[-1] = [last[0], y, min(last[2], min(xs)), max(last[3], max(xs))]
+        else:
+            runs.append([y, y, min(xs), max(xs)])
+    return [((left + right) // 2, (top + bottom) // 2) for top, bottom, left, right in runs]
 
 
 class WithoutADisplay(unittest.TestCase):

@@ -1,29 +1,27 @@
 #include "ui/desktop/desktop_browser.hpp"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QUrl>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 #include <cctype>
+#include <cmath>
 #include <utility>
 
 #include "platform/event_loop.hpp"
 #include "platform/file_system.hpp"
+#include "ui/desktop/mirror_element.hpp"
+#include "ui/desktop/page_bridge.hpp"
+#include "ui/desktop/page_mirror.hpp"
 #include "ui/desktop/web_view_holder.hpp"
 
 namespace zov::ui::desktop {
 namespace {
 
-// What the browser can show of a page so far: nothing.
-class EmptyDocument final : public Document {
-  public:
-    Element* all(std::string_view) override { return nullptr; }
-    Element* all(std::string_view, int) override { return nullptr; }
-    Element* all(int) override { return nullptr; }
-    int allLength() override { return 0; }
-    std::vector<Element*> getElementsByName(std::string_view) override { return {}; }
-    Element* getElementById(std::string_view) override { return nullptr; }
-    Element* body() override { return nullptr; }
-};
+// Reports of a page that has not been handed over yet: a page that floods us before then
+// loses the oldest, and is handed over again when that shows.
+constexpr std::size_t kMostEarlyMessages = 1000;
 
 bool isWindowsPath(const std::string& address) {
     const auto separator = [](char c) { return c == '\\' || c == '/'; };
@@ -44,6 +42,9 @@ DesktopBrowser::DesktopBrowser(QWidget* parent, ControlName name, platform::Even
     QWebEngineView* view = view_->view();
     QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view,
                      [this](const QWebEngineLoadingInfo& info) { onLoading(info); });
+    bridge_ = new PageBridge(*view->page(), [this](const QJsonObject& message) {
+        post([this, message] { onPageMessage(message); });
+    });
 }
 
 DesktopBrowser::~DesktopBrowser() {
@@ -66,6 +67,13 @@ void DesktopBrowser::setRect(const Rect& rect) {
 
 Document* DesktopBrowser::document() {
     return document_.get();
+}
+
+void DesktopBrowser::post(std::function<void()> work) {
+    std::weak_ptr<int> alive = alive_;
+    loop_.post([alive, work = std::move(work)] {
+        if (!alive.expired()) work();
+    });
 }
 
 QUrl DesktopBrowser::urlFor(const std::string& address) const {
@@ -100,11 +108,13 @@ void DesktopBrowser::startLoad(const QUrl& url) {
 }
 
 // The engine reports the loading of the view as a whole: a navigation that replaces one still
-// under way starts nothing new, and only the page that ends up shown finishes.
+// under way starts nothing new, and only the page that ends up shown finishes. A finished
+// page is then handed over by its bridge; until the mirror is there the browser stays busy.
 void DesktopBrowser::onLoading(const QWebEngineLoadingInfo& info) {
     switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
             busy_ = true;
+            early_.clear();
             return;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
             busy_ = false;  // given up, or turned into something that is not a page
@@ -113,16 +123,89 @@ void DesktopBrowser::onLoading(const QWebEngineLoadingInfo& info) {
         case QWebEngineLoadingInfo::LoadFailedStatus:
             break;
     }
-    busy_ = false;
     const std::string shown = info.url().toString().toStdString();
-    location_ = shown == askedUrl_ ? askedAddress_ : shown;
-    if (!document_) document_ = std::make_unique<EmptyDocument>();
+    const std::string location = shown == askedUrl_ ? askedAddress_ : shown;
+    if (!bridge_) return;
+    std::weak_ptr<int> alive = alive_;
+    bridge_->handOver([this, alive, generation = generation_, location](const QJsonObject& page) {
+        if (alive.expired()) return;
+        post([this, generation, location, page] {
+            if (generation != generation_) return;
+            location_ = location;
+            showPage(page);
+        });
+    });
+}
+
+void DesktopBrowser::showPage(const QJsonObject& handOver) {
+    QPointer<PageBridge> bridge = bridge_;
+    auto mirror = PageMirror::fromHandOver(
+        handOver, [bridge](const std::string& token, std::uint64_t write, const QJsonArray& op) {
+            if (bridge) bridge->apply(token, write, op);
+        });
+    const auto early = std::exchange(early_, {});
+    document_ = mirror;
+    for (const QJsonObject& message : early)
+        onPageMessage(message);
+    busy_ = false;
     notify("location", location_);
 
+    // Each handler may navigate again or release the browser: stop announcing this page.
     std::weak_ptr<int> alive = alive_;
-    loop_.post([this, alive, generation = generation_, url = location_] {
-        if (alive.expired() || generation != generation_) return;
-        DocumentComplete(url, FrameLevel::TopLevel);
+    const auto generation = generation_;
+    const auto stale = [&] { return alive.expired() || generation != generation_; };
+    for (const std::string& frame : mirror->frames()) {
+        BeforeNavigate2(frame, FrameLevel::Frame);
+        if (stale()) return;
+        DocumentComplete(frame, FrameLevel::Frame);
+        if (stale()) return;
+    }
+    DocumentComplete(location_, FrameLevel::TopLevel);
+}
+
+void DesktopBrowser::onPageMessage(const QJsonObject& message) {
+    const std::string token = message.value("token").toString().toStdString();
+    if (!document_ || token != document_->token()) {
+        // Of the page on its way, or of one gone.
+        if (busy_) early_.push_back(message);
+        if (early_.size() > kMostEarlyMessages) early_.erase(early_.begin());
+        return;
+    }
+    auto page = document_;
+    if (page->applyMessage(message) || !bridge_) return;
+    // The report missed something: the page describes itself again.
+    std::weak_ptr<PageMirror> weak = page;
+    std::weak_ptr<int> alive = alive_;
+    bridge_->handOver([this, alive, weak](const QJsonObject& again) {
+        if (alive.expired()) return;
+        post([weak, again] {
+            if (auto page = weak.lock()) page->applyHandOver(again);
+        });
+    });
+}
+
+void DesktopBrowser::screenRect(const Element* element, std::function<void(ScreenRect)> done) {
+    const auto* mirrored = dynamic_cast<const MirrorElement*>(element);
+    QWebEngineView* view = this->view();
+    if (!mirrored || !document_ || document_->find(mirrored->number()) != mirrored || !view ||
+        !bridge_) {
+        post([done] { done(std::nullopt); });
+        return;
+    }
+    QPointer<QWebEngineView> guardedView = view;
+    std::weak_ptr<int> alive = alive_;
+    bridge_->rect(mirrored->number(), [this, alive, guardedView, done](const QJsonArray& box) {
+        if (alive.expired()) return;
+        ScreenRect answer;
+        if (box.size() == 4 && guardedView) {
+            const double zoom = guardedView->zoomFactor();
+            const auto pixels = [&](int i) {
+                return static_cast<int>(std::lround(box.at(i).toDouble() * zoom));
+            };
+            const QPoint topLeft = guardedView->mapToGlobal(QPoint(pixels(0), pixels(1)));
+            answer = std::vector<int>{topLeft.x(), topLeft.y(), pixels(2), pixels(3)};
+        }
+        post([done, answer] { done(answer); });
     });
 }
 
