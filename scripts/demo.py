@@ -69,6 +69,11 @@ def prepare_service_data(source, bin_dir):
     return movies, os.path.join(movies, "subscribers")
 
 
+# Where the guide window shows its page, and the middle of the main window's movie.
+GUIDE_PAGE = (0.05, 0.2, 0.95, 0.85)
+MOVIE = (0.3, 0.2, 0.7, 0.6)
+
+
 class Screenshots:
     """A screenshot of each step of a desktop walk-through, numbered in order. A window that
     stays blank fails the walk-through: pages draw a moment after they say they are ready,
@@ -78,13 +83,15 @@ class Screenshots:
         self.client, self.folder, self.count = client, folder, 0
         os.makedirs(folder, exist_ok=True)
 
-    def take(self, window, name):
+    def take(self, window, name, content=None):
+        """content: where the window shows a page or a movie (fractions of it), which must
+        have painted too."""
         self.count += 1
         path = os.path.join(self.folder, "%d-%s.png" % (self.count, name))
         deadline = time.monotonic() + 15
         while True:
             self.client.request("screenshot", window=window, path=path)
-            if not zh.looks_blank(path):
+            if not zh.looks_blank(path) and not (content and zh.looks_blank(path, content)):
                 print("    screenshot: " + path, flush=True)
                 return path
             if time.monotonic() > deadline:
@@ -104,7 +111,7 @@ def download(client, item, movies_dir, shots=None):
             if percent != shown[0]:
                 progress_bar(percent, item["c_mediaTitle"], shown[0])
                 if shots and shown[0] < 30 <= percent < 100:
-                    shots.take("movieGuide", "download-progress")
+                    shots.take("movieGuide", "download-progress", content=GUIDE_PAGE)
                 shown[0] = percent
 
     done_marker = os.path.join(movies_dir, item["c_uid"] + ".conf")
@@ -177,7 +184,7 @@ def walk(client, service, movies_dir, shots=None):
     state = client.wait_state(lambda s: zh.button_shown(s, "MLdownload"), what="the choice")
     print("    selected: " + state["guide"]["labels"]["SelectedNameLabel"])
     if shots:
-        shots.take("movieGuide", "guide")
+        shots.take("movieGuide", "guide", content=GUIDE_PAGE)
 
     step("Download it", client)
     download(client, item, movies_dir, shots)
@@ -187,9 +194,11 @@ def walk(client, service, movies_dir, shots=None):
     step("Play it", client)
     zh.press(client, "MLplay")
     client.wait_state(lambda s: s["player"]["state_name"] == "Playing", what="playing")
+    if shots:  # before the main window turns to full screen, 3 s into the movie
+        shots.take("mainPlayer", "playing-movie", content=MOVIE)
     watch(client, 3)
     if shots:
-        shots.take("mainPlayer", "playing-movie")
+        shots.take("mainPlayer", "full-screen", content=MOVIE)
 
     step("Bookmark the position and stop", client)
     client.request("skin_command", name="bookmark")
@@ -268,7 +277,7 @@ def external_player(client, service, shots):
                                and e["name"] == "totalTime", since)
     print("    %s: playing, %s s long" % (streams[0]["c_mediaTitle"], length["value"]))
     client.pump(2)
-    shots.take("mainPlayer", "external-player")
+    shots.take("mainPlayer", "external-player", content=MOVIE)
     client.request("skin_command", name="stop")
 
 

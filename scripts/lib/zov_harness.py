@@ -396,17 +396,20 @@ def looks_like(pixel, colour, tolerance=60):
     return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
 
 
-def looks_blank(path, share=0.985):
-    """Whether one colour (within a small tolerance) covers nearly the whole picture: a
-    window that drew nothing, or a page that never painted."""
+def looks_blank(path, box=(0, 0, 1, 1), share=0.997):
+    """Whether one colour (within a small tolerance) covers nearly the whole picture, or the
+    part of it in box (left, top, right, bottom as fractions): a window that drew nothing,
+    or a page that has not painted. A dark page with a few lines of text (the playlist) has
+    about 1 % of other colours."""
     width, height, rows = png_pixels(path)
+    left, top, right, bottom = (int(box[0] * width), int(box[1] * height),
+                                int(box[2] * width), int(box[3] * height))
     counts = {}
-    for y in range(0, height, 4):
-        for pixel in rows[y][::4]:
+    for y in range(top, bottom, 2):
+        for pixel in rows[y][left:right:2]:
             key = tuple(channel // 16 for channel in pixel)
             counts[key] = counts.get(key, 0) + 1
-    return max(counts.values()) >= share * sum(counts.values())
-
+    return not counts or max(counts.values()) >= share * sum(counts.values())
 
 
 def has_display():

@@ -186,6 +186,9 @@ void movieGuide::brevicastEngine_onDownloaded() {
         MLDelete_->setVisible(false);
         MLplay_->setVisible(true);
         MLDelete_->setVisible(true);
+        // The skin said "-Downloading...N%" for it: now it names the movie ready to play,
+        // as choosing a movie on disk does.
+        setSkinVariable("videoName", SelectedNameLabel_->caption());
     }
     services_.host.onDownload(*finished);
     clearDownloadState();

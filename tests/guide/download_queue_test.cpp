@@ -68,6 +68,7 @@ TEST_F(DownloadQueueTest, TheFirstDownloadStartsAtOnceAndLeavesTheMovieAndItsMar
     EXPECT_EQ(readFile("m1.conf"), "done\r\n\r\n");
     EXPECT_EQ(popups.back(), "first film Download Completed");
     EXPECT_EQ(host.skin["_root.progressbar.percentage"], "0");  // reset by the main window
+    EXPECT_EQ(host.skin["videoName"], "First");  // no longer "First-Downloading...0%"
     EXPECT_TRUE(shown("MLplay"));
     EXPECT_TRUE(shown("MLDelete"));
     EXPECT_FALSE(shown("stopDownload"));
