@@ -79,6 +79,12 @@ class Desktop(EndToEndTest):
         zh.press(client, "MLdownload")
         popup = client.wait_event(lambda e: e["event"] == "popup"
                                   and e["text"].endswith("Download Completed"), timeout=120)
+        # The progress moved on the guide and on the skin's bar on the way.
+        guide = {e["percent"] for e in client.events if e["event"] == "download-progress"}
+        bar = {e["value"] for e in client.events if e["event"] == "skin-variable"
+               and e["name"] == "_root.progressbar.percentage"}
+        self.assertTrue(any(p and 0 < p < 100 for p in guide), guide)
+        self.assertTrue(any(v.isdigit() and 0 < int(v) < 100 for v in bar), bar)
         self.shot("popupwindow", "4-popup")
         client.wait_event(lambda e: e["event"] == "window-hidden"
                           and e["window"] == "popupwindow", client.events.index(popup))
@@ -171,6 +177,45 @@ class Desktop(EndToEndTest):
         self.assertEqual(labels["second_line_status"], "Download")
         self.assertFalse(zh.button_shown(state, "MLplay"))
         self.assertFalse(zh.button_shown(state, "MLDelete"))
+
+    def test_the_playlist_and_the_cache_manager_answer_a_persons_keys(self):
+        client, x = self.client, self.x
+        zh.log_in(client, DISTRIBUTOR, USER, PASSWORD)
+        for item in zh.guide_items(self.service)[:2]:
+            zh.choose(client, item)
+            client.wait_state(lambda s: zh.button_shown(s, "MLdownload"), what="the choice")
+            zh.press(client, "MLFavour")
+
+        # Keys go to the window under the pointer (no window manager): over the guide's page,
+        # L opens the playlist, though the page has the keyboard.
+        def keys_to(at_x, at_y, *names):
+            x.xdotool("mousemove", str(at_x), str(at_y), "click", "1")
+            for name in names:
+                x.xdotool("key", name)
+
+        keys_to(WIDTH // 2, HEIGHT - 200, "l")
+        client.wait_state(lambda s: zh.visible(s, "mediaLibrary"), what="the playlist")
+        # To the entries, down to the second and delete it: one entry is left.
+        keys_to(WIDTH // 2, HEIGHT - 100, "Right", "Down", "Delete")
+        self.shot("mainPlayer", "10-playlist-after-delete", least_bytes=20_000)
+        # Back to the buttons, down to Exit, and Enter leaves the window.
+        keys_to(WIDTH // 2, HEIGHT - 100, "Left", "Down", "Down", "Return")
+        client.wait_state(lambda s: not zh.visible(s, "mediaLibrary"), what="the playlist left")
+
+        # The cache manager from the skin: the sizes of the cache's drive, then another drive
+        # chosen in its list with the keys.
+        since = len(client.events)
+        client.request("skin_command", name="HDEngine")
+        client.wait_event(lambda e: e["event"] == "status-line" and e["window"] == "HDEngine"
+                          and e["control"] == "freeSpaceLabel" and e["text"].endswith("B"), since)
+        list_x, list_y = (WIDTH - 560) // 2 + 316, (HEIGHT - 400) // 2 + 149
+        keys_to(list_x, list_y)  # the click opens the list
+        self.shot("mainPlayer", "11-cache-manager-drive-list", least_bytes=20_000)
+        since = len(client.events)
+        x.xdotool("key", "Down", "Return")
+        chosen = client.wait_event(lambda e: e["event"] == "property-change"
+                                   and e["window"] == "HDEngine" and e["control"] == "HD", since)
+        self.assertRegex(chosen["value"], "^[a-z]:")
 
     def video_covers_the_window(self, keep_as=None):
         """The top bar of the skin is covered by the movie (its first bar, grey); the
