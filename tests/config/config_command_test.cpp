@@ -10,47 +10,58 @@
 namespace zov::test {
 namespace {
 
-TEST(ConfigCommand, ListsTheSettingsOfAFileWithThePasswordMasked) {
+constexpr const char* kDefaults =
+    "ZOVAuthServer.URL=vod.zov.example\nZOVPlayer.website=vod.zov.example\n"
+    "ZOVAuthServer.contentDistributor=\nZOVLogOn.userID=\nZOVLogOn.userPass=\nZOVDemo.adsUrl=\n"
+    "ZOVDemo.stbEpgURL=\nZOVDemo.adsEnable=False\nZOVPlayer.path=c:\\zov\\\n"
+    "ZOVPlayer.playPauseMappedKey=80\nZOVPlayer.stopMappedKey=83\n"
+    "ZOVPlayer.rewindMappedKey=82\nZOVPlayer.fastForwardMappedKey=70\n";
+
+TEST(ConfigCommand, ListsEverySettingAsTheClientReadsItWithThePasswordMasked) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"a file named",
+         {"--file", "/tmp/x/zov.ini"},
+         0,
+         "ZOVAuthServer.URL=127.0.0.1\nZOVPlayer.website=www.zov.example\n"
+         "ZOVAuthServer.contentDistributor=acme\nZOVLogOn.userID=alice\n"
+         "ZOVLogOn.userPass=********\nZOVDemo.adsUrl=http://ads.example/\n"
+         "ZOVDemo.stbEpgURL=http://epg.example/\nZOVDemo.adsEnable=True\n"
+         "ZOVPlayer.path=d:\\movies\\\nZOVPlayer.playPauseMappedKey=32\n"
+         "ZOVPlayer.stopMappedKey=82\nZOVPlayer.rewindMappedKey=37\n"
+         "ZOVPlayer.fastForwardMappedKey=39\n",
+         ""},
+        {"the client folder's file, missing",
+         {},
+         0,
+         kDefaults,
+         "zov config: zov.ini cannot be read; showing the defaults\n"},
+        {"an unknown argument", {"--verbose"}, 2, "", "usage: zov config [--file PATH]\n"},
+    };
     platform::MemoryFileSystem fs;
     ASSERT_TRUE(fs.createFolderPath("Z:\\tmp\\x\\"));
-    ASSERT_TRUE(fs.writeFile("Z:\\tmp\\x\\zov.ini",
-                             "ZOVAuthServer.URL=127.0.0.1\r\n"
-                             "ZOVLogOn.userID=alice\r\n"
-                             "ZOVLogOn.userPass=secret\r\n"
-                             "ZOVDemo.adsEnable=True\r\n"
-                             "ZOVPlayer.path=c:\\movies\r\n"
-                             "ZOVPlayer.stopMappedKey=81.5\r\n"));
-    std::ostringstream out, err;
-
-    EXPECT_EQ(runConfigCommand({"--file", "/tmp/x/zov.ini"}, fs, out, err), 0);
-    EXPECT_EQ(out.str(),
-              "ZOVAuthServer.URL=127.0.0.1\n"
-              "ZOVPlayer.website=vod.zov.example\n"
-              "ZOVAuthServer.contentDistributor=\n"
-              "ZOVLogOn.userID=alice\n"
-              "ZOVLogOn.userPass=********\n"
-              "ZOVDemo.adsUrl=\n"
-              "ZOVDemo.stbEpgURL=\n"
-              "ZOVDemo.adsEnable=False\n"
-              "ZOVPlayer.path=c:\\movies\\\n"
-              "ZOVPlayer.playPauseMappedKey=80\n"
-              "ZOVPlayer.stopMappedKey=82\n"
-              "ZOVPlayer.rewindMappedKey=82\n"
-              "ZOVPlayer.fastForwardMappedKey=70\n");
-    EXPECT_EQ(err.str(), "");
-}
-
-TEST(ConfigCommand, ReadsTheClientFolderByDefaultAndRefusesUnknownArguments) {
-    platform::MemoryFileSystem fs;
-    ASSERT_TRUE(fs.writeFile("zov.ini", "ZOVLogOn.userID=bob\r\n"));
-    std::ostringstream out, err;
-    EXPECT_EQ(runConfigCommand({}, fs, out, err), 0);
-    EXPECT_NE(out.str().find("\nZOVLogOn.userID=bob\nZOVLogOn.userPass=\n"), std::string::npos);
-
-    std::ostringstream out2, err2;
-    EXPECT_EQ(runConfigCommand({"--verbose"}, fs, out2, err2), 2);
-    EXPECT_EQ(out2.str(), "");
-    EXPECT_NE(err2.str().find("usage"), std::string::npos);
+    ASSERT_TRUE(
+        fs.writeFile("Z:\\tmp\\x\\zov.ini",
+                     "ZOVAuthServer.URL=127.0.0.1\r\nZOVPlayer.website=www.zov.example\r\n"
+                     "ZOVAuthServer.contentDistributor=acme\r\nZOVLogOn.userID=alice\r\n"
+                     "ZOVLogOn.userPass=s3cret=yes\r\nZOVDemo.adsUrl=http://ads.example/\r\n"
+                     "ZOVDemo.stbEpgURL=http://epg.example/\r\nZOVDemo.adsEnable=true\r\n"
+                     "ZOVPlayer.path=d:\\movies\r\nZOVPlayer.playPauseMappedKey=32\r\n"
+                     "ZOVPlayer.stopMappedKey=81.5\r\nZOVPlayer.rewindMappedKey=37\r\n"
+                     "ZOVPlayer.fastForwardMappedKey=39\r\n"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ostringstream out, err;
+        EXPECT_EQ(runConfigCommand(c.args, fs, out, err), c.status);
+        EXPECT_EQ(out.str(), c.out);
+        EXPECT_EQ(err.str(), c.err);
+    }
 }
 
 }  // namespace

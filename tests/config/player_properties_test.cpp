@@ -26,55 +26,7 @@ struct PlayerPropertiesTest : ::testing::Test {
     }
 };
 
-TEST_F(PlayerPropertiesTest, AMissingFileGivesEveryDefault) {
-    props.load("zov.ini");
-
-    EXPECT_EQ(props.authServerURL(), "vod.zov.example");
-    EXPECT_EQ(props.website(), "vod.zov.example");
-    EXPECT_EQ(props.contentDistributor(), "");
-    EXPECT_EQ(props.userID(), "");
-    EXPECT_EQ(props.userPass(), "");
-    EXPECT_EQ(props.demoAdsURL(), "");
-    EXPECT_EQ(props.demoStbEPGURL(), "");
-    EXPECT_EQ(props.demoAdsEnable(), "False");
-    EXPECT_EQ(props.mediaPath(), "c:\\zov\\");
-    EXPECT_EQ(props.playPauseKey(), 80);
-    EXPECT_EQ(props.stopKey(), 83);
-    EXPECT_EQ(props.rewindKey(), 82);
-    EXPECT_EQ(props.fastForwardKey(), 70);
-}
-
-TEST_F(PlayerPropertiesTest, ReadsEverySettingFromTheClientFolder) {
-    ASSERT_TRUE(fs.writeFile("c:\\zov-client\\zov.ini",
-                             "ZOVAuthServer.URL=127.0.0.1\r\n"
-                             "ZOVPlayer.website=www.zov.example\r\n"
-                             "ZOVAuthServer.contentDistributor=acme\r\n"
-                             "ZOVLogOn.userID=alice\r\n"
-                             "ZOVLogOn.userPass=s3cret=yes\r\n"
-                             "ZOVDemo.adsUrl=http://ads.example/\r\n"
-                             "ZOVDemo.stbEpgURL=http://epg.example/\r\n"
-                             "ZOVDemo.adsEnable=true\r\n"
-                             "ZOVPlayer.path=d:\\movies\r\n"
-                             "ZOVPlayer.playPauseMappedKey=32\r\n"
-                             "ZOVPlayer.stopMappedKey=88\r\n"
-                             "ZOVPlayer.rewindMappedKey=37\r\n"
-                             "ZOVPlayer.fastForwardMappedKey=39\r\n"));
-    props.load("zov.ini");
-
-    EXPECT_EQ(props.authServerURL(), "127.0.0.1");
-    EXPECT_EQ(props.website(), "www.zov.example");
-    EXPECT_EQ(props.contentDistributor(), "acme");
-    EXPECT_EQ(props.userID(), "alice");
-    EXPECT_EQ(props.userPass(), "s3cret=yes");
-    EXPECT_EQ(props.demoAdsURL(), "http://ads.example/");
-    EXPECT_EQ(props.demoStbEPGURL(), "http://epg.example/");
-    EXPECT_EQ(props.demoAdsEnable(), "True");
-    EXPECT_EQ(props.mediaPath(), "d:\\movies\\");
-    EXPECT_EQ(props.playPauseKey(), 32);
-    EXPECT_EQ(props.stopKey(), 88);
-    EXPECT_EQ(props.rewindKey(), 37);
-    EXPECT_EQ(props.fastForwardKey(), 39);
-}
+// Every setting read and its defaults: config_command_test.cpp lists them all.
 
 TEST_F(PlayerPropertiesTest, AdsAreEnabledOnlyByLowerCaseTrue) {
     loadLines({"ZOVDemo.adsEnable=True"});

@@ -73,7 +73,7 @@ TEST(MediaInfo, SkipsMissingFieldsAndStillReadsTheOthers) {
     EXPECT_EQ(blank.guideBrowser(), nullptr);
 }
 
-TEST(MediaInfo, KeepsTheDownloadedCountInASmallFile) {
+TEST(MediaInfo, KeepsTheDownloadedCountInASmallFileAndReadsAnUnusableOneAsZero) {
     platform::MemoryFileSystem fs;
     ASSERT_TRUE(fs.createFolderPath("c:\\zov\\"));
     MediaInfo media;
@@ -81,28 +81,20 @@ TEST(MediaInfo, KeepsTheDownloadedCountInASmallFile) {
     ASSERT_TRUE(media.save(fs, "c:\\zov\\m1.wmv.ini"));
     EXPECT_EQ(fs.readFile("C:\\zov\\m1.wmv.ini"), "Media.downloadedBytes=2147483647\r\n");
 
-    MediaInfo reread;
-    reread.load(fs, "c:\\zov\\m1.wmv.ini");
-    EXPECT_EQ(reread.downloadedBytes(), 2147483647);
-}
-
-TEST(MediaInfo, AnUnusableCountLoadsAsZero) {
-    platform::MemoryFileSystem fs;
-    MediaInfo media;
     const auto loadFrom = [&](const char* text) {
         media.setDownloadedBytes(5);
-        EXPECT_TRUE(fs.writeFile("count.ini", text));
-        media.load(fs, "count.ini");
+        if (text && *text) {
+            EXPECT_TRUE(fs.writeFile("c:\\zov\\m1.wmv.ini", text));
+        }
+        media.load(fs, text ? "c:\\zov\\m1.wmv.ini" : "missing.ini");
         return media.downloadedBytes();
     };
+    EXPECT_EQ(loadFrom(""), 2147483647);  // as saved
+    EXPECT_EQ(loadFrom("Media.downloadedBytes= 1500 \r\n"), 1500);
     EXPECT_EQ(loadFrom("Other.key=12\r\n"), 0);
     EXPECT_EQ(loadFrom("Media.downloadedBytes=4294967396\r\n"), 0);  // must not wrap to 100
     EXPECT_EQ(loadFrom("Media.downloadedBytes=lots\r\n"), 0);
-    EXPECT_EQ(loadFrom("Media.downloadedBytes= 1500 \r\n"), 1500);
-
-    media.setDownloadedBytes(5);
-    media.load(fs, "missing.ini");
-    EXPECT_EQ(media.downloadedBytes(), 0);
+    EXPECT_EQ(loadFrom(nullptr), 0);
 }
 
 }  // namespace

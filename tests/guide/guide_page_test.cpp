@@ -22,6 +22,12 @@ TEST_F(GuidePageTest, ABlankPageSaysLoadingAndNothingActsBeforeAGuidePageIsWired
     ASSERT_TRUE(runUntil([&] { return epg->loadCount() > 0 && !epg->busy(); }));
     EXPECT_EQ(epg->document()->body()->innerHtml(), " Loading...");
     EXPECT_FALSE(guide->pageReady());
+    // Until an item is chosen only the buttons that need none are offered.
+    for (const char* button : {"MLplay", "MLdownload", "MLDelete", "stopDownload", "previewbt",
+                               "showdownload", "view_queue"})
+        EXPECT_FALSE(shown(button)) << button;
+    for (const char* button : {"MLFavour", "refreshBt", "close"})
+        EXPECT_TRUE(shown(button)) << button;
 
     putMovie("m1");
     ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);

@@ -174,6 +174,20 @@ TEST_F(ChangeDataPathTest, MovingToAnotherDriveKeepsTheFoldersAndRewritesTheSett
               "ZOVPlayer.path=E:\\zov\\\r\n");
 }
 
+TEST_F(ChangeDataPathTest, TheFoldersMoveToTheChosenDriveWhateverDriveTheyWereOn) {
+    const std::pair<const char*, const char*> cases[] = {{"q:\\movies\\", "E:\\movies\\"},
+                                                         {"\\movies\\", "E:\\movies\\"},
+                                                         {"movies\\", "E:\\movies\\"},
+                                                         {"c:", "E:\\"}};
+    choose("e:");
+    for (const auto& [before, after] : cases) {
+        properties.setMediaPath(before);
+        change();
+        EXPECT_EQ(properties.mediaPath(), after) << before;
+        EXPECT_TRUE(files.folderExists(after)) << before;
+    }
+}
+
 TEST_F(ChangeDataPathTest, NothingMovesWhileADownloadRuns) {
     const std::string before = ini();
     downloading = true;

@@ -23,11 +23,12 @@ std::string parseError(const std::string& text) {
 
 TEST(JsonReader, ReadsARequestWithNestedValuesAndEscapes) {
     auto value = JsonValue::parse(
-        R"( {"request_id": 7, "command":"x", "values":{"c_uid":"a\"b\u00e9\ud83d\ude00"},
-            "list":[1,-2.5e2,true,null]} )");
+        "\t{\"request_id\": 7,\r\n \"command\":\"x\", "
+        R"("values":{"c_uid":"a\"b\u00e9\ud83d\ude00\u00Ff\u00aA"}, "list":[1,-2.5e2,true,null]} )");
     ASSERT_TRUE(value);
     EXPECT_EQ(value->find("request_id")->asNumber(), 7);
-    EXPECT_EQ(value->find("values")->find("c_uid")->asString(), "a\"b\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(value->find("values")->find("c_uid")->asString(),
+              "a\"b\xC3\xA9\xF0\x9F\x98\x80\xC3\xBF\xC2\xAA");
     const auto& list = value->find("list")->asArray();
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[1].asNumber(), -250);
@@ -44,14 +45,23 @@ TEST(JsonReader, RefusesMalformedAndOversizedInput) {
     EXPECT_NE(parseError("\"\\u12\""), "");
     EXPECT_NE(parseError("01e"), "");
     EXPECT_NE(parseError("1e999"), "");  // infinite
-    EXPECT_NE(parseError(std::string(40, '1')), "");
+    // Each bound is reached and not passed: digits of a number, depth, items and members.
+    EXPECT_TRUE(JsonValue::parse(std::string(JsonValue::kMaxNumberLength, '1')));
+    EXPECT_NE(parseError(std::string(JsonValue::kMaxNumberLength + 1, '1')), "");
     EXPECT_NE(parseError(std::string(33, '[') + std::string(33, ']')), "");
     EXPECT_TRUE(JsonValue::parse(std::string(32, '[') + std::string(32, ']')));
-    std::string many = "[";
-    for (std::size_t i = 0; i <= JsonValue::kMaxElements; ++i)
-        many += "0,";
-    many += "0]";
-    EXPECT_EQ(parseError(many).rfind("too many elements", 0), 0u);
+    for (const std::size_t count : {JsonValue::kMaxElements, JsonValue::kMaxElements + 1}) {
+        std::string items = "[0", members = "{\"0\":0";
+        for (std::size_t i = 1; i < count; ++i) {
+            items += ",0";
+            members += ",\"" + std::to_string(i) + "\":0";
+        }
+        for (const std::string& text : {items + "]", members + "}"}) {
+            std::string error;
+            EXPECT_EQ(JsonValue::parse(text, &error).has_value(), count == JsonValue::kMaxElements);
+            EXPECT_EQ(error.rfind("too many elements", 0), error.empty() ? std::string::npos : 0u);
+        }
+    }
 }
 
 TEST(JsonReader, ALoneSurrogateBecomesAReplacementCharacter) {

@@ -80,6 +80,8 @@ TEST_F(RemoteChannelTest, AWrongPasswordShowsTheStatusLineAndTheLoginPageComesBa
     advance(2000);
     drain();
     EXPECT_TRUE(sawEvent("window-shown", "window", "LoginPage"));
+    EXPECT_FALSE(shown("frmLogo"));
+    EXPECT_FALSE(shown("mainPlayer"));
 }
 
 TEST_F(RemoteChannelTest, LogsInAndChoosesAGuideItemByItsHiddenValues) {

@@ -296,8 +296,9 @@ TEST_F(SocketTest, DatagramsCarryTheSenderAddress) {
     sender->SendData(std::string("ping"));
     ASSERT_TRUE(until([&] { return receiver->BytesReceived() == 4; }));
     EXPECT_EQ(receiver->RemoteHostIP(), "127.0.0.1");
-    EXPECT_EQ(receiver->RemotePort(),
-              sender->LocalPort() ? sender->LocalPort() : receiver->RemotePort());
+    std::string ping;
+    receiver->GetData(ping);
+    EXPECT_EQ(ping, "ping");
 }
 
 namespace {

@@ -27,7 +27,7 @@ struct TimerTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(TimerTest, FiresEveryIntervalUntilStoppedAndRestartsWithTheSameIdentifier) {
+TEST_F(TimerTest, FiresEveryIntervalUntilStoppedAndAStartRestartsItsCountdown) {
     int fired = 0;
     auto timer = counting(2, fired);
     timer->StartTimer();
@@ -40,11 +40,41 @@ TEST_F(TimerTest, FiresEveryIntervalUntilStoppedAndRestartsWithTheSameIdentifier
     EXPECT_EQ(fired, 3);
     timer->StartTimer();
     EXPECT_EQ(timer->timerIdentifier(), identifier);
-    advanceSeconds(2);
+    advanceSeconds(1.5);
+    timer->StartTimer();  // on a running timer: a new countdown, not a second timer
+    advanceSeconds(1.5);
+    EXPECT_EQ(fired, 3);
+    advanceSeconds(0.5);
     EXPECT_EQ(fired, 4);
+    advanceSeconds(2);
+    EXPECT_EQ(fired, 5);
 }
 
-TEST_F(TimerTest, ZeroOrNegativeIntervalNeverStartsAndNeverFires) {
+TEST_F(TimerTest, ANewIntervalWaitsForResetWhichAlsoStartsANeverStartedTimer) {
+    int fired = 0, other = 0;
+    auto timer = counting(5, fired);
+    timer->StartTimer();
+    timer->setTimeOutValue(4);  // a running timer keeps its old interval...
+    advanceSeconds(4.9);
+    EXPECT_EQ(fired, 0);
+    advanceSeconds(0.1);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(timer->TimeOutValue(), 4);
+    timer->StopTimer();
+    advanceSeconds(10);
+    timer->Reset();  // ...until Reset re-arms it, stopped or not, for the new one
+    advanceSeconds(3.9);
+    EXPECT_EQ(fired, 1);
+    advanceSeconds(0.1);
+    EXPECT_EQ(fired, 2);
+
+    auto fresh = counting(1, other);
+    fresh->Reset();
+    advanceSeconds(1);
+    EXPECT_EQ(other, 1);
+}
+
+TEST_F(TimerTest, AnIntervalOfNoSecondsOrBeyondThirtyTwoBitMillisecondsNeverRuns) {
     int fired = 0;
     auto zero = counting(0, fired);
     auto negative = counting(-5, fired);
@@ -54,104 +84,7 @@ TEST_F(TimerTest, ZeroOrNegativeIntervalNeverStartsAndNeverFires) {
     advanceSeconds(100);
     EXPECT_EQ(fired, 0);
     EXPECT_EQ(zero->timerIdentifier(), 0u);
-}
 
-TEST_F(TimerTest, StartOnARunningTimerRestartsItsCountdownInsteadOfAddingASecond) {
-    int fired = 0;
-    auto timer = counting(3, fired);
-    timer->StartTimer();
-    advanceSeconds(2);
-    timer->StartTimer();
-    advanceSeconds(2);
-    EXPECT_EQ(fired, 0);
-    advanceSeconds(1);
-    EXPECT_EQ(fired, 1);
-    advanceSeconds(3);
-    EXPECT_EQ(fired, 2);
-}
-
-TEST_F(TimerTest, ResetRearmsAStoppedTimerForTheFullCurrentInterval) {
-    int fired = 0;
-    auto timer = counting(5, fired);
-    timer->StartTimer();
-    timer->StopTimer();
-    timer->setTimeOutValue(4);  // a stopped or running timer keeps its old interval...
-    advanceSeconds(10);
-    EXPECT_EQ(fired, 0);
-    timer->Reset();  // ...until Reset picks up the new one
-    advanceSeconds(3.9);
-    EXPECT_EQ(fired, 0);
-    advanceSeconds(0.1);
-    EXPECT_EQ(fired, 1);
-}
-
-TEST_F(TimerTest, ChangingTheIntervalOfARunningTimerWaitsForTheNextStart) {
-    int fired = 0;
-    auto timer = counting(10, fired);
-    timer->StartTimer();
-    timer->setTimeOutValue(1);
-    advanceSeconds(9);
-    EXPECT_EQ(fired, 0);
-    advanceSeconds(1);
-    EXPECT_EQ(fired, 1);
-    EXPECT_EQ(timer->TimeOutValue(), 1);
-}
-
-TEST_F(TimerTest, ResetOfANeverStartedTimerStartsIt) {
-    int fired = 0;
-    auto timer = counting(1, fired);
-    timer->Reset();
-    advanceSeconds(1);
-    EXPECT_EQ(fired, 1);
-}
-
-TEST_F(TimerTest, HandlerMayStopItsOwnTimerForAOneShot) {
-    int fired = 0;
-    auto timer = CTimeout::create(loop, 1);
-    timer->TimeOut.connect([&] {
-        ++fired;
-        timer->StopTimer();
-    });
-    timer->StartTimer();
-    advanceSeconds(5);
-    EXPECT_EQ(fired, 1);
-    timer->TimeOut.disconnect();
-}
-
-TEST_F(TimerTest, TimerReleasedInsideItsOwnHandlerStaysValidUntilTheHandlerReturns) {
-    int fired = 0;
-    auto timer = CTimeout::create(loop, 1);
-    std::weak_ptr<CTimeout> watch = timer;
-    timer->TimeOut.connect([&] {
-        ++fired;
-        timer.reset();  // the owner lets go of the last reference
-        EXPECT_FALSE(watch.expired());
-    });
-    timer->StartTimer();
-    advanceSeconds(1);
-    EXPECT_TRUE(watch.expired());
-    advanceSeconds(5);
-    EXPECT_EQ(fired, 1);
-}
-
-TEST_F(TimerTest, DestroyingOneTimerLeavesTheOthersRunning) {
-    int kept = 0, dropped = 0;
-    auto keep = counting(1, kept);
-    auto drop = counting(1, dropped);
-    keep->StartTimer();
-    drop->StartTimer();
-    drop.reset();
-    advanceSeconds(3);
-    EXPECT_EQ(kept, 3);
-    EXPECT_EQ(dropped, 0);
-    auto fresh = counting(2, dropped);  // a new timer object after one was destroyed
-    fresh->StartTimer();
-    advanceSeconds(2);
-    EXPECT_EQ(kept, 5);
-    EXPECT_EQ(dropped, 1);
-}
-
-TEST_F(TimerTest, AnIntervalBeyondThirtyTwoBitMillisecondsIsRefused) {
     auto timer = CTimeout::create(loop, 2147484);
     try {
         timer->StartTimer();
@@ -164,4 +97,40 @@ TEST_F(TimerTest, AnIntervalBeyondThirtyTwoBitMillisecondsIsRefused) {
     EXPECT_EQ(timer->timerIdentifier(), 0u);
     timer->setTimeOutValue(2147483);
     EXPECT_NO_THROW(timer->StartTimer());
+}
+
+TEST_F(TimerTest, AHandlerMayStopOrReleaseItsTimerAndADestroyedTimerLeavesTheLoop) {
+    int once = 0, released = 0, kept = 0;
+    auto oneShot = CTimeout::create(loop, 1);
+    oneShot->TimeOut.connect([&] {
+        ++once;
+        oneShot->StopTimer();
+    });
+    auto timer = CTimeout::create(loop, 1);
+    std::weak_ptr<CTimeout> watch = timer;
+    timer->TimeOut.connect([&] {
+        ++released;
+        timer.reset();  // the owner lets go of the last reference
+        EXPECT_FALSE(watch.expired());
+    });
+    auto keep = counting(1, kept);
+    for (auto* t : {&oneShot, &timer, &keep})
+        (*t)->StartTimer();
+    const auto releasedIdentifier = timer->timerIdentifier();
+    advanceSeconds(1);
+    EXPECT_TRUE(watch.expired());
+    EXPECT_FALSE(loop.hasTimer(releasedIdentifier));
+    advanceSeconds(4);
+    EXPECT_EQ(once, 1);
+    EXPECT_EQ(released, 1);
+    EXPECT_EQ(kept, 5);
+    oneShot->TimeOut.disconnect();
+
+    // A new timer object after one was destroyed runs as any other.
+    int fresh = 0;
+    auto next = counting(2, fresh);
+    next->StartTimer();
+    advanceSeconds(2);
+    EXPECT_EQ(kept, 7);
+    EXPECT_EQ(fresh, 1);
 }

@@ -112,21 +112,6 @@ TEST_F(WholeClientTest, LogInDownloadPlayAndDeleteAMovie) {
     EXPECT_TRUE(buttonShown("MLdownload"));
 }
 
-TEST_F(WholeClientTest, AWrongPasswordBringsTheLoginPageBack) {
-    auth.expect("USER demo bob wrong").send("ERR_INVALID_PASS");
-    auto& movie = *ui.flashMovie("LoginPage", "loginFlash");
-    movie.SetVariable("userBox", "bob");
-    movie.SetVariable("passBox", "wrong");
-    movie.FSCommand("Connect", "");
-    ASSERT_TRUE(runUntil(
-        [&] { return ui.label("frmLogo", "status")->caption() == "Invalid Password..."; }));
-    EXPECT_TRUE(shown("frmLogo"));
-    advance(2000);
-    EXPECT_TRUE(shown("LoginPage"));
-    EXPECT_FALSE(shown("frmLogo"));
-    EXPECT_FALSE(shown("mainPlayer"));
-}
-
 TEST_F(WholeClientTest, TheGuideOpensThePlaylistAndTheBannerReloadsEveryFiveMinutes) {
     logIn();
     auto banner = ui.browser("mainPlayer", "commercialViewer");
