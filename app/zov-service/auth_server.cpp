@@ -31,17 +31,6 @@ struct AuthServer::Session {
     PendingLogin login;               // the login line waiting for its turn
 };
 
-namespace {
-
-void closeQuietly(CSocket& socket) {
-    try {
-        socket.CloseSocket();
-    } catch (const Error&) {
-    }
-}
-
-}  // namespace
-
 AuthServer::AuthServer(platform::EventLoop& loop, platform::Resolver& resolver,
                        const Subscribers& subscribers, LoginThrottle& throttle, Settings settings)
     : loop_(loop),
@@ -55,7 +44,7 @@ AuthServer::~AuthServer() {
     if (pingTimer_ != 0) loop_.killTimer(pingTimer_);
     for (auto& [id, session] : sessions_) {
         loop_.killTimer(session->deadline);
-        closeQuietly(*session->socket);
+        closeQuietly(session->socket);
     }
     if (listener_) listener_->CloseSocket();
 }
@@ -65,7 +54,8 @@ void AuthServer::start() {
     listener_->Bind(settings_.port, settings_.host);
     // Many clients may arrive at the same moment: a short queue drops them for seconds.
     listener_->Listen(SOMAXCONN);
-    listener_->OnConnectionRequest.connect([this](std::int32_t id) { accept(id); });
+    listener_->OnConnectionRequest.connect(
+        weak_.bind([](AuthServer& self, std::int32_t id) { self.accept(id); }));
     pingTimer_ = loop_.newTimerKey();
     loop_.setTimer(pingTimer_, settings_.pingMs, [this] { ping(); });
 }
@@ -89,19 +79,18 @@ void AuthServer::accept(std::int32_t requestId) {
     session->ticket = std::move(*ticket);
     Session& s = *session;
     std::uint64_t id = s.id;
-    s.socket->OnDataArrival.connect([this, &s](std::int32_t) { received(s); });
-    s.socket->OnClose.connect([this, id] { drop(id); });
-    s.socket->OnError.connect([this, id](std::int16_t, const std::string&, std::int32_t,
-                                         const std::string&, const std::string&, std::int32_t,
-                                         bool&) { drop(id); });
+    s.socket->OnDataArrival.connect(
+        weak_.bind([&s](AuthServer& self, std::int32_t) { self.received(s); }));
+    s.socket->OnClose.connect(weak_.bind([id](AuthServer& self) { self.drop(id); }));
+    s.socket->connectOnError(weak_.bind([id](AuthServer& self) { self.drop(id); }));
     s.deadline = loop_.newTimerKey();
     if (settings_.loginTimeoutMs > 0) {
         loop_.setTimer(s.deadline, settings_.loginTimeoutMs, [this, &s] {
             // First the login that never came is refused; a client still holding the
             // connection one period after a refusal is cut off.
             if (!s.closing) return fail(s, "ERR_INCOMPLETEINFO");
-            closeQuietly(*s.socket);
-            closeQuietly(*s.socket);  // the second close drops a half-closed connection
+            closeQuietly(s.socket);
+            closeQuietly(s.socket);  // the second close drops a half-closed connection
             drop(s.id);
         });
     }
@@ -202,11 +191,11 @@ void AuthServer::fail(Session& session, const char* keyword) {
     session.login.cancel();
     session.buffer.clear();
     send(session, keyword);
-    closeQuietly(*session.socket);
+    closeQuietly(session.socket);
     if (settings_.loginTimeoutMs > 0 && !session.dropped) {
         loop_.setTimer(session.deadline, settings_.loginTimeoutMs, [this, &session] {
-            closeQuietly(*session.socket);
-            closeQuietly(*session.socket);
+            closeQuietly(session.socket);
+            closeQuietly(session.socket);
             drop(session.id);
         });
     }
@@ -220,13 +209,13 @@ void AuthServer::drop(std::uint64_t id) {
     found->second->login.cancel();
     loop_.killTimer(found->second->deadline);
     // The socket raised the event we are in; let it return before the socket goes.
-    loop_.post([this, id] {
-        auto found = sessions_.find(id);
-        if (found == sessions_.end()) return;
-        loop_.killTimer(found->second->deadline);
-        closeQuietly(*found->second->socket);
-        sessions_.erase(found);
-    });
+    loop_.post(weak_.bind([id](AuthServer& self) {
+        auto found = self.sessions_.find(id);
+        if (found == self.sessions_.end()) return;
+        self.loop_.killTimer(found->second->deadline);
+        closeQuietly(found->second->socket);
+        self.sessions_.erase(found);
+    }));
 }
 
 // A ping right behind another reply could share its segment and spoil it, so a session

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "connection_gate.hpp"
+#include "platform/weak_factory.hpp"
 
 namespace zov::platform {
 class EventLoop;
@@ -82,7 +83,8 @@ class AuthServer {
     std::shared_ptr<runtime::CSocket> listener_;
     std::map<std::uint64_t, std::unique_ptr<Session>> sessions_;
     std::uint64_t nextId_ = 1;
-    std::uint64_t pingTimer_ = 0;  // the loop's timer key
+    std::uint64_t pingTimer_ = 0;                   // the loop's timer key
+    platform::WeakFactory<AuthServer> weak_{this};  // last
 };
 
 }  // namespace zov::service

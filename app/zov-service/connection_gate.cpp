@@ -4,6 +4,7 @@
 
 #include "platform/error.hpp"
 #include "runtime/c_socket.hpp"
+#include "runtime/ignoring_errors.hpp"
 
 namespace zov::service {
 
@@ -46,13 +47,16 @@ void ConnectionGate::release(const std::string& address) {
 }
 
 void turnAway(runtime::CSocket& socket, const std::string& farewell) {
-    try {
+    // A client already gone needs no farewell.
+    runtime::ignoringErrors([&] {
         if (!farewell.empty()) socket.SendData(farewell);
         socket.CloseSocket();  // the farewell goes out, then our side closes
         socket.CloseSocket();  // and the connection is dropped without waiting for theirs
-    } catch (const Error&) {
-        // A client already gone needs no farewell.
-    }
+    });
+}
+
+void closeQuietly(const std::shared_ptr<runtime::CSocket>& socket) {
+    if (socket) runtime::ignoringErrors([&] { socket->CloseSocket(); });
 }
 
 }  // namespace zov::service

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -60,5 +61,9 @@ class ConnectionGate {
 
 // Says `farewell` (when not empty) and closes the adopted connection at once.
 void turnAway(runtime::CSocket& socket, const std::string& farewell);
+
+// Closes a connection (when there is one). A peer that reset it makes closing fail; it is
+// gone either way.
+void closeQuietly(const std::shared_ptr<runtime::CSocket>& socket);
 
 }  // namespace zov::service

@@ -33,7 +33,8 @@ void DeliveryServer::start() {
     listener_->Bind(settings_.port, settings_.host);
     // Many clients may arrive at the same moment: a short queue drops them for seconds.
     listener_->Listen(SOMAXCONN);
-    listener_->OnConnectionRequest.connect([this](std::int32_t id) { accept(id); });
+    listener_->OnConnectionRequest.connect(
+        weak_.bind([](DeliveryServer& self, std::int32_t id) { self.accept(id); }));
 }
 
 std::int32_t DeliveryServer::port() const {
@@ -50,9 +51,9 @@ void DeliveryServer::accept(std::int32_t requestId) {
     std::optional<ConnectionGate::Ticket> ticket = gate_.admit(control->RemoteHostIP());
     if (!ticket) return turnAway(*control, "421 Too many connections; try again later.\r\n");
     std::uint64_t id = nextId_++;
-    auto session = std::make_unique<FtpSession>(loop_, resolver_, subscribers_, throttle_, movies_,
-                                                settings_.host, settings_.limits,
-                                                [this, id] { sessions_.erase(id); });
+    auto session = std::make_unique<FtpSession>(
+        loop_, resolver_, subscribers_, throttle_, movies_, settings_.host, settings_.limits,
+        weak_.bind([id](DeliveryServer& self) { self.sessions_.erase(id); }));
     FtpSession& added = *session;
     sessions_.emplace(id, Entry{std::move(*ticket), std::move(session)});
     added.start(std::move(control));

@@ -11,6 +11,7 @@
 #include "connection_gate.hpp"
 #include "ftp_session.hpp"
 #include "movie_folder.hpp"
+#include "platform/weak_factory.hpp"
 
 namespace zov::platform {
 class EventLoop;
@@ -65,6 +66,7 @@ class DeliveryServer {
     std::shared_ptr<runtime::CSocket> listener_;
     std::map<std::uint64_t, Entry> sessions_;
     std::uint64_t nextId_ = 1;
+    platform::WeakFactory<DeliveryServer> weak_{this};  // last
 };
 
 }  // namespace zov::service

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command_reader.hpp"
+#include "connection_gate.hpp"
 #include "login_throttle.hpp"
 #include "movie_folder.hpp"
 #include "platform/clock.hpp"
@@ -17,29 +18,6 @@ namespace zov::service {
 
 using runtime::CSocket;
 namespace fs = std::filesystem;
-
-namespace {
-
-using SocketErrorHandler =
-    std::function<void(std::int16_t, const std::string&, std::int32_t, const std::string&,
-                       const std::string&, std::int32_t, bool&)>;
-
-SocketErrorHandler ignoringArguments(std::function<void()> action) {
-    return [action = std::move(action)](std::int16_t, const std::string&, std::int32_t,
-                                        const std::string&, const std::string&, std::int32_t,
-                                        bool&) { action(); };
-}
-
-// A peer that reset its connection makes closing fail; it is gone either way.
-void closeQuietly(const std::shared_ptr<CSocket>& socket) {
-    if (!socket || socket->State() == runtime::sckClosed) return;
-    try {
-        socket->CloseSocket();
-    } catch (const Error&) {
-    }
-}
-
-}  // namespace
 
 FtpSession::FtpSession(platform::EventLoop& loop, platform::Resolver& resolver,
                        const Subscribers& subscribers, LoginThrottle& throttle,
@@ -68,9 +46,10 @@ FtpSession::~FtpSession() {
 
 void FtpSession::start(std::shared_ptr<CSocket> control) {
     control_ = std::move(control);
-    control_->OnDataArrival.connect([this](std::int32_t) { received(); });
-    control_->OnClose.connect([this] { finish(); });
-    control_->OnError.connect(ignoringArguments([this] { finish(); }));
+    control_->OnDataArrival.connect(
+        weak_.bind([](FtpSession& self, std::int32_t) { self.received(); }));
+    control_->OnClose.connect(weak_.bind([](FtpSession& self) { self.finish(); }));
+    control_->connectOnError(weak_.bind([](FtpSession& self) { self.finish(); }));
     stillActive();
     reply("220-ZOV delivery server\r\n220 Ready.");
 }
@@ -181,7 +160,8 @@ void FtpSession::passive() {
         passiveListener_.reset();
         return reply("425 Cannot open a data connection.");
     }
-    passiveListener_->OnConnectionRequest.connect([this](std::int32_t id) { acceptData(id); });
+    passiveListener_->OnConnectionRequest.connect(
+        weak_.bind([](FtpSession& self, std::int32_t id) { self.acceptData(id); }));
     std::string address = host_;
     for (char& c : address) {
         if (c == '.') c = ',';
@@ -203,18 +183,19 @@ void FtpSession::acceptData(std::int32_t requestId) {
     if (data->RemoteHostIP() != control_->RemoteHostIP()) return closeQuietly(data);
     data_ = std::move(data);
     closeQuietly(passiveListener_);
-    data_->OnDataArrival.connect([this](std::int32_t) {
+    data_->OnDataArrival.connect(weak_.bind([](FtpSession& self, std::int32_t) {
         std::string ignored;
-        data_->GetData(ignored);
-    });
-    data_->OnSendProgress.connect([this](std::int32_t, std::int32_t) { stillActive(); });
-    data_->OnSendComplete.connect([this] { sendNextBlock(); });
-    data_->OnClose.connect([this] {
-        if (sending_) return endTransfer(false);
-        closeQuietly(data_);
-    });
-    data_->OnError.connect(ignoringArguments([this] {
-        if (sending_) endTransfer(false);
+        self.data_->GetData(ignored);
+    }));
+    data_->OnSendProgress.connect(
+        weak_.bind([](FtpSession& self, std::int32_t, std::int32_t) { self.stillActive(); }));
+    data_->OnSendComplete.connect(weak_.bind([](FtpSession& self) { self.sendNextBlock(); }));
+    data_->OnClose.connect(weak_.bind([](FtpSession& self) {
+        if (self.sending_) return self.endTransfer(false);
+        closeQuietly(self.data_);
+    }));
+    data_->connectOnError(weak_.bind([](FtpSession& self) {
+        if (self.sending_) self.endTransfer(false);
     }));
     if (waitingForData_) {
         waitingForData_ = false;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "pending_login.hpp"
+#include "platform/weak_factory.hpp"
 #include "send_pacer.hpp"
 
 namespace zov::platform {
@@ -93,6 +94,7 @@ class FtpSession {
     SendPacer pacer_;
     std::uint64_t paceTimer_ = 0;  // the loop's timer keys
     std::uint64_t idleTimer_ = 0;
+    platform::WeakFactory<FtpSession> weak_{this};  // last
 };
 
 }  // namespace zov::service

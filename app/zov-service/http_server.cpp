@@ -51,14 +51,6 @@ std::optional<std::uint64_t> decimal(std::string_view text) {
     return value;
 }
 
-// A peer that reset its connection makes sending or closing fail; it is gone either way.
-void closeQuietly(CSocket& socket) {
-    try {
-        socket.CloseSocket();
-    } catch (const Error&) {
-    }
-}
-
 }  // namespace
 
 HttpServer::HttpServer(platform::EventLoop& loop, platform::Resolver& resolver, Handler handler,
@@ -73,7 +65,7 @@ HttpServer::HttpServer(platform::EventLoop& loop, platform::Resolver& resolver, 
 HttpServer::~HttpServer() {
     for (auto& [id, connection] : connections_) {
         loop_.killTimer(connection->deadline);
-        closeQuietly(*connection->socket);
+        closeQuietly(connection->socket);
     }
     if (listener_) listener_->CloseSocket();
 }
@@ -83,7 +75,8 @@ void HttpServer::start() {
     listener_->Bind(port_, host_);
     // Many clients may arrive at the same moment: a short queue drops them for seconds.
     listener_->Listen(SOMAXCONN);
-    listener_->OnConnectionRequest.connect([this](std::int32_t id) { accept(id); });
+    listener_->OnConnectionRequest.connect(
+        weak_.bind([](HttpServer& self, std::int32_t id) { self.accept(id); }));
 }
 
 HttpServer::Response HttpServer::partOf(Response whole, std::string_view range) {
@@ -142,15 +135,14 @@ void HttpServer::accept(std::int32_t requestId) {
     connection->ticket = std::move(*ticket);
     Connection& c = *connection;
     std::uint64_t id = c.id;
-    c.socket->OnDataArrival.connect([this, &c](std::int32_t) { received(c); });
-    c.socket->OnClose.connect([this, id] { drop(id); });
-    c.socket->OnError.connect([this, id](std::int16_t, const std::string&, std::int32_t,
-                                         const std::string&, const std::string&, std::int32_t,
-                                         bool&) { drop(id); });
+    c.socket->OnDataArrival.connect(
+        weak_.bind([&c](HttpServer& self, std::int32_t) { self.received(c); }));
+    c.socket->OnClose.connect(weak_.bind([id](HttpServer& self) { self.drop(id); }));
+    c.socket->connectOnError(weak_.bind([id](HttpServer& self) { self.drop(id); }));
     c.deadline = loop_.newTimerKey();
     loop_.setTimer(c.deadline, kRequestTimeoutMs, [this, &c] {
-        closeQuietly(*c.socket);
-        closeQuietly(*c.socket);  // the second close drops a half-closed connection
+        closeQuietly(c.socket);
+        closeQuietly(c.socket);  // the second close drops a half-closed connection
         drop(c.id);
     });
     connections_.emplace(id, std::move(connection));
@@ -191,7 +183,7 @@ void HttpServer::respond(Connection& connection, const Response& response) {
     } catch (const Error&) {
         return drop(connection.id);
     }
-    closeQuietly(*connection.socket);
+    closeQuietly(connection.socket);
 }
 
 void HttpServer::drop(std::uint64_t id) {
@@ -199,13 +191,13 @@ void HttpServer::drop(std::uint64_t id) {
     if (found == connections_.end()) return;
     loop_.killTimer(found->second->deadline);
     // The socket raised the event we are in; let it return before the socket goes.
-    loop_.post([this, id] {
-        auto found = connections_.find(id);
-        if (found == connections_.end()) return;
-        loop_.killTimer(found->second->deadline);
-        closeQuietly(*found->second->socket);
-        connections_.erase(found);
-    });
+    loop_.post(weak_.bind([id](HttpServer& self) {
+        auto found = self.connections_.find(id);
+        if (found == self.connections_.end()) return;
+        self.loop_.killTimer(found->second->deadline);
+        closeQuietly(found->second->socket);
+        self.connections_.erase(found);
+    }));
 }
 
 }  // namespace zov::service

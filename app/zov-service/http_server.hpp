@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "connection_gate.hpp"
+#include "platform/weak_factory.hpp"
 
 namespace zov::platform {
 class EventLoop;
@@ -70,6 +71,7 @@ class HttpServer {
     std::shared_ptr<runtime::CSocket> listener_;
     std::map<std::uint64_t, std::unique_ptr<Connection>> connections_;
     std::uint64_t nextId_ = 1;
+    platform::WeakFactory<HttpServer> weak_{this};  // last
 };
 
 }  // namespace zov::service

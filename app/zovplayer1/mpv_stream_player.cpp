@@ -56,7 +56,7 @@ std::string endProblem(const mpv_event_end_file& end) {
 }  // namespace
 
 MpvStreamPlayer::MpvStreamPlayer(platform::EventLoop& loop, std::int64_t window, Events events)
-    : loop_(loop), events_(std::move(events)), self_(std::make_shared<MpvStreamPlayer*>(this)) {
+    : loop_(loop), events_(std::move(events)) {
     // libmpv refuses to start under any other numeric locale.
     std::setlocale(LC_NUMERIC, "C");
     mpv_ = mpv_create();
@@ -73,7 +73,6 @@ MpvStreamPlayer::MpvStreamPlayer(platform::EventLoop& loop, std::int64_t window,
 }
 
 MpvStreamPlayer::~MpvStreamPlayer() {
-    *self_ = nullptr;
     // Waits for a wake-up under way; none comes after.
     mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
     mpv_terminate_destroy(mpv_);
@@ -83,9 +82,7 @@ void MpvStreamPlayer::wakeUp(void* context) {
     // On one of libmpv's threads: hand the work to the loop, the one call it allows here.
     auto* player = static_cast<MpvStreamPlayer*>(context);
     if (player->drainPosted_.exchange(true)) return;
-    player->loop_.post([self = std::weak_ptr<MpvStreamPlayer*>(player->self_)] {
-        if (auto alive = self.lock(); alive && *alive) (*alive)->drainEvents();
-    });
+    player->loop_.post(player->weak_.bind([](MpvStreamPlayer& self) { self.drainEvents(); }));
 }
 
 void MpvStreamPlayer::open(const std::string& address, std::int64_t startSeconds) {

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/weak_factory.hpp"
+
 struct mpv_handle;
 struct mpv_event;
 
@@ -58,8 +60,9 @@ class MpvStreamPlayer {
     bool seeking_ = false;
     std::int64_t lastPosition_ = -1;
     std::atomic<bool> drainPosted_ = false;  // one drain waiting in the loop is enough
-    // Wake-ups come from libmpv's threads and may outlive us in the loop's queue.
-    std::shared_ptr<MpvStreamPlayer*> self_;
+    // Wake-ups come from libmpv's threads and may outlive us in the loop's queue. Never
+    // invalidated: those threads bind through it.
+    platform::WeakFactory<MpvStreamPlayer> weak_{this};  // last
 };
 
 }  // namespace zov::player

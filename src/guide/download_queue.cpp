@@ -133,10 +133,7 @@ void movieGuide::clearDownloadState() {
 }
 
 void movieGuide::processQueueSoon() {
-    std::weak_ptr<bool> alive = alive_;
-    services_.loop.post([alive, this] {
-        if (alive.lock()) processQueue();
-    });
+    services_.loop.post(weak_.bind([](movieGuide& self) { self.processQueue(); }));
 }
 
 void movieGuide::stopDownload_Click() {

@@ -39,19 +39,15 @@ movieGuide::movieGuide(GuideServices services) : services_(services) {
     exposeMethod("processQueue", [this] { processQueue(); });
     exposeMethod("previewBt_Click", [this] { previewBt_Click(); });
 
-    std::weak_ptr<bool> alive = alive_;
-    auto guard = [alive, this](auto member) {
-        return [alive, this, member](auto&&... args) {
-            if (alive.lock()) (this->*member)(args...);
-        };
+    auto guard = [this](auto member) {
+        return weak_.bind([member](movieGuide& self, auto&&... args) { (self.*member)(args...); });
     };
     brevicastEngine_->onFileSize.connect(guard(&movieGuide::brevicastEngine_onFileSize));
     brevicastEngine_->onDownloading.connect(guard(&movieGuide::brevicastEngine_onDownloading));
     brevicastEngine_->onDownloaded.connect(guard(&movieGuide::brevicastEngine_onDownloaded));
     brevicastEngine_->onError.connect(guard(&movieGuide::brevicastEngine_onError));
-    brevicastEngine_->onDownloadPreparation.connect([alive, this](std::string&) {
-        if (alive.lock()) brevicastEngine_onDownloadPreparation();
-    });
+    brevicastEngine_->onDownloadPreparation.connect(weak_.bind(
+        [](movieGuide& self, std::string&) { self.brevicastEngine_onDownloadPreparation(); }));
     brevicastEngine_->onTimeOut.connect(guard(&movieGuide::brevicastEngine_onTimeOut));
 
     preLoading_ = false;
@@ -61,8 +57,7 @@ movieGuide::movieGuide(GuideServices services) : services_(services) {
 }
 
 movieGuide::~movieGuide() {
-    *alive_ = false;
-    alive_.reset();
+    weak_.invalidate();  // what the engine reports while it is cancelled finds nobody
     if (currentDownload_) brevicastEngine_->cancelCurrentDownload();
     for (auto* button : {&MLplay_, &MLdownload_, &MLDelete_, &MLFavour_, &stopDownload_,
                          &previewbt_, &refreshBt_, &showdownload_, &view_queue_, &close_})

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "guide/guide_services.hpp"
+#include "platform/weak_factory.hpp"
 #include "runtime/dispatchable.hpp"
 
 namespace zov::config {
@@ -171,8 +172,7 @@ class movieGuide final : public runtime::Dispatchable,
     std::int16_t pageReady_ = 0;
     std::shared_ptr<runtime::clsForward> forwarder_;
     std::shared_ptr<net::Brevicast> brevicastEngine_;
-    // Posted work holds it weakly and finds the window gone after destruction.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    platform::WeakFactory<movieGuide> weak_{this};  // last
 };
 
 }  // namespace zov::guide

@@ -55,13 +55,10 @@ AuthSession::~AuthSession() = default;
 void AuthSession::wireTimers() {
     authConnectionTimer = runtime::CTimeout::create(loop_, kConnectionTimeOutSeconds);
     loginStatusDelay = runtime::CTimeout::create(loop_, kLoginStatusDelaySeconds);
-    std::weak_ptr<AuthSession> weak = weak_from_this();
-    authConnectionTimer->TimeOut.connect([weak] {
-        if (auto self = weak.lock()) self->authConnectionTimer_TimeOut();
-    });
-    loginStatusDelay->TimeOut.connect([weak] {
-        if (auto self = weak.lock()) self->loginStatusDelay_timeout();
-    });
+    authConnectionTimer->TimeOut.connect(
+        weak_.bind([](AuthSession& self) { self.authConnectionTimer_TimeOut(); }));
+    loginStatusDelay->TimeOut.connect(
+        weak_.bind([](AuthSession& self) { self.loginStatusDelay_timeout(); }));
 }
 
 std::string AuthSession::versionServerURL() const {
@@ -101,13 +98,12 @@ void AuthSession::authUser(const std::string& distributor, const std::string& us
 void AuthSession::connectToAuthServer() {
     auto connection = runtime::CSocket::create(loop_, resolver_);
     const runtime::CSocket* sender = connection.get();
-    std::weak_ptr<AuthSession> weak = weak_from_this();
-    connection->OnConnect.connect([weak, sender] {
-        if (auto self = weak.lock()) self->authConnection_OnConnect(sender);
-    });
-    connection->OnDataArrival.connect([weak, sender](std::int32_t bytesTotal) {
-        if (auto self = weak.lock()) self->authConnection_OnDataArrival(sender, bytesTotal);
-    });
+    connection->OnConnect.connect(
+        weak_.bind([sender](AuthSession& self) { self.authConnection_OnConnect(sender); }));
+    connection->OnDataArrival.connect(
+        weak_.bind([sender](AuthSession& self, std::int32_t bytesTotal) {
+            self.authConnection_OnDataArrival(sender, bytesTotal);
+        }));
     releaseConnection();
     authConnection = std::move(connection);
     authConnectionTimer->StartTimer();

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/weak_factory.hpp"
+
 namespace zov::platform {
 class EventLoop;
 class Resolver;
@@ -96,6 +98,7 @@ class AuthSession : public std::enable_shared_from_this<AuthSession> {
     std::shared_ptr<runtime::CTimeout> loginStatusDelay;
     bool sessionAccepted_ = false;
     std::string dataBuffer_;
+    platform::WeakFactory<AuthSession> weak_{this};  // last
 };
 
 }  // namespace zov::net

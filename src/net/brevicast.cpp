@@ -72,19 +72,12 @@ Brevicast::Brevicast(platform::EventLoop& loop, platform::Resolver& resolver,
 Brevicast::~Brevicast() = default;
 
 void Brevicast::wireTimers() {
-    std::weak_ptr<Brevicast> weak = weak_from_this();
-    m_timeout->TimeOut.connect([weak] {
-        if (auto self = weak.lock()) self->m_timeout_TimeOut();
-    });
-    m_finalizeTimer->TimeOut.connect([weak] {
-        if (auto self = weak.lock()) self->m_finalizeTimer_TimeOut();
-    });
-    m_dataCon->OnConnect.connect([weak] {
-        if (auto self = weak.lock()) self->m_dataCon_OnConnect();
-    });
-    m_dataCon->OnDataArrival.connect([weak](std::int32_t total) {
-        if (auto self = weak.lock()) self->m_dataCon_OnDataArrival(total);
-    });
+    m_timeout->TimeOut.connect(weak_.bind([](Brevicast& self) { self.m_timeout_TimeOut(); }));
+    m_finalizeTimer->TimeOut.connect(
+        weak_.bind([](Brevicast& self) { self.m_finalizeTimer_TimeOut(); }));
+    m_dataCon->OnConnect.connect(weak_.bind([](Brevicast& self) { self.m_dataCon_OnConnect(); }));
+    m_dataCon->OnDataArrival.connect(weak_.bind(
+        [](Brevicast& self, std::int32_t total) { self.m_dataCon_OnDataArrival(total); }));
 }
 
 // ---- connecting and sending -------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "net/download_codes.hpp"
 #include "net/ftp_reply_reader.hpp"
 #include "platform/event.hpp"
+#include "platform/weak_factory.hpp"
 
 namespace zov::platform {
 class EventLoop;
@@ -166,7 +167,8 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     platform::DiskFailure diskFailure_{};  // None
     bool transferReported_ = false;        // the server has said the transfer is complete
     bool trickle_ = false;
-    std::uint64_t downloadNumber_ = 0;  // tells a nested event that a new download began
+    std::uint64_t downloadNumber_ = 0;             // tells a nested event that a new download began
+    platform::WeakFactory<Brevicast> weak_{this};  // last
 };
 
 }  // namespace zov::net

@@ -65,18 +65,11 @@ void Brevicast::startDownload(const std::string& remoteName, const std::string& 
     }
     downloadStatus_ = DownloadStatus::Started;
     m_controlCon = runtime::CSocket::create(loop_, resolver_);
-    std::weak_ptr<Brevicast> weak = weak_from_this();
-    m_controlCon->OnConnect.connect([weak] {
-        if (auto engine = weak.lock()) engine->m_controlCon_OnConnect();
-    });
-    m_controlCon->OnDataArrival.connect([weak](std::int32_t total) {
-        if (auto engine = weak.lock()) engine->m_controlCon_OnDataArrival(total);
-    });
-    m_controlCon->OnError.connect([weak](std::int16_t, const std::string&, std::int32_t,
-                                         const std::string&, const std::string&, std::int32_t,
-                                         bool&) {
-        if (auto engine = weak.lock()) engine->m_controlCon_OnError();
-    });
+    m_controlCon->OnConnect.connect(
+        weak_.bind([](Brevicast& self) { self.m_controlCon_OnConnect(); }));
+    m_controlCon->OnDataArrival.connect(weak_.bind(
+        [](Brevicast& self, std::int32_t total) { self.m_controlCon_OnDataArrival(total); }));
+    m_controlCon->connectOnError(weak_.bind([](Brevicast& self) { self.m_controlCon_OnError(); }));
 
     remoteName_ = remoteName;
     localPath_ = localPath;
@@ -283,13 +276,11 @@ void Brevicast::finishWhenEveryByteIsIn() {
     // The server has reported the end and every byte of the known size is on disk: finish
     // now rather than at the next completion check, a second later.
     if (trickle_ || fileSize_ <= 0 || bytesSoFar_ < fileSize_) return;
-    std::weak_ptr<Brevicast> weak = weak_from_this();
     const std::uint64_t download = downloadNumber_;
-    loop_.post([weak, download] {
-        auto self = weak.lock();
-        if (!self || self->downloadNumber_ != download || !self->transferReported_) return;
-        if (self->m_finalizeTimer->running()) self->m_finalizeTimer_TimeOut();
-    });
+    loop_.post(weak_.bind([download](Brevicast& self) {
+        if (self.downloadNumber_ != download || !self.transferReported_) return;
+        if (self.m_finalizeTimer->running()) self.m_finalizeTimer_TimeOut();
+    }));
 }
 
 void Brevicast::closeDataConnection() {

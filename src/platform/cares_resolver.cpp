@@ -9,6 +9,7 @@
 
 #include "platform/event_loop.hpp"
 #include "platform/socket_error.hpp"
+#include "platform/weak_factory.hpp"
 
 namespace zov::platform {
 
@@ -43,8 +44,8 @@ struct CaresResolver::Impl {
     TimerKey timerKey;
     LookupId nextId = 1;
     std::unordered_map<LookupId, Callback> pending;
-    // Cleared when the resolver goes, so results posted earlier are dropped.
-    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    // Invalidated when the resolver goes, so results posted earlier are dropped.
+    WeakFactory<Impl> weak{this};  // last
 
     explicit Impl(EventLoop& l) : loop(l), timerKey(l.newTimerKey()) {}
 
@@ -84,16 +85,13 @@ struct CaresResolver::Impl {
         }
         // The answer may come from inside ares_gethostbyname itself: always deliver later.
         Impl* impl = query->impl;
-        LookupId id = query->id;
-        std::weak_ptr<bool> alive = impl->alive;
-        impl->loop.post([impl, id, result, alive] {
-            if (alive.expired()) return;
-            auto it = impl->pending.find(id);
-            if (it == impl->pending.end()) return;
+        impl->loop.post(impl->weak.bind([id = query->id, result](Impl& self) {
+            auto it = self.pending.find(id);
+            if (it == self.pending.end()) return;
             auto callback = std::move(it->second);
-            impl->pending.erase(it);
+            self.pending.erase(it);
             callback(result);
-        });
+        }));
     }
 
     void rearmTimer() {
@@ -129,8 +127,7 @@ CaresResolver::CaresResolver(EventLoop& loop, Options options)
 }
 
 CaresResolver::~CaresResolver() {
-    *impl_->alive = false;
-    impl_->alive.reset();
+    impl_->weak.invalidate();
     impl_->loop.killTimer(impl_->timerKey);
     impl_->pending.clear();
     ares_destroy(impl_->channel);

@@ -18,7 +18,6 @@ HttpWorker::~HttpWorker() {
     }
     wake_.notify_one();
     thread_.join();
-    *alive_ = false;
 }
 
 void HttpWorker::get(std::string url, Done done) {
@@ -48,11 +47,11 @@ void HttpWorker::work() {
         } catch (const std::exception& error) {
             failure = error.what();
         }
-        // alive_ is only read on the loop's thread, where the worker is also destroyed.
-        loop_.post([alive = alive_, done = std::move(request.done), response = std::move(response),
-                    failure = std::move(failure)]() mutable {
-            if (*alive) done(std::move(response), std::move(failure));
-        });
+        // Bound here, checked on the loop's thread, where the worker is also destroyed (after
+        // this thread has ended).
+        loop_.post(
+            weak_.bind([done = std::move(request.done), response = std::move(response),
+                        failure = std::move(failure)](HttpWorker&) { done(response, failure); }));
     }
 }
 

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/http_client.hpp"
+#include "platform/weak_factory.hpp"
 
 namespace zov::platform {
 
@@ -44,13 +45,13 @@ class HttpWorker {
     EventLoop& loop_;
     HttpClient& http_;
     const HttpLimits limits_;
-    // Cleared when the worker goes, so an answer posted late finds nobody to tell.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Request> queue_;
     bool stopping_ = false;
     std::thread thread_;
+    // Gone with the worker, so an answer posted late finds nobody to tell.
+    WeakFactory<HttpWorker> weak_{this};  // last
 };
 
 }  // namespace zov::platform

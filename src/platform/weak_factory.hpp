@@ -49,6 +49,13 @@ class WeakFactory {
         };
     }
 
+    // A callable that answers whether the owner lives and its work has not been cancelled
+    // since the callable was made: for a caller that raises an event whose handler may
+    // release the owner or start its work over.
+    auto validity() const {
+        return [token = std::weak_ptr<char>(token_)] { return !token.expired(); };
+    }
+
     // Every callable made so far does nothing from now on; those made later work.
     void invalidate() { token_ = std::make_shared<char>(); }
 

@@ -25,12 +25,9 @@ RemoteSession::RemoteSession(platform::EventLoop& loop, ui::Registry& ui, const 
     : loop_(loop), channel_(std::make_unique<RemoteChannel>(ui, frontEnd)) {
     if (where == "stdio") {
         stream_ = std::make_unique<RemoteStream>(loop_, *channel_, 0, 1);
-        std::weak_ptr<int> alive = alive_;
-        stream_->Closed.connect([this, alive] {
+        stream_->Closed.connect([this] {
             // Raised from inside the stream: whoever ends the process does so after it.
-            loop_.post([this, alive] {
-                if (!alive.expired()) Ended();
-            });
+            loop_.post(weak_.bind([](RemoteSession& self) { self.Ended(); }));
         });
         return;
     }
@@ -78,12 +75,9 @@ void RemoteSession::acceptClient() {
     loop_.unwatch(listenFd_);
     clientFd_ = fd;
     stream_ = std::make_unique<RemoteStream>(loop_, *channel_, fd, fd);
-    std::weak_ptr<int> alive = alive_;
-    stream_->Closed.connect([this, alive] {
+    stream_->Closed.connect([this] {
         // The stream cannot be destroyed while it raises this.
-        loop_.post([this, alive] {
-            if (!alive.expired()) dropClient();
-        });
+        loop_.post(weak_.bind([](RemoteSession& self) { self.dropClient(); }));
     });
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/event.hpp"
+#include "platform/weak_factory.hpp"
 
 namespace zov::platform {
 class EventLoop;
@@ -46,7 +47,7 @@ class RemoteSession {
     int listenFd_ = -1;
     int clientFd_ = -1;
     std::string socketPath_;
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    platform::WeakFactory<RemoteSession> weak_{this};  // last
 };
 
 }  // namespace zov::remote

@@ -77,10 +77,7 @@ void RemoteStream::updateInterest() {
 void RemoteStream::scheduleNextLine() {
     if (lineScheduled_ || lines_.empty()) return;
     lineScheduled_ = true;
-    std::weak_ptr<int> alive = alive_;
-    loop_.post([this, alive] {
-        if (!alive.expired()) handleNextLine();
-    });
+    loop_.post(weak_.bind([](RemoteStream& self) { self.handleNextLine(); }));
 }
 
 void RemoteStream::handleNextLine() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/event.hpp"
+#include "platform/weak_factory.hpp"
 #include "remote/line_splitter.hpp"
 
 namespace zov::platform {
@@ -68,7 +69,7 @@ class RemoteStream {
     bool lineScheduled_ = false;
     bool outputBroken_ = false;
     bool finished_ = false;
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    platform::WeakFactory<RemoteStream> weak_{this};  // last
 };
 
 }  // namespace zov::remote

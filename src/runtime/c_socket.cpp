@@ -51,6 +51,12 @@ CSocket::~CSocket() {
     }
 }
 
+void CSocket::connectOnError(std::function<void()> action) {
+    OnError.connect([action = std::move(action)](std::int16_t, const std::string&, std::int32_t,
+                                                 const std::string&, const std::string&,
+                                                 std::int32_t, bool&) { action(); });
+}
+
 // ---- operations -------------------------------------------------------------------------
 
 void CSocket::SendData(const SocketValue& data) {
@@ -363,10 +369,8 @@ void CSocket::pauseAccepting() {
     acceptPaused_ = true;
     updateInterest();
     if (acceptTimer_ == 0) acceptTimer_ = loop_.newTimerKey();
-    std::weak_ptr<CSocket> weak = weak_from_this();
-    loop_.setTimer(acceptTimer_, kAcceptBackOffMs, [weak] {
-        if (auto self = weak.lock()) self->resumeAccepting();
-    });
+    loop_.setTimer(acceptTimer_, kAcceptBackOffMs,
+                   weak_.bind([](CSocket& self) { self.resumeAccepting(); }));
 }
 
 void CSocket::resumeAccepting() {
@@ -488,19 +492,17 @@ void CSocket::updateInterest() {
         loop_.unwatch(fd_);
         return;
     }
-    std::weak_ptr<CSocket> weak = weak_from_this();
-    loop_.watch(fd_, interest, [weak](platform::Readiness r) {
-        if (auto self = weak.lock()) self->PostSocketEvent(r);
-    });
+    loop_.watch(fd_, interest,
+                weak_.bind([](CSocket& self, platform::Readiness r) { self.PostSocketEvent(r); }));
 }
 
 void CSocket::startLookup() {
     cancelLookup();
     const std::uint32_t token = ++lookupToken_;
-    std::weak_ptr<CSocket> weak = weak_from_this();
-    lookupId_ = resolver_.lookup(remoteHost_, [weak, token](const platform::LookupResult& r) {
-        if (auto self = weak.lock()) self->PostGetHostEvent(token, r);
-    });
+    lookupId_ = resolver_.lookup(
+        remoteHost_, weak_.bind([token](CSocket& self, const platform::LookupResult& r) {
+            self.PostGetHostEvent(token, r);
+        }));
 }
 
 void CSocket::cancelLookup() {

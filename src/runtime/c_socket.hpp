@@ -4,10 +4,12 @@
 // completion, closure and host-name lookups arrive as events on the event loop.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/event.hpp"
+#include "platform/weak_factory.hpp"
 #include "runtime/socket_value.hpp"
 
 namespace zov::platform {
@@ -91,6 +93,9 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     Event<> OnSendComplete;
     Event<std::int32_t, std::int32_t> OnSendProgress;
 
+    // Connects OnError to an action that needs to know only that the socket failed, not how.
+    void connectOnError(std::function<void()> action);
+
   private:
     CSocket(platform::EventLoop& loop, platform::Resolver& resolver);
 
@@ -141,6 +146,7 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     unsigned watchedInterest_ = ~0u;  // what the loop watches for, ~0 = not watched
     bool acceptPaused_ = false;       // a listener backing off after running out of descriptors
     std::uint64_t acceptTimer_ = 0;   // the loop's timer key for the back-off, 0 = none yet
+    platform::WeakFactory<CSocket> weak_{this};  // last
 };
 
 }  // namespace zov::runtime

@@ -15,10 +15,8 @@ std::shared_ptr<popupwindow> popupwindow::create(platform::EventLoop& loop, ui::
     popup->Label1_ = ui.createLabel(*popup->window_, "Label1");
     popup->Label1_->setFontSize(18);
     popup->TimeOut_ = CTimeout::create(loop, 2);
-    std::weak_ptr<popupwindow> weak = popup;
-    popup->TimeOut_->TimeOut.connect([weak] {
-        if (auto self = weak.lock()) self->timeout_timeout();
-    });
+    popup->TimeOut_->TimeOut.connect(
+        popup->weak_.bind([](popupwindow& self) { self.timeout_timeout(); }));
     makeTranslucent(*popup->window_, 180);
     return popup;
 }

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/weak_factory.hpp"
+
 namespace zov::platform {
 class EventLoop;
 }
@@ -37,6 +39,7 @@ class popupwindow : public std::enable_shared_from_this<popupwindow> {
     std::shared_ptr<ui::Window> window_;
     std::shared_ptr<ui::Label> Label1_;
     std::shared_ptr<CTimeout> TimeOut_;
+    platform::WeakFactory<popupwindow> weak_{this};  // last
 };
 
 }  // namespace zov::runtime

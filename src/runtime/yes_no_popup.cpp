@@ -24,19 +24,16 @@ std::shared_ptr<yesNoPopup> yesNoPopup::create(ui::UiFactory& ui) {
     popup->NoControl_->setCaption("No");
     popup->Selector_ = ui.createShape(*popup->window_, "Selector");
 
-    std::weak_ptr<yesNoPopup> weak = popup;
-    auto handle = [weak](void (yesNoPopup::*handler)()) {
-        return [weak, handler] {
-            if (auto self = weak.lock()) (self.get()->*handler)();
-        };
+    auto handle = [&popup](void (yesNoPopup::*handler)()) {
+        return popup->weak_.bind([handler](yesNoPopup& self) { (self.*handler)(); });
     };
     popup->YesControl_->Click.connect(handle(&yesNoPopup::YesControl_Click));
     popup->NoControl_->Click.connect(handle(&yesNoPopup::NoControl_Click));
     popup->YesControl_->MouseMove.connect(handle(&yesNoPopup::YesControl_MouseMove));
     popup->NoControl_->MouseMove.connect(handle(&yesNoPopup::NoControl_MouseMove));
-    popup->window_->KeyDown.connect([weak](int key) {
-        if (auto self = weak.lock(); self && key == '\r') self->onControlClick();
-    });
+    popup->window_->KeyDown.connect(popup->weak_.bind([](yesNoPopup& self, int key) {
+        if (key == '\r') self.onControlClick();
+    }));
 
     makeTranslucent(*popup->window_, 180);
     popup->decision = false;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/weak_factory.hpp"
+
 namespace zov::ui {
 class UiFactory;
 class Window;
@@ -47,7 +49,8 @@ class yesNoPopup : public std::enable_shared_from_this<yesNoPopup> {
     std::shared_ptr<ui::Label> YesControl_;
     std::shared_ptr<ui::Label> NoControl_;
     std::shared_ptr<ui::Shape> Selector_;
-    std::int32_t selection_ = 0;  // 0 = No, 1 = Yes
+    std::int32_t selection_ = 0;                    // 0 = No, 1 = Yes
+    platform::WeakFactory<yesNoPopup> weak_{this};  // last
 };
 
 }  // namespace zov::runtime

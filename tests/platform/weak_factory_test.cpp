@@ -35,11 +35,17 @@ TEST(WeakFactory, ACallbackReachesItsOwnerUntilItIsGoneOrItsWorkIsCancelled) {
     add(5);
     EXPECT_EQ(owner->calls, 2);
     EXPECT_EQ(answer(), 0);  // the value's default
+    auto valid = owner->weak.validity();
+    EXPECT_TRUE(valid());
     auto later = owner->weak.bind([](Plain& self) { self.calls = 10; });
     later();
     EXPECT_EQ(owner->calls, 10);
 
+    owner->weak.invalidate();
+    EXPECT_FALSE(valid());
+    auto validLater = owner->weak.validity();
     owner.reset();
+    EXPECT_FALSE(validLater());
     later();  // nothing, and nothing touched
     EXPECT_EQ(answer(), 0);
 }

@@ -70,10 +70,7 @@ Document* DesktopBrowser::document() {
 }
 
 void DesktopBrowser::post(std::function<void()> work) {
-    std::weak_ptr<int> alive = alive_;
-    loop_.post([alive, work = std::move(work)] {
-        if (!alive.expired()) work();
-    });
+    loop_.post(weak_.bind([work = std::move(work)](DesktopBrowser&) { work(); }));
 }
 
 QUrl DesktopBrowser::urlFor(const std::string& address) const {
@@ -85,10 +82,10 @@ QUrl DesktopBrowser::urlFor(const std::string& address) const {
 
 void DesktopBrowser::Navigate(const std::string& url) {
     const std::uint64_t generation = ++generation_;
-    std::weak_ptr<int> alive = alive_;
+    const auto alive = weak_.validity();
     BeforeNavigate2(url, FrameLevel::TopLevel);
     // The handler may have navigated elsewhere or released the browser.
-    if (alive.expired() || generation != generation_) return;
+    if (!alive() || generation != generation_) return;
     const QUrl target = urlFor(url);
     askedAddress_ = url;
     askedUrl_ = target.toString().toStdString();
@@ -126,15 +123,14 @@ void DesktopBrowser::onLoading(const QWebEngineLoadingInfo& info) {
     const std::string shown = info.url().toString().toStdString();
     const std::string location = shown == askedUrl_ ? askedAddress_ : shown;
     if (!bridge_) return;
-    std::weak_ptr<int> alive = alive_;
-    bridge_->handOver([this, alive, generation = generation_, location](const QJsonObject& page) {
-        if (alive.expired()) return;
-        post([this, generation, location, page] {
-            if (generation != generation_) return;
-            location_ = location;
-            showPage(page);
-        });
-    });
+    bridge_->handOver(weak_.bind([generation = generation_, location](DesktopBrowser& browser,
+                                                                      const QJsonObject& page) {
+        browser.loop_.post(browser.weak_.bind([generation, location, page](DesktopBrowser& self) {
+            if (generation != self.generation_) return;
+            self.location_ = location;
+            self.showPage(page);
+        }));
+    }));
 }
 
 void DesktopBrowser::showPage(const QJsonObject& handOver) {
@@ -151,9 +147,9 @@ void DesktopBrowser::showPage(const QJsonObject& handOver) {
     notify("location", location_);
 
     // Each handler may navigate again or release the browser: stop announcing this page.
-    std::weak_ptr<int> alive = alive_;
+    const auto alive = weak_.validity();
     const auto generation = generation_;
-    const auto stale = [&] { return alive.expired() || generation != generation_; };
+    const auto stale = [&] { return !alive() || generation != generation_; };
     for (const std::string& frame : mirror->frames()) {
         BeforeNavigate2(frame, FrameLevel::Frame);
         if (stale()) return;
@@ -175,13 +171,11 @@ void DesktopBrowser::onPageMessage(const QJsonObject& message) {
     if (page->applyMessage(message) || !bridge_) return;
     // The report missed something: the page describes itself again.
     std::weak_ptr<PageMirror> weak = page;
-    std::weak_ptr<int> alive = alive_;
-    bridge_->handOver([this, alive, weak](const QJsonObject& again) {
-        if (alive.expired()) return;
-        post([weak, again] {
+    bridge_->handOver(weak_.bind([weak](DesktopBrowser& self, const QJsonObject& again) {
+        self.post([weak, again] {
             if (auto page = weak.lock()) page->applyHandOver(again);
         });
-    });
+    }));
 }
 
 void DesktopBrowser::screenRect(const Element* element, std::function<void(ScreenRect)> done) {
@@ -193,20 +187,20 @@ void DesktopBrowser::screenRect(const Element* element, std::function<void(Scree
         return;
     }
     QPointer<QWebEngineView> guardedView = view;
-    std::weak_ptr<int> alive = alive_;
-    bridge_->rect(mirrored->number(), [this, alive, guardedView, done](const QJsonArray& box) {
-        if (alive.expired()) return;
-        ScreenRect answer;
-        if (box.size() == 4 && guardedView) {
-            const double zoom = guardedView->zoomFactor();
-            const auto pixels = [&](int i) {
-                return static_cast<int>(std::lround(box.at(i).toDouble() * zoom));
-            };
-            const QPoint topLeft = guardedView->mapToGlobal(QPoint(pixels(0), pixels(1)));
-            answer = std::vector<int>{topLeft.x(), topLeft.y(), pixels(2), pixels(3)};
-        }
-        post([done, answer] { done(answer); });
-    });
+    bridge_->rect(mirrored->number(),
+                  weak_.bind([guardedView, done](DesktopBrowser& self, const QJsonArray& box) {
+                      ScreenRect answer;
+                      if (box.size() == 4 && guardedView) {
+                          const double zoom = guardedView->zoomFactor();
+                          const auto pixels = [&](int i) {
+                              return static_cast<int>(std::lround(box.at(i).toDouble() * zoom));
+                          };
+                          const QPoint topLeft =
+                              guardedView->mapToGlobal(QPoint(pixels(0), pixels(1)));
+                          answer = std::vector<int>{topLeft.x(), topLeft.y(), pixels(2), pixels(3)};
+                      }
+                      self.post([done, answer] { done(answer); });
+                  }));
 }
 
 std::shared_ptr<DesktopBrowser> makeBrowser(QWidget* parent, ControlName name,

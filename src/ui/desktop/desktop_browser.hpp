@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/weak_factory.hpp"
 #include "ui/browser.hpp"
 #include "ui/named_control.hpp"
 
@@ -88,10 +89,11 @@ class DesktopBrowser final : public NamedControl<Browser> {
     // The address as the system gave it, so LocationURL answers in the same form.
     std::string askedAddress_;
     std::string askedUrl_;
+    // Counts navigations: only the page of the latest one is shown. (Not a cancellation of
+    // everything bound: an element's place asked meanwhile is still answered.)
     std::uint64_t generation_ = 0;
     bool busy_ = false;
-    // Posted events hold it weakly: they never reach a browser that is gone.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    platform::WeakFactory<DesktopBrowser> weak_{this};  // last
 };
 
 // The browser control the desktop front end puts on a window.

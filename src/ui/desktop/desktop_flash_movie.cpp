@@ -106,10 +106,8 @@ void DesktopFlashMovie::send(const std::string& name, const Write& write) {
 }
 
 void DesktopFlashMovie::onCommand(const QString& command, const QString& args) {
-    std::weak_ptr<int> alive = alive_;
-    loop_.post([this, alive, command = command.toStdString(), args = args.toStdString()] {
-        if (!alive.expired()) FSCommand(command, args);
-    });
+    loop_.post(weak_.bind([command = command.toStdString(), args = args.toStdString()](
+                              DesktopFlashMovie& self) { self.FSCommand(command, args); }));
 }
 
 void DesktopFlashMovie::onVariable(const QString& name, const QString& value,

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/weak_factory.hpp"
 #include "ui/flash_movie.hpp"
 #include "ui/named_control.hpp"
 
@@ -81,8 +82,7 @@ class DesktopFlashMovie final : public NamedControl<FlashMovie> {
     std::map<std::string, Write> waiting_;
     std::int64_t nextWrite_ = 1;
     bool ready_ = false;
-    // Posted commands hold it weakly: they never reach a movie that is gone.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    platform::WeakFactory<DesktopFlashMovie> weak_{this};  // last
 };
 
 // The movie control the desktop front end puts on a window.

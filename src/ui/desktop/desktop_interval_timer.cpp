@@ -29,10 +29,7 @@ void DesktopIntervalTimer::arm() {
         loop_.killTimer(key_);
         return;
     }
-    std::weak_ptr<DesktopIntervalTimer> weak = weak_from_this();
-    loop_.setTimer(key_, interval_, [weak] {
-        if (auto self = weak.lock()) self->Timer();
-    });
+    loop_.setTimer(key_, interval_, weak_.bind([](DesktopIntervalTimer& self) { self.Timer(); }));
 }
 
 }  // namespace zov::ui::desktop

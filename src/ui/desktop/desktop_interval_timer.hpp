@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/event_loop.hpp"
+#include "platform/weak_factory.hpp"
 #include "ui/controls.hpp"
 
 namespace zov::ui::desktop {
@@ -32,6 +33,7 @@ class DesktopIntervalTimer final : public IntervalTimer,
     platform::TimerKey key_;
     std::int32_t interval_ = 0;
     bool enabled_ = true;
+    platform::WeakFactory<DesktopIntervalTimer> weak_{this};  // last
 };
 
 }  // namespace zov::ui::desktop

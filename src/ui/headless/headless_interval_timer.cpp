@@ -33,10 +33,7 @@ void HeadlessIntervalTimer::arm() {
         loop_.killTimer(key_);
         return;
     }
-    std::weak_ptr<HeadlessIntervalTimer> weak = weak_from_this();
-    loop_.setTimer(key_, interval_, [weak] {
-        if (auto self = weak.lock()) self->Timer();
-    });
+    loop_.setTimer(key_, interval_, weak_.bind([](HeadlessIntervalTimer& self) { self.Timer(); }));
 }
 
 }  // namespace zov::ui::headless

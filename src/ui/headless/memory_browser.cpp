@@ -21,38 +21,34 @@ ui::Document* MemoryBrowser::document() {
 
 void MemoryBrowser::Navigate(const std::string& url) {
     if (!loop_) throw std::logic_error("MemoryBrowser: no event loop to load pages on");
-    const unsigned long generation = ++generation_;
-    std::weak_ptr<int> alive = alive_;
+    weak_.invalidate();  // a load under way is abandoned
+    const auto current = weak_.validity();
     BeforeNavigate2(url, FrameLevel::TopLevel);
     // The handler may have navigated elsewhere or released the browser.
-    if (alive.expired() || generation != generation_) return;
+    if (!current()) return;
     startLoad(url);
 }
 
 void MemoryBrowser::Refresh() {
     if (!loop_) throw std::logic_error("MemoryBrowser: no event loop to load pages on");
     if (location_.empty()) return;
-    ++generation_;
+    weak_.invalidate();
     startLoad(location_);
 }
 
 void MemoryBrowser::startLoad(const std::string& url) {
     busy_ = true;
-    const unsigned long generation = generation_;
-    std::weak_ptr<int> alive = alive_;
-    loop_->post([this, alive, url, generation] {
-        if (alive.expired() || generation != generation_) return;
-        if (!pages_->fetches(url)) return completeLoad(url, generation, pages_->load(url));
-        // A web page: busy until it arrives; a newer load makes it stale.
-        pages_->fetch(url, [this, alive, url, generation](std::optional<std::string> html) {
-            if (alive.expired() || generation != generation_) return;
-            completeLoad(url, generation, html ? MemoryDocument::fromHtml(*html) : nullptr);
-        });
-    });
+    loop_->post(weak_.bind([url](MemoryBrowser& self) {
+        if (!self.pages_->fetches(url)) return self.completeLoad(url, self.pages_->load(url));
+        // A web page: busy until it arrives; a newer load cancels it.
+        self.pages_->fetch(
+            url, self.weak_.bind([url](MemoryBrowser& self, std::optional<std::string> html) {
+                self.completeLoad(url, html ? MemoryDocument::fromHtml(*html) : nullptr);
+            }));
+    }));
 }
 
-void MemoryBrowser::completeLoad(const std::string& url, unsigned long generation,
-                                 std::shared_ptr<MemoryDocument> page) {
+void MemoryBrowser::completeLoad(const std::string& url, std::shared_ptr<MemoryDocument> page) {
     document_ = page ? std::move(page) : std::make_shared<MemoryDocument>();
     location_ = url;
     busy_ = false;
@@ -60,13 +56,12 @@ void MemoryBrowser::completeLoad(const std::string& url, unsigned long generatio
     notify("location", url);
 
     // Each handler may navigate again or release the browser: stop announcing this load.
-    std::weak_ptr<int> alive = alive_;
-    const auto stale = [&] { return alive.expired() || generation != generation_; };
+    const auto current = weak_.validity();
     for (const std::string& frame : document_->frames()) {
         BeforeNavigate2(frame, FrameLevel::Frame);
-        if (stale()) return;
+        if (!current()) return;
         DocumentComplete(frame, FrameLevel::Frame);
-        if (stale()) return;
+        if (!current()) return;
     }
     DocumentComplete(url, FrameLevel::TopLevel);
 }

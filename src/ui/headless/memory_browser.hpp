@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/weak_factory.hpp"
 #include "ui/browser.hpp"
 #include "ui/headless/memory_document.hpp"
 #include "ui/named_control.hpp"
@@ -49,18 +50,16 @@ class MemoryBrowser final : public NamedControl<ui::Browser> {
 
   private:
     void startLoad(const std::string& url);
-    void completeLoad(const std::string& url, unsigned long generation,
-                      std::shared_ptr<MemoryDocument> page);
+    void completeLoad(const std::string& url, std::shared_ptr<MemoryDocument> page);
 
     platform::EventLoop* loop_ = nullptr;
     const PageSources* pages_ = nullptr;
     std::shared_ptr<MemoryDocument> document_;
     std::string location_;
-    unsigned long generation_ = 0;
     bool busy_ = false;
     int loadCount_ = 0;
-    // Posted loads hold it weakly: they never reach a browser that is gone.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    // Invalidated by each new load: a load under way, or its announcing, stops.
+    platform::WeakFactory<MemoryBrowser> weak_{this};  // last
 };
 
 }  // namespace zov::ui::headless

@@ -64,10 +64,7 @@ void SimulatedMediaPlayer::beginOpen(bool playWhenOpen) {
     position_ = 0;
     fullScreen_ = false;
     setState(wmppsTransitioning);
-    std::weak_ptr<SimulatedMediaPlayer> weak = weak_from_this();
-    loop_.post([weak, generation] {
-        if (auto self = weak.lock()) self->open(generation);
-    });
+    loop_.post(weak_.bind([generation](SimulatedMediaPlayer& self) { self.open(generation); }));
 }
 
 void SimulatedMediaPlayer::open(std::uint64_t generation) {
@@ -93,12 +90,9 @@ void SimulatedMediaPlayer::open(std::uint64_t generation) {
     }
     // A stream fills its buffer first.
     setState(wmppsBuffering);
-    std::weak_ptr<SimulatedMediaPlayer> weak = weak_from_this();
-    loop_.post([weak, generation] {
-        if (auto self = weak.lock()) {
-            if (self->state_ == wmppsBuffering) self->startPlaying(generation);
-        }
-    });
+    loop_.post(weak_.bind([generation](SimulatedMediaPlayer& self) {
+        if (self.state_ == wmppsBuffering) self.startPlaying(generation);
+    }));
 }
 
 void SimulatedMediaPlayer::startPlaying(std::uint64_t generation) {
@@ -203,10 +197,7 @@ void SimulatedMediaPlayer::run(double rate) {
     if (rate == 0) return;
     const double seconds = rate > 0 ? (duration_ - position_) / rate : position_ / -rate;
     const auto ms = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(seconds * 1000)));
-    std::weak_ptr<SimulatedMediaPlayer> weak = weak_from_this();
-    loop_.setTimer(key_, ms, [weak] {
-        if (auto self = weak.lock()) self->onBoundary();
-    });
+    loop_.setTimer(key_, ms, weak_.bind([](SimulatedMediaPlayer& self) { self.onBoundary(); }));
 }
 
 void SimulatedMediaPlayer::freeze() {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/event_loop.hpp"
+#include "platform/weak_factory.hpp"
 #include "ui/media_player_control.hpp"
 #include "ui/named_control.hpp"
 
@@ -103,6 +104,7 @@ class SimulatedMediaPlayer final : public NamedControl<MediaPlayerControl>,
     bool autoStart_ = true;
     bool fullScreen_ = false;
     std::deque<int> states_;
+    platform::WeakFactory<SimulatedMediaPlayer> weak_{this};  // last
 };
 
 }  // namespace zov::ui::headless

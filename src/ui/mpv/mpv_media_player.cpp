@@ -59,9 +59,8 @@ MpvMediaPlayer::MpvMediaPlayer(ControlName name, platform::EventLoop& loop,
 void MpvMediaPlayer::initialise(MpvOutputs outputs) {
     if (surface_) {
         outputs.videoWindow = surface_->handle();
-        surface_->LeaveFullScreen.connect([weak = weak_from_this()] {
-            if (auto self = weak.lock()) self->setFullScreen(false);
-        });
+        surface_->LeaveFullScreen.connect(
+            weak_.bind([](MpvMediaPlayer& self) { self.setFullScreen(false); }));
     }
     // libmpv refuses to start under any other numeric locale (a toolkit may have set one
     // from the environment).
@@ -113,9 +112,7 @@ void MpvMediaPlayer::wakeUp(void* context) {
     // On one of libmpv's threads: only hand the work to the loop, once until it is done.
     auto* self = static_cast<MpvMediaPlayer*>(context);
     if (self->drainPosted_.exchange(true)) return;
-    self->loop_.post([weak = self->weak_from_this()] {
-        if (auto player = weak.lock()) player->drainEvents();
-    });
+    self->loop_.post(self->weak_.bind([](MpvMediaPlayer& player) { player.drainEvents(); }));
 }
 
 void MpvMediaPlayer::drainEvents() {
@@ -280,11 +277,9 @@ void MpvMediaPlayer::beginOpen(bool playWhenOpen) {
 
 void MpvMediaPlayer::failOpenLater() {
     stopLibmpv();
-    std::weak_ptr<MpvMediaPlayer> weak = weak_from_this();
-    loop_.post([weak, generation = generation_] {
-        auto self = weak.lock();
-        if (self && generation == self->generation_) self->reportFailure(wmppsStopped);
-    });
+    loop_.post(weak_.bind([generation = generation_](MpvMediaPlayer& self) {
+        if (generation == self.generation_) self.reportFailure(wmppsStopped);
+    }));
 }
 
 void MpvMediaPlayer::unload() {
@@ -345,10 +340,8 @@ void MpvMediaPlayer::fastReverse() {
     scanPosition_ = currentPosition();
     setSpeed(1);
     setPaused(true);
-    std::weak_ptr<MpvMediaPlayer> weak = weak_from_this();
-    loop_.setTimer(reverseKey_, kReverseStepMs, [weak] {
-        if (auto self = weak.lock()) self->stepBack();
-    });
+    loop_.setTimer(reverseKey_, kReverseStepMs,
+                   weak_.bind([](MpvMediaPlayer& self) { self.stepBack(); }));
     setState(wmppsScanReverse);
 }
 

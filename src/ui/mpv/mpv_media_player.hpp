@@ -25,6 +25,7 @@
 #include <string>
 
 #include "platform/event_loop.hpp"
+#include "platform/weak_factory.hpp"
 #include "ui/media_player_control.hpp"
 #include "ui/mpv/mpv_outputs.hpp"
 #include "ui/mpv/video_surface.hpp"
@@ -145,6 +146,8 @@ class MpvMediaPlayer final : public NamedControl<MediaPlayerControl>,
     bool mute_ = false;
     bool autoStart_ = true;
     bool fullScreen_ = false;
+    // Never invalidated: libmpv's thread binds through it (see wakeUp).
+    platform::WeakFactory<MpvMediaPlayer> weak_{this};  // last
 };
 
 }  // namespace zov::ui::mpv
