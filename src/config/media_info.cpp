@@ -3,6 +3,7 @@
 #include "config/property_loader.hpp"
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
+#include "runtime/ignoring_errors.hpp"
 #include "runtime/numeric_text.hpp"
 #include "ui/browser.hpp"
 
@@ -26,11 +27,10 @@ void MediaInfo::fillNeededInfo(ui::Browser* epgBrowser) {
 
     // A field that cannot be read is skipped; the others are still read.
     const auto fill = [document](std::string_view name, auto assign) {
-        try {
+        runtime::ignoringErrors([&] {
             const ui::Element* element = document->all(name);
             if (element && element->hasValue()) assign(element->value());
-        } catch (const Error&) {
-        }
+        });
     };
     fill("c_uid", [this](std::string value) { setRemoteFileName(std::move(value)); });
     fill("c_filename", [this](std::string value) { setLocalFileName(std::move(value)); });

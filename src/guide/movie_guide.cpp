@@ -10,6 +10,7 @@
 #include "playback/player_adaptor.hpp"
 #include "runtime/cls_forward.hpp"
 #include "runtime/dialogs.hpp"
+#include "runtime/ignoring_errors.hpp"
 #include "runtime/popupwindow.hpp"
 #include "ui/browser.hpp"
 #include "ui/controls.hpp"
@@ -176,18 +177,18 @@ void movieGuide::epgBrowser_DocumentComplete(const std::string& url, ui::FrameLe
         pageReady_ = 1;
         return;
     }
-    try {
+    // A page that refuses the text keeps what it shows.
+    runtime::ignoringErrors([&] {
         if (auto* document = epgBrowser_->document())
             if (auto* body = document->body()) body->setInnerHtml(" Loading...");
-    } catch (const Error&) {
-        // A page that refuses the text keeps what it shows.
-    }
+    });
 }
 
 void movieGuide::wireGuidePage() {
     if (auto self = weak_from_this().lock())
         forwarder_->Set_Destination(self, "processEPGControlClick");
-    try {
+    // The page keeps whatever was wired before the failure.
+    runtime::ignoringErrors([&] {
         auto* document = epgBrowser_->document();
         if (!document) return;
         std::weak_ptr<runtime::clsForward> forwarder = forwarder_;
@@ -197,9 +198,7 @@ void movieGuide::wireGuidePage() {
                 return target ? target->My_Default_Method() : false;
             });
         }
-    } catch (const Error&) {
-        // The page keeps whatever was wired before the failure.
-    }
+    });
 }
 
 // ---- the selected item ----------------------------------------------------------------------
@@ -293,11 +292,8 @@ void movieGuide::refreshBt_Click() {
 
 void movieGuide::close_Click() {
     window_->hide();
-    try {
-        services_.host.mediaPlayer().playPause();
-    } catch (const Error&) {
-        // Nothing loaded to toggle.
-    }
+    // Nothing loaded to toggle.
+    runtime::ignoringErrors([&] { services_.host.mediaPlayer().playPause(); });
 }
 
 void movieGuide::view_queue_Click() {

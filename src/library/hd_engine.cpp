@@ -7,6 +7,7 @@
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
 #include "runtime/dialogs.hpp"
+#include "runtime/ignoring_errors.hpp"
 #include "ui/controls.hpp"
 #include "ui/ui_factory.hpp"
 #include "ui/window.hpp"
@@ -100,10 +101,7 @@ void HDEngine::getCurrentHDUse() {
     const std::string drive = path.substr(0, 2);
     // A movie folder on a drive the list does not offer leaves the list as it was
     // rather than failing the window's load.
-    try {
-        HD_->setDrive(drive);
-    } catch (const Error&) {
-    }
+    runtime::ignoringErrors([&] { HD_->setDrive(drive); });
     currentHDLabel_->setCaption(drive);
     HDlabel_->setCaption(path.substr(0, 1));
 }

@@ -6,6 +6,7 @@
 #include "platform/file_system.hpp"
 #include "playback/player_adaptor.hpp"
 #include "runtime/dialogs.hpp"
+#include "runtime/ignoring_errors.hpp"
 #include "ui/browser.hpp"
 #include "ui/html_text.hpp"
 #include "ui/ui_factory.hpp"
@@ -65,22 +66,18 @@ void mediaLibrary::PlayListView_DocumentComplete(ui::FrameLevel level) {
         return;
     }
     // A fresh page shows none of the entries yet, and its buttons are not wired.
-    try {
-        addMissingRows();
-    } catch (const Error&) {
-    }
+    addMissingRows();
     wireButtons();
-    try {
+    runtime::ignoringErrors([this] {
         if (repeat_) repeatLabel().setInnerText("ONCE");
         highlightCurrent();
-    } catch (const Error&) {
-    }
+    });
 }
 
 void mediaLibrary::window_KeyDown(int key) {
     // The key is the caller of the commands that pass their failures on: a page without
     // its elements changes nothing more here.
-    try {
+    runtime::ignoringErrors([this, key] {
         switch (key) {
             case kKeyLeft:
                 onControlKeyLeft();
@@ -103,8 +100,7 @@ void mediaLibrary::window_KeyDown(int key) {
             default:
                 break;
         }
-    } catch (const Error&) {
-    }
+    });
 }
 
 void mediaLibrary::wireButtons() {
@@ -116,10 +112,7 @@ void mediaLibrary::wireButtons() {
     for (int i = 0; i < kButtonRows; ++i) {
         if (auto* element = document->all(kButtonIds[i])) {
             element->setOnclick([this, command = commands[i]] {
-                try {
-                    (this->*command)();
-                } catch (const Error&) {
-                }
+                runtime::ignoringErrors([this, command] { (this->*command)(); });
                 return false;
             });
         }
@@ -129,10 +122,7 @@ void mediaLibrary::wireButtons() {
 void mediaLibrary::showPlayList() {
     window_->show(ui::ShowMode::Modeless);
     window_->setFocus();
-    try {
-        highlightCurrent();
-    } catch (const Error&) {
-    }
+    runtime::ignoringErrors([this] { highlightCurrent(); });
 }
 
 void mediaLibrary::addToPlayList(const config::MediaInfo& media) {
@@ -144,31 +134,27 @@ void mediaLibrary::addToPlayList(const config::MediaInfo& media) {
     }
     dialogs_.showPopup(media.mediaTitle() + " is added to the playlist");
     playlist_->push_back(media);
-    try {
-        addMissingRows();
-    } catch (const Error&) {
-    }
+    addMissingRows();
 }
 
 void mediaLibrary::addMissingRows() {
-    auto& list = table();
-    for (int i = list.rowCount(); i < static_cast<int>(playlist_->size()); ++i) {
-        auto* row = list.insertRow(i);
-        auto* cell = row ? row->insertCell(0) : nullptr;
-        if (!cell)
-            throw Error(91, "Object variable or With block variable not set",
-                        "mediaLibrary.addToPlayList");
-        cell->setInnerHtml(rowFragment((*playlist_)[static_cast<std::size_t>(i)]));
-    }
+    // A page that refuses a row keeps the rows it took.
+    runtime::ignoringErrors([this] {
+        auto& list = table();
+        for (int i = list.rowCount(); i < static_cast<int>(playlist_->size()); ++i) {
+            auto* row = list.insertRow(i);
+            auto* cell = row ? row->insertCell(0) : nullptr;
+            if (!cell) return;
+            cell->setInnerHtml(rowFragment((*playlist_)[static_cast<std::size_t>(i)]));
+        }
+    });
 }
 
 bool mediaLibrary::FileExists(std::string& strFileName) {
     strFileName = host_.playerProp().mediaPath() + strFileName;
-    try {
-        return files_.fileExists(strFileName);
-    } catch (const std::exception&) {
-        return false;
-    }
+    bool exists = false;
+    runtime::ignoringErrors([&] { exists = files_.fileExists(strFileName); });
+    return exists;
 }
 
 bool mediaLibrary::CreatePath(std::string NewPath) {
@@ -180,10 +166,7 @@ bool mediaLibrary::CreatePath(std::string NewPath) {
 
 void mediaLibrary::onControlKeyLeft() {
     if (playlist_->empty()) return;
-    try {
-        switchColumn();
-    } catch (const Error&) {
-    }
+    runtime::ignoringErrors([this] { switchColumn(); });
 }
 
 void mediaLibrary::onControlKeyRight() {
@@ -222,7 +205,7 @@ void mediaLibrary::moveRow(int step) {
 
 void mediaLibrary::onControlClick() {
     if (column_ != kButtons) return;
-    try {
+    runtime::ignoringErrors([this] {
         switch (rowOf_[kButtons]) {
             case 0:
                 MLPlayPlayList();
@@ -236,8 +219,7 @@ void mediaLibrary::onControlClick() {
             default:
                 break;
         }
-    } catch (const Error&) {
-    }
+    });
 }
 
 void mediaLibrary::onDelete() {

@@ -8,6 +8,7 @@
 #include "platform/error.hpp"
 #include "runtime/c_socket.hpp"
 #include "runtime/c_timeout.hpp"
+#include "runtime/ignoring_errors.hpp"
 
 namespace zov::net {
 
@@ -250,20 +251,16 @@ void AuthSession::releaseConnection() {
     // event returns, but is no longer ours.
     auto connection = std::move(authConnection);
     authConnection.reset();
-    try {
+    // Closing a broken connection may fail; it is released all the same.
+    runtime::ignoringErrors([&] {
         if (connection->State() != runtime::sckClosed) connection->CloseSocket();
-    } catch (const Error&) {
-        // Closing a broken connection may fail; it is released all the same.
-    }
+    });
 }
 
 void AuthSession::sendLine(const std::string& line) {
     if (!authConnection) return;
-    try {
-        authConnection->SendData(runtime::SocketValue{line + "\r\n"});
-    } catch (const Error&) {
-        // A connection that cannot send is told by the time-out, as one that went silent.
-    }
+    // A connection that cannot send is told by the time-out, as one that went silent.
+    runtime::ignoringErrors([&] { authConnection->SendData(runtime::SocketValue{line + "\r\n"}); });
 }
 
 }  // namespace zov::net

@@ -11,6 +11,7 @@
 #include "platform/file_system.hpp"
 #include "runtime/c_socket.hpp"
 #include "runtime/c_timeout.hpp"
+#include "runtime/ignoring_errors.hpp"
 
 namespace zov::net {
 
@@ -127,7 +128,8 @@ void Brevicast::m_controlCon_OnConnect() {
 // handled once its last line is in, and several in one receive are handled in order.
 void Brevicast::m_controlCon_OnDataArrival(std::int32_t) {
     auto self = shared_from_this();
-    try {
+    // A failure while handling one receive ends the handling of that receive.
+    runtime::ignoringErrors([&] {
         std::string chunk;
         m_controlCon->GetData(chunk);
         appendToTranscript(chunk);
@@ -143,9 +145,7 @@ void Brevicast::m_controlCon_OnDataArrival(std::int32_t) {
             m_timeout->Reset();
             dispatchReply(reply->code);
         }
-    } catch (const Error&) {
-        // A failure while handling one receive ends the handling of that receive.
-    }
+    });
 }
 
 void Brevicast::appendToTranscript(const std::string& chunk) {

@@ -7,6 +7,7 @@
 #include "platform/window_messages.hpp"
 #include "playback/h264_player.hpp"
 #include "runtime/c_timeout.hpp"
+#include "runtime/ignoring_errors.hpp"
 #include "ui/controls.hpp"
 
 namespace zov::playback {
@@ -108,10 +109,7 @@ void MessageHook::h264Screen_KeyPress(int keyAscii) {
         case 'p':
             // A player that cannot be started again leaves things as they were; a key press
             // has nobody to hand the failure to.
-            try {
-                streamingPlayer_.playPause();
-            } catch (const Error&) {
-            }
+            runtime::ignoringErrors([this] { streamingPlayer_.playPause(); });
             break;
         case 'S':
         case 's':

@@ -9,6 +9,7 @@
 #include "platform/error.hpp"
 #include "runtime/c_timeout.hpp"
 #include "runtime/dialogs.hpp"
+#include "runtime/ignoring_errors.hpp"
 #include "runtime/numeric_text.hpp"
 #include "ui/media_player_control.hpp"
 
@@ -112,7 +113,8 @@ void PlayerAdaptor::rewind() {
 }
 
 void PlayerAdaptor::fullScreen() {
-    try {
+    // Full screen is a convenience; a player that refuses stays in its window.
+    runtime::ignoringErrors([&] {
         auto& player = control();
         switch (player.playState()) {
             case ui::wmppsPlaying:
@@ -124,9 +126,7 @@ void PlayerAdaptor::fullScreen() {
             default:
                 break;
         }
-    } catch (const Error&) {
-        // Full screen is a convenience; a player that refuses stays in its window.
-    }
+    });
 }
 
 std::string PlayerAdaptor::currentPosition() const {
@@ -252,21 +252,15 @@ void PlayerAdaptor::cancelDelayedOpens() {
 
 void PlayerAdaptor::c_delayPlay_TimeOut() {
     c_delayPlay_->StopTimer();
-    try {
-        openUrl(heldContent_);
-    } catch (const Error&) {
-        // Nobody called us: what the player cannot do it reports through its own events.
-    }
+    // Nobody called us: what the player cannot do it reports through its own events.
+    runtime::ignoringErrors([&] { openUrl(heldContent_); });
 }
 
 void PlayerAdaptor::c_delayPlay2_timeout() {
     c_delayPlay2_->StopTimer();
     // The library may have shortened the list meanwhile: an entry that is gone ends it.
     if (!playlist_ || static_cast<std::size_t>(playlistIndex_) > playlist_->size()) return;
-    try {
-        playPlayListItem(playlistIndex_);
-    } catch (const Error&) {
-    }
+    runtime::ignoringErrors([&] { playPlayListItem(playlistIndex_); });
 }
 
 ui::MediaPlayerControl& PlayerAdaptor::control() const {

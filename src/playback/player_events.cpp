@@ -6,6 +6,7 @@
 #include "playback/player_adaptor.hpp"
 #include "runtime/c_timeout.hpp"
 #include "runtime/dialogs.hpp"
+#include "runtime/ignoring_errors.hpp"
 #include "runtime/popupwindow.hpp"
 #include "ui/media_player_control.hpp"
 #include "ui/window.hpp"
@@ -47,7 +48,7 @@ PlayerEvents::~PlayerEvents() {
 // failure to: each keeps what it had instead.
 
 void PlayerEvents::wmpPlayer_PlayStateChange(int) {
-    try {
+    runtime::ignoringErrors([&] {
         switch (wmpPlayer_.playState()) {
             case ui::wmppsStopped:
             case ui::wmppsPaused:
@@ -75,8 +76,7 @@ void PlayerEvents::wmpPlayer_PlayStateChange(int) {
             default:
                 break;
         }
-    } catch (const Error&) {
-    }
+    });
 }
 
 void PlayerEvents::mediaEnded() {
@@ -92,45 +92,41 @@ void PlayerEvents::mediaEnded() {
 }
 
 void PlayerEvents::wmpPlayer_Error() {
-    try {
+    runtime::ignoringErrors([&] {
         dialogs_.showPersistentPopup(kWaitForDownload);
         terminateWmpError_->StartTimer();
-    } catch (const Error&) {
-    }
+    });
 }
 
 void PlayerEvents::mediaClipTimer_TimeOut() {
-    try {
+    runtime::ignoringErrors([&] {
         if (mediaPlayer_.isOnPlayingAds()) return;
         if (mainWindow_.previewTimeout && mainWindow_.previewTimeout()) {
             mediaPlayer_.justPause();
             dialogs_.showPopup(kWaitForDownload);
         }
-    } catch (const Error&) {
-    }
+    });
 }
 
 void PlayerEvents::terminateWmpError_timeout() {
     terminateWmpError_->StopTimer();
-    try {
+    runtime::ignoringErrors([&] {
         auto& popup = dialogs_.popupwindow();
         if (popup.window().visible() && popup.diableKey) {
             popup.diableKey = false;
             popup.window().hide();
         }
         mediaPlayer_.justPause();
-    } catch (const Error&) {
-    }
+    });
 }
 
 void PlayerEvents::fullScreenTimer_timeout() {
     fullscreentimer_.StopTimer();
-    try {
+    runtime::ignoringErrors([&] {
         if (!mainWindow_.visible || !mainWindow_.visible()) return;  // the guide is in front
         mediaPlayer_.fullScreen();
         if (mainWindow_.streamingPlayerFullScreen) mainWindow_.streamingPlayerFullScreen();
-    } catch (const Error&) {
-    }
+    });
 }
 
 void PlayerEvents::setSkinVariable(const std::string& name, const std::string& value) {

@@ -6,6 +6,7 @@
 #include "platform/error.hpp"
 #include "playback/h264_player.hpp"
 #include "playback/player_adaptor.hpp"
+#include "runtime/ignoring_errors.hpp"
 #include "runtime/numeric_text.hpp"
 #include "ui/controls.hpp"
 #include "ui/media_player_control.hpp"
@@ -60,11 +61,8 @@ void SkinCommands::PlayerSkin_FSCommand(const std::string& command, const std::s
     for (const auto& entry : kCommands) {
         if (entry.command != command) continue;
         if (entry.action) {
-            try {
-                entry.action(*this, args);
-            } catch (const Error&) {
-                // A player that cannot do it keeps the state it had.
-            }
+            // A player that cannot do it keeps the state it had.
+            runtime::ignoringErrors([&] { entry.action(*this, args); });
         }
         return;
     }
