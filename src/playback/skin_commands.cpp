@@ -25,7 +25,7 @@ SkinCommands::SkinCommands(PlayerAdaptor& mediaPlayer, ui::MediaPlayerControl& w
       bookmarks_(files),
       mainWindow_(std::move(mainWindow)) {}
 
-void SkinCommands::PlayerSkin_FSCommand(const std::string& command, const std::string& args) {
+void SkinCommands::dispatch(const std::string& command, const std::string& args) {
     using Action = void (*)(SkinCommands&, const std::string& args);
     struct Entry {
         std::string_view command;

@@ -50,7 +50,7 @@ class SkinCommands {
     // The FSCommand event of PlayerSkin. Commands are matched exactly (case and spaces
     // count); any other is ignored, and so are failures of the players: the skin is never
     // told whether a command worked.
-    void PlayerSkin_FSCommand(const std::string& command, const std::string& args);
+    void dispatch(const std::string& command, const std::string& args);
 
   private:
     // The embedded player is active while it has a current item.

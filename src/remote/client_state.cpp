@@ -21,16 +21,8 @@ const char* const kGuideButtons[] = {"MLplay",       "MLdownload", "MLDelete",  
                                      "stopDownload", "previewbt",  "refreshBt", "showdownload",
                                      "view_queue",   "close"};
 const char* const kLoginVariables[] = {"distributorBox", "userBox", "passBox"};
-const char* const kPlayStates[] = {"Undefined",   "Stopped",       "Paused",    "Playing",
-                                   "ScanForward", "ScanReverse",   "Buffering", "Waiting",
-                                   "MediaEnded",  "Transitioning", "Ready",     "Reconnecting"};
 
 }  // namespace
-
-std::string playStateName(int state) {
-    if (state >= 0 && state < static_cast<int>(std::size(kPlayStates))) return kPlayStates[state];
-    return "Unknown";
-}
 
 std::optional<std::string> shownPopup(const ui::Registry& ui) {
     auto window = ui.window("popupwindow");
@@ -71,7 +63,7 @@ JsonValue clientState(const ui::Registry& ui, const SkinVariables& variables) {
     JsonValue::Object player;
     if (auto control = ui.mediaPlayer("mainPlayer", "wmpPlayer")) {
         player["state"] = control->playState();
-        player["state_name"] = playStateName(control->playState());
+        player["state_name"] = ui::playStateName(control->playState());
         player["URL"] = control->URL();
         player["position"] = control->currentPosition();
         player["duration"] = control->duration();

@@ -23,7 +23,4 @@ JsonValue clientState(const ui::Registry& ui, const SkinVariables& variables);
 // The popup's text while it is on the screen; nothing while it is hidden.
 std::optional<std::string> shownPopup(const ui::Registry& ui);
 
-// "Playing", "Stopped"... for a player's state number; "Unknown" beyond them.
-std::string playStateName(int state);
-
 }  // namespace zov::remote

@@ -9,6 +9,7 @@
 #include "ui/browser.hpp"
 #include "ui/controls.hpp"
 #include "ui/flash_movie.hpp"
+#include "ui/media_player_control.hpp"
 #include "ui/registry.hpp"
 #include "ui/window.hpp"
 
@@ -284,7 +285,8 @@ void RemoteChannel::onChange(const std::string& window, const std::string& contr
                  {"value", value}};
     } else if (property == "playState") {
         const int state = std::atoi(value.c_str());
-        event = {{"event", "player-state"}, {"state", state}, {"state_name", playStateName(state)}};
+        event = {
+            {"event", "player-state"}, {"state", state}, {"state_name", ui::playStateName(state)}};
     } else if (property == "caption" && window == "movieGuide" && control == "percentLabel") {
         // "45%" while a movie downloads, "" when none does.
         auto movie = ui_.label("movieGuide", "currentDLLabel");

@@ -38,9 +38,7 @@ std::shared_ptr<CSocket> CSocket::create(platform::EventLoop& loop, platform::Re
 }
 
 CSocket::CSocket(platform::EventLoop& loop, platform::Resolver& resolver)
-    : loop_(loop), resolver_(resolver) {
-    MSocketSupport::InitWinsockService();
-}
+    : loop_(loop), resolver_(resolver) {}
 
 CSocket::~CSocket() {
     cancelLookup();
@@ -110,7 +108,7 @@ void CSocket::Listen(int backlog) {
     if (error == 0) error = io::listenOn(fd_, backlog);
     if (error != 0) {
         state_ = sckError;
-        MSocketSupport::RaiseSocketError(error, "CSocket.Listen");
+        MSocketSupport::raiseSocketError(error, "CSocket.Listen");
     }
     io::Address local;
     if (io::localAddress(fd_, local)) {
@@ -125,9 +123,9 @@ void CSocket::Connect(const std::string& host, std::int32_t port) {
     if (!host.empty()) setRemoteHost(host);
     if (port > 0) remotePort_ = port;
     if (fd_ < 0) vbSocket();
-    if (remoteHost_.empty()) MSocketSupport::RaiseSocketError(10049, "CSocket.Connect");
+    if (remoteHost_.empty()) MSocketSupport::raiseSocketError(10049, "CSocket.Connect");
     if (remotePort_ <= 0 || remotePort_ > 65535) {
-        MSocketSupport::RaiseSocketError(10049, "CSocket.CSocket.Connect");
+        MSocketSupport::raiseSocketError(10049, "CSocket.CSocket.Connect");
     }
     if (io::isDottedAddress(remoteHost_)) {
         remoteHostIP_ = remoteHost_;
@@ -149,7 +147,7 @@ void CSocket::CloseSocket() {
         } else {
             int error = io::shutdownSocket(fd_, io::Direction::Send);
             if (error != 0 && error != 10057) {
-                MSocketSupport::RaiseSocketError(error, "CSocket.CloseSocket");
+                MSocketSupport::raiseSocketError(error, "CSocket.CloseSocket");
             }
         }
         updateInterest();
@@ -165,7 +163,7 @@ void CSocket::Bind(std::int32_t localPort, const std::string& localIP) {
     if (!localIP.empty()) localIP_ = localIP;
     if (localPort > 0) localPort_ = localPort;
     int error = io::bindTo(fd_, localIP_, static_cast<std::uint16_t>(localPort_));
-    if (error != 0) MSocketSupport::RaiseSocketError(error, "CSocket.Bind");
+    if (error != 0) MSocketSupport::raiseSocketError(error, "CSocket.Bind");
     bound_ = true;
     io::Address local;
     if (io::localAddress(fd_, local)) localPort_ = local.port;
@@ -173,8 +171,8 @@ void CSocket::Bind(std::int32_t localPort, const std::string& localIP) {
 
 void CSocket::Accept(std::int32_t requestID) {
     // Only a connection that a listening socket handed out may be adopted.
-    if (!MSocketSupport::TakeConnectionRequest(requestID)) {
-        MSocketSupport::RaiseSocketError(platform::kWsaNotSocket, "CSocket.Accept");
+    if (!MSocketSupport::takeConnectionRequest(requestID)) {
+        MSocketSupport::raiseSocketError(platform::kWsaNotSocket, "CSocket.Accept");
     }
     if (fd_ >= 0) DestroySocket();
     fd_ = requestID;
@@ -212,12 +210,12 @@ std::int32_t CSocket::vbSocket() {
     int error = 0;
     int fd = io::createSocket(protocol_ == sckUDPProtocol ? io::Kind::Datagram : io::Kind::Stream,
                               error);
-    if (fd < 0) MSocketSupport::RaiseSocketError(error, "CSocket.vbSocket");
+    if (fd < 0) MSocketSupport::raiseSocketError(error, "CSocket.vbSocket");
     fd_ = fd;
     watchedInterest_ = ~0u;
     receiveChunk_ = chunkSize(io::receiveBufferSize(fd_));
     if (protocol_ == sckUDPProtocol) {
-        receiveChunk_ = static_cast<std::size_t>(MSocketSupport::InitWinsockService());
+        receiveChunk_ = static_cast<std::size_t>(MSocketSupport::kLargestDatagram);
         setRemoteHost(remoteHost_);
     }
     updateInterest();
@@ -288,7 +286,7 @@ void CSocket::startConnect(bool afterLookup) {
         raiseError(error, "CSocket.PostGetHostEvent");
         return;
     }
-    MSocketSupport::RaiseSocketError(error, "CSocket.CSocket.Connect");
+    MSocketSupport::raiseSocketError(error, "CSocket.CSocket.Connect");
 }
 
 void CSocket::connectComplete() {
@@ -359,10 +357,10 @@ void CSocket::acceptReady() {
         if (error == kTooManyOpenFiles || error == kNoBufferSpace) pauseAccepting();
         return;  // otherwise it went away before we took it
     }
-    MSocketSupport::AddConnectionRequest(accepted);
+    MSocketSupport::holdConnectionRequest(accepted);
     OnConnectionRequest(accepted);
     // Nobody adopted the connection: close it rather than leak it.
-    if (MSocketSupport::TakeConnectionRequest(accepted)) io::closeSocket(accepted);
+    if (MSocketSupport::takeConnectionRequest(accepted)) io::closeSocket(accepted);
 }
 
 void CSocket::pauseAccepting() {
@@ -418,7 +416,7 @@ void CSocket::SendBufferedData(bool fromNotification) {
                        io::Address{remoteHostIP_, static_cast<std::uint16_t>(remotePort_)});
         if (sent.error != 0) {
             if (fromNotification) return errorNotification(sent.error);
-            MSocketSupport::RaiseSocketError(sent.error, "CSocket.SendData");
+            MSocketSupport::raiseSocketError(sent.error, "CSocket.SendData");
         }
         updateInterest();
         OnSendProgress(static_cast<std::int32_t>(sent.bytes), 0);
@@ -434,7 +432,7 @@ void CSocket::SendBufferedData(bool fromNotification) {
         if (fromNotification) return errorNotification(sent.error);
         int code = sent.error == platform::kWsaNotSocket ? kWrongStateError : sent.error;
         if (code == kWrongStateError) throw Error(code, kWrongStateText, "CSocket.SendData");
-        MSocketSupport::RaiseSocketError(code, "CSocket.SendData");
+        MSocketSupport::raiseSocketError(code, "CSocket.SendData");
     }
     unsentOffset_ += sent.bytes;
     const std::size_t left = unsent_.size() - unsentOffset_;

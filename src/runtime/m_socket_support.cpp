@@ -14,19 +14,15 @@ std::unordered_set<int>& connectionRequests() {
 }
 }  // namespace
 
-std::int32_t InitWinsockService() {
-    return 65507;
-}
-
-void AddConnectionRequest(int handle) {
+void holdConnectionRequest(int handle) {
     connectionRequests().insert(handle);
 }
 
-bool TakeConnectionRequest(int handle) {
+bool takeConnectionRequest(int handle) {
     return connectionRequests().erase(handle) != 0;
 }
 
-void RaiseSocketError(int code, const std::string& source) {
+void raiseSocketError(int code, const std::string& source) {
     throw Error(code, platform::wsaErrorText(code), source);
 }
 

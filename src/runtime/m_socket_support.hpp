@@ -8,15 +8,15 @@
 
 namespace zov::runtime::MSocketSupport {
 
-// The largest UDP payload over IPv4.
-std::int32_t InitWinsockService();
+// The largest UDP payload over IPv4: what one datagram receive may bring.
+inline constexpr std::int32_t kLargestDatagram = 65507;
 
 // A connection taken in by a listening socket, waiting for CSocket::Accept.
-void AddConnectionRequest(int handle);
+void holdConnectionRequest(int handle);
 // True (and forgotten) when the handle was waiting to be adopted.
-bool TakeConnectionRequest(int handle);
+bool takeConnectionRequest(int handle);
 
-// Throws zov::Error with the Windows Sockets code, its text and the source.
-[[noreturn]] void RaiseSocketError(int code, const std::string& source);
+// Throws zov::Error with the socket error code, its text and the source.
+[[noreturn]] void raiseSocketError(int code, const std::string& source);
 
 }  // namespace zov::runtime::MSocketSupport

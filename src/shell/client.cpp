@@ -78,7 +78,7 @@ library::mediaLibrary& Client::mediaLibrary() {
 }
 
 void Client::start() {
-    mainPlayer().Form_Load();
+    mainPlayer().load();
 }
 
 }  // namespace zov::shell

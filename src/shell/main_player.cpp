@@ -78,7 +78,7 @@ mainPlayer::mainPlayer(Client& client) : client_(client) {
             },
             [this] { ExitPlayer(); }});
     PlayerSkin_->FSCommand.connect([this](const std::string& command, const std::string& args) {
-        skinCommands_->PlayerSkin_FSCommand(command, args);
+        skinCommands_->dispatch(command, args);
     });
     authSession_ = net::AuthSession::create(services.loop, services.resolver, *playerProp_,
                                             services.http, *this, kVersion);
@@ -87,7 +87,7 @@ mainPlayer::mainPlayer(Client& client) : client_(client) {
 
 mainPlayer::~mainPlayer() = default;
 
-void mainPlayer::Form_Load() {
+void mainPlayer::load() {
     messageHook_->install(window_->hWnd());
     commercialViewer_->Navigate("about:blank");
     initPlayer();

@@ -50,7 +50,7 @@ class mainPlayer final : public net::AuthSessionHost,
     mainPlayer& operator=(const mainPlayer&) = delete;
 
     // Start-up: the main window's load.
-    void Form_Load();
+    void load();
 
     void authUser(const std::string& distributor, const std::string& user, const std::string& pass);
     // Ends the program at once: the login connection is closed, nothing is written.

@@ -26,6 +26,9 @@ enum PlayState : int {
     wmppsReady = 10,
 };
 
+// The state's name as scripts see it ("Playing", "MediaEnded"; "Unknown" past the list).
+std::string playStateName(int state);
+
 class MediaPlayerControl : public Control {
   public:
     // Opens a local path or a stream address and, with autoStart, plays it; "" unloads.

@@ -116,7 +116,7 @@ struct SkinCommandsTest : ::testing::Test {
     }
 
     void skinSays(const std::string& command, const std::string& args = {}) {
-        commands.PlayerSkin_FSCommand(command, args);
+        commands.dispatch(command, args);
     }
     void settle() {
         ASSERT_TRUE(loop.runUntil(
