@@ -6,11 +6,11 @@ namespace zov::platform {
 
 MemoryWindowMessages::MemoryWindowMessages(EventLoop& loop) : loop_(loop) {}
 
-bool MemoryWindowMessages::post(MessageTarget hWnd, std::uint32_t message, std::int64_t wParam,
+bool MemoryWindowMessages::post(MessageTarget target, std::uint32_t message, std::int64_t wParam,
                                 std::int64_t lParam) {
     const WindowMessage record{message, wParam, lParam};
-    posted_.push_back({hWnd, record});
-    auto found = endpoints_.find(hWnd);
+    posted_.push_back({target, record});
+    auto found = endpoints_.find(target);
     if (found == endpoints_.end()) return false;
     std::weak_ptr<Endpoint> target = found->second;
     loop_.post([target, record] {
@@ -22,14 +22,14 @@ bool MemoryWindowMessages::post(MessageTarget hWnd, std::uint32_t message, std::
     return true;
 }
 
-void MemoryWindowMessages::listen(MessageTarget hWnd, Receiver receiver) {
-    auto& endpoint = endpoints_[hWnd];
+void MemoryWindowMessages::listen(MessageTarget target, Receiver receiver) {
+    auto& endpoint = endpoints_[target];
     if (!endpoint) endpoint = std::make_shared<Endpoint>();
     endpoint->receiver = std::make_shared<Receiver>(std::move(receiver));
 }
 
-void MemoryWindowMessages::unlisten(MessageTarget hWnd) {
-    endpoints_.erase(hWnd);
+void MemoryWindowMessages::unlisten(MessageTarget target) {
+    endpoints_.erase(target);
 }
 
 }  // namespace zov::platform

@@ -16,7 +16,7 @@ class EventLoop;
 class MemoryWindowMessages final : public WindowMessages {
   public:
     struct Posted {
-        MessageTarget hWnd = 0;
+        MessageTarget target = 0;
         WindowMessage record;
         bool operator==(const Posted&) const = default;
     };
@@ -25,14 +25,14 @@ class MemoryWindowMessages final : public WindowMessages {
     MemoryWindowMessages(const MemoryWindowMessages&) = delete;
     MemoryWindowMessages& operator=(const MemoryWindowMessages&) = delete;
 
-    bool post(MessageTarget hWnd, std::uint32_t message, std::int64_t wParam,
+    bool post(MessageTarget target, std::uint32_t message, std::int64_t wParam,
               std::int64_t lParam) override;
-    void listen(MessageTarget hWnd, Receiver receiver) override;
-    void unlisten(MessageTarget hWnd) override;
+    void listen(MessageTarget target, Receiver receiver) override;
+    void unlisten(MessageTarget target) override;
 
     const std::vector<Posted>& posted() const { return posted_; }
     void clearPosted() { posted_.clear(); }
-    bool listening(MessageTarget hWnd) const { return endpoints_.count(hWnd) != 0; }
+    bool listening(MessageTarget target) const { return endpoints_.count(target) != 0; }
 
   private:
     struct Endpoint {

@@ -84,7 +84,7 @@ bool peerIsSameUser(int connection) {
 }  // namespace
 
 struct UnixWindowMessages::Endpoint {
-    MessageTarget hWnd = 0;
+    MessageTarget target = 0;
     int listener = -1;
     std::vector<int> connections;  // accepted, one per posting process
     std::shared_ptr<Receiver> receiver;
@@ -103,39 +103,39 @@ UnixWindowMessages::UnixWindowMessages(EventLoop& loop, std::string folder)
 }
 
 UnixWindowMessages::~UnixWindowMessages() {
-    for (auto& [hWnd, endpoint] : endpoints_)
+    for (auto& [target, endpoint] : endpoints_)
         closeEndpoint(*endpoint);
-    for (auto& [hWnd, connection] : connections_) {
+    for (auto& [target, connection] : connections_) {
         loop_.unwatch(connection);
         ::close(connection);
     }
 }
 
-std::string UnixWindowMessages::endpointPath(MessageTarget hWnd) const {
-    return folder_ + "/" + std::to_string(hWnd);
+std::string UnixWindowMessages::endpointPath(MessageTarget target) const {
+    return folder_ + "/" + std::to_string(target);
 }
 
-bool UnixWindowMessages::post(MessageTarget hWnd, std::uint32_t message, std::int64_t wParam,
+bool UnixWindowMessages::post(MessageTarget target, std::uint32_t message, std::int64_t wParam,
                               std::int64_t lParam) {
     const RecordBytes bytes = encode({message, wParam, lParam});
     // A kept connection may lead to an endpoint that has since been made anew: one retry.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        auto found = connections_.find(hWnd);
-        const int connection = found != connections_.end() ? found->second : connectTo(hWnd);
+        auto found = connections_.find(target);
+        const int connection = found != connections_.end() ? found->second : connectTo(target);
         if (connection < 0) return false;
         if (::send(connection, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL) ==
             static_cast<ssize_t>(bytes.size()))
             return true;
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)
             return false;  // the receiver's queue is full: lost, as on a busy window
-        dropConnection(hWnd);
+        dropConnection(target);
     }
     return false;
 }
 
-int UnixWindowMessages::connectTo(MessageTarget hWnd) {
+int UnixWindowMessages::connectTo(MessageTarget target) {
     sockaddr_un address;
-    if (!makeAddress(endpointPath(hWnd), address)) return -1;
+    if (!makeAddress(endpointPath(target), address)) return -1;
     const int connection = newSocket();
     if (connection < 0) return -1;
     // A full backlog answers EAGAIN at once; a missing or dead endpoint ENOENT or
@@ -144,29 +144,29 @@ int UnixWindowMessages::connectTo(MessageTarget hWnd) {
         ::close(connection);
         return -1;
     }
-    connections_[hWnd] = connection;
+    connections_[target] = connection;
     // The receiver never writes; readiness means it has gone, and the connection with it.
-    loop_.watch(connection, Interest::Read, [this, hWnd, connection](Readiness) {
-        auto found = connections_.find(hWnd);
-        if (found != connections_.end() && found->second == connection) dropConnection(hWnd);
+    loop_.watch(connection, Interest::Read, [this, target, connection](Readiness) {
+        auto found = connections_.find(target);
+        if (found != connections_.end() && found->second == connection) dropConnection(target);
     });
     return connection;
 }
 
-void UnixWindowMessages::dropConnection(MessageTarget hWnd) {
-    auto found = connections_.find(hWnd);
+void UnixWindowMessages::dropConnection(MessageTarget target) {
+    auto found = connections_.find(target);
     if (found == connections_.end()) return;
     loop_.unwatch(found->second);
     ::close(found->second);
     connections_.erase(found);
 }
 
-void UnixWindowMessages::listen(MessageTarget hWnd, Receiver receiver) {
-    if (auto found = endpoints_.find(hWnd); found != endpoints_.end()) {
+void UnixWindowMessages::listen(MessageTarget target, Receiver receiver) {
+    if (auto found = endpoints_.find(target); found != endpoints_.end()) {
         found->second->receiver = std::make_shared<Receiver>(std::move(receiver));
         return;
     }
-    const std::string path = endpointPath(hWnd);
+    const std::string path = endpointPath(target);
     sockaddr_un address;
     if (!makeAddress(path, address))
         fail("The window message endpoint name " + path + " is too long", ENAMETOOLONG,
@@ -188,7 +188,7 @@ void UnixWindowMessages::listen(MessageTarget hWnd, Receiver receiver) {
         if (probe >= 0) ::close(probe);
         if (alive) {
             ::close(listener);
-            fail("The window handle " + std::to_string(hWnd) + " already receives messages",
+            fail("The window handle " + std::to_string(target) + " already receives messages",
                  EADDRINUSE, "WindowMessages.listen");
         }
         ::unlink(path.c_str());
@@ -201,10 +201,10 @@ void UnixWindowMessages::listen(MessageTarget hWnd, Receiver receiver) {
     }
 
     auto endpoint = std::make_shared<Endpoint>();
-    endpoint->hWnd = hWnd;
+    endpoint->target = target;
     endpoint->listener = listener;
     endpoint->receiver = std::make_shared<Receiver>(std::move(receiver));
-    endpoints_[hWnd] = endpoint;
+    endpoints_[target] = endpoint;
     std::weak_ptr<Endpoint> weak = endpoint;
     loop_.watch(listener, Interest::Read, [this, weak](Readiness) {
         if (auto endpoint = weak.lock(); endpoint && endpoint->open) acceptWaiting(endpoint);
@@ -254,8 +254,8 @@ void UnixWindowMessages::readWaiting(const std::shared_ptr<Endpoint>& endpoint, 
     }
 }
 
-void UnixWindowMessages::unlisten(MessageTarget hWnd) {
-    auto found = endpoints_.find(hWnd);
+void UnixWindowMessages::unlisten(MessageTarget target) {
+    auto found = endpoints_.find(target);
     if (found == endpoints_.end()) return;
     auto endpoint = found->second;
     endpoints_.erase(found);
@@ -272,7 +272,7 @@ void UnixWindowMessages::closeEndpoint(Endpoint& endpoint) {
     endpoint.connections.clear();
     loop_.unwatch(endpoint.listener);
     ::close(endpoint.listener);
-    ::unlink(endpointPath(endpoint.hWnd).c_str());
+    ::unlink(endpointPath(endpoint.target).c_str());
 }
 
 }  // namespace zov::platform

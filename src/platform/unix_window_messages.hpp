@@ -27,19 +27,19 @@ class UnixWindowMessages final : public WindowMessages {
     // $XDG_RUNTIME_DIR/zov, or /tmp/zov-<uid> on a host without a runtime folder.
     static std::string defaultFolder();
 
-    bool post(MessageTarget hWnd, std::uint32_t message, std::int64_t wParam,
+    bool post(MessageTarget target, std::uint32_t message, std::int64_t wParam,
               std::int64_t lParam) override;
-    void listen(MessageTarget hWnd, Receiver receiver) override;
-    void unlisten(MessageTarget hWnd) override;
+    void listen(MessageTarget target, Receiver receiver) override;
+    void unlisten(MessageTarget target) override;
 
     const std::string& folder() const { return folder_; }
 
   private:
     struct Endpoint;
 
-    std::string endpointPath(MessageTarget hWnd) const;
-    int connectTo(MessageTarget hWnd);
-    void dropConnection(MessageTarget hWnd);
+    std::string endpointPath(MessageTarget target) const;
+    int connectTo(MessageTarget target);
+    void dropConnection(MessageTarget target);
     void acceptWaiting(const std::shared_ptr<Endpoint>& endpoint);
     void readWaiting(const std::shared_ptr<Endpoint>& endpoint, int connection);
     void closeEndpoint(Endpoint& endpoint);

@@ -27,15 +27,15 @@ class WindowMessages {
 
     // True when the record reached the handle's queue; false when it was lost (no
     // endpoint, or the receiver's queue is full). Never blocks.
-    virtual bool post(MessageTarget hWnd, std::uint32_t message, std::int64_t wParam,
+    virtual bool post(MessageTarget target, std::uint32_t message, std::int64_t wParam,
                       std::int64_t lParam) = 0;
 
-    // Receives every record posted to hWnd from now on, one call per record on the loop.
+    // Receives every record posted to target from now on, one call per record on the loop.
     // Listening again replaces the receiver. Throws zov::Error when the endpoint cannot be
     // made (the handle is taken by a live receiver elsewhere, no place for endpoints).
-    virtual void listen(MessageTarget hWnd, Receiver receiver) = 0;
+    virtual void listen(MessageTarget target, Receiver receiver) = 0;
     // Stops receiving; records still on their way are dropped. Unknown handles are ignored.
-    virtual void unlisten(MessageTarget hWnd) = 0;
+    virtual void unlisten(MessageTarget target) = 0;
 };
 
 }  // namespace zov::platform

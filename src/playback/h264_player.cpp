@@ -24,7 +24,7 @@ void h264Player::loadContent(const std::string& url) {
     std::vector<std::string> fields;
     fields.push_back(ports_.clientFolder + "/" + kProgramName);
     fields.push_back(std::to_string(regionToShown_));
-    fields.push_back(std::to_string(formToFocus_ ? formToFocus_->hWnd() : 0));
+    fields.push_back(std::to_string(formToFocus_ ? formToFocus_->windowHandle() : 0));
     fields.push_back(url);
     if (status_ == Paused && resumePosition_ != 0)
         fields.push_back(std::to_string(resumePosition_));

@@ -88,7 +88,7 @@ mainPlayer::mainPlayer(Client& client) : client_(client) {
 mainPlayer::~mainPlayer() = default;
 
 void mainPlayer::load() {
-    messageHook_->install(window_->hWnd());
+    messageHook_->install(window_->windowHandle());
     commercialViewer_->Navigate("about:blank");
     initPlayer();
     layoutPlayer();
@@ -100,7 +100,7 @@ void mainPlayer::initPlayer() {
     wmpPlayer_->setAutoStart(true);
     mediaPlayer_->setMediaPlayer(*wmpPlayer_);
     streamingPlayer_->setFormToFocus(*window_);
-    streamingPlayer_->setRegionToShown(h264Screen_->hWnd());
+    streamingPlayer_->setRegionToShown(h264Screen_->windowHandle());
     h264Screen_->setBackColour(playback::kVideoRegionColour);
     // The playlist window is loaded with its page, but not seen.
     auto& library = client_.mediaLibrary();

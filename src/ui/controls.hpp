@@ -88,7 +88,7 @@ class Shape : public Control {};
 
 class PictureBox : public Control {
   public:
-    virtual WindowHandle hWnd() const = 0;
+    virtual WindowHandle windowHandle() const = 0;
     virtual Colour backColour() const = 0;
     virtual void setBackColour(const Colour& colour) = 0;
     virtual void repaint() = 0;

@@ -39,7 +39,7 @@ class Window {
     virtual void setRect(const Rect& rect) = 0;
     virtual void setFocus() = 0;
     virtual void minimize() = 0;
-    virtual WindowHandle hWnd() const = 0;
+    virtual WindowHandle windowHandle() const = 0;
     // A layered window with constant opacity 0-255; false when the platform refused.
     virtual bool setOpacity(int alpha) = 0;
 

@@ -145,9 +145,9 @@ TEST_F(DesktopControlsTest, APictureBoxIsANativeWindowThatTakesClicksKeysAndSize
 
     QWidget* region = widget("h264Screen");
     EXPECT_TRUE(region->testAttribute(Qt::WA_NativeWindow));
-    EXPECT_NE(picture->hWnd(), 0);
-    EXPECT_NE(picture->hWnd(), window->hWnd());
-    EXPECT_EQ(static_cast<zov::ui::WindowHandle>(region->winId()), picture->hWnd());
+    EXPECT_NE(picture->windowHandle(), 0);
+    EXPECT_NE(picture->windowHandle(), window->windowHandle());
+    EXPECT_EQ(static_cast<zov::ui::WindowHandle>(region->winId()), picture->windowHandle());
 
     picture->setBackColour({1, 2, 1});
     EXPECT_EQ(region->palette().color(QPalette::Window), QColor(1, 2, 1));

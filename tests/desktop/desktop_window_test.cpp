@@ -127,7 +127,7 @@ TEST_F(DesktopWindowTest, OpacityCaptionAndPixelPlacement) {
     // A window the system places is in the screen's pixels.
     window->setRect({0, 720 / 8.0, 1280, 0.65 * 720});
     EXPECT_EQ(frame()->geometry(), QRect(0, 90, 1280, 468));
-    EXPECT_NE(window->hWnd(), 0);
+    EXPECT_NE(window->windowHandle(), 0);
 }
 
 TEST_F(DesktopUiTest, PopupsAreFramelessOnTopAndCentredOnTheScreen) {

@@ -44,7 +44,7 @@ class FakeWindow final : public ui::Window {
     void setRect(const ui::Rect& rect) override { rect_ = rect; }
     void setFocus() override { focus_ = "main window"; }
     void minimize() override {}
-    ui::WindowHandle hWnd() const override { return handle_; }
+    ui::WindowHandle windowHandle() const override { return handle_; }
     bool setOpacity(int) override { return true; }
 
   private:
@@ -60,7 +60,7 @@ class FakePictureBox final : public ui::PictureBox {
     void setVisible(bool) override {}
     ui::Rect rect() const override { return rect_; }
     void setRect(const ui::Rect& rect) override { rect_ = rect; }
-    ui::WindowHandle hWnd() const override { return handle_; }
+    ui::WindowHandle windowHandle() const override { return handle_; }
     ui::Colour backColour() const override { return colour_; }
     void setBackColour(const ui::Colour& colour) override { colour_ = colour; }
     void repaint() override { ++repaints; }
@@ -160,7 +160,7 @@ struct H264Test : ::testing::Test {
         mainWindow.setRect(kScreen);
         wmpPlayer.setRect(kEmbedded);
         player.setFormToFocus(mainWindow);
-        player.setRegionToShown(h264Screen.hWnd());
+        player.setRegionToShown(h264Screen.windowHandle());
         hook.install(kMainWindow);
     }
 
@@ -506,7 +506,7 @@ TEST_F(RealPlayerTest, TheStandInPlayerIsStartedSteeredAndEnded) {
     h264Player player{
         {*messages, children, children, ZOV_STAND_IN_PLAYER_DIR, h264Screen, wmpPlayer}};
     player.setFormToFocus(mainWindow);
-    player.setRegionToShown(h264Screen.hWnd());
+    player.setRegionToShown(h264Screen.windowHandle());
     MessageHook hook{*messages, player, *fullscreentimer, h264Screen, {}};
     hook.install(kMainWindow);
 

@@ -36,7 +36,7 @@ class OtherWindow final : public ui::Window {
     void setRect(const ui::Rect&) override {}
     void setFocus() override {}
     void minimize() override {}
-    ui::WindowHandle hWnd() const override { return 0x500; }
+    ui::WindowHandle windowHandle() const override { return 0x500; }
     bool setOpacity(int) override { return true; }
 
   private:

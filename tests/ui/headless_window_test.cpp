@@ -160,11 +160,11 @@ TEST_F(HeadlessWindowTest, FactoryFindsWhatTheSystemStillHoldsByWindowAndControl
     EXPECT_EQ(factory.button("mainPlayer", "MLdownload"), nullptr);
 
     // Handles are non-zero and unique across windows and picture boxes; tests may pick one.
-    std::set<ui::WindowHandle> handles{guide->hWnd(), main->hWnd(), screen->hWnd()};
+    std::set<ui::WindowHandle> handles{guide->windowHandle(), main->windowHandle(), screen->windowHandle()};
     EXPECT_EQ(handles.size(), 3u);
     EXPECT_EQ(handles.count(0), 0u);
     factory.pictureBox("mainPlayer", "h264Screen")->setHWnd(0x18000);
-    EXPECT_EQ(screen->hWnd(), 0x18000);
+    EXPECT_EQ(screen->windowHandle(), 0x18000);
 
     // What a person sees is reported.
     guide->show();

@@ -29,7 +29,7 @@ DesktopPictureBox::DesktopPictureBox(ControlName name, QWidget* window, double u
     setBackColour(backColour_);
 }
 
-WindowHandle DesktopPictureBox::hWnd() const {
+WindowHandle DesktopPictureBox::windowHandle() const {
     return widget() ? static_cast<WindowHandle>(widget()->winId()) : 0;
 }
 

@@ -14,7 +14,7 @@ class DesktopPictureBox final : public DesktopControl<PictureBox> {
   public:
     DesktopPictureBox(ControlName name, QWidget* window, double unitsPerPixel);
 
-    WindowHandle hWnd() const override;
+    WindowHandle windowHandle() const override;
     Colour backColour() const override { return backColour_; }
     void setBackColour(const Colour& colour) override;
     void repaint() override;

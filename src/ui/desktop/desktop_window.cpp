@@ -167,7 +167,7 @@ void DesktopWindow::minimize() {
     if (widget_) widget_->showMinimized();
 }
 
-WindowHandle DesktopWindow::hWnd() const {
+WindowHandle DesktopWindow::windowHandle() const {
     return widget_ ? static_cast<WindowHandle>(widget_->winId()) : 0;
 }
 

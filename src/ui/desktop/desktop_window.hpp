@@ -55,7 +55,7 @@ class DesktopWindow final : public Window, public std::enable_shared_from_this<D
     // hidden window ignores the request.
     void setFocus() override;
     void minimize() override;
-    WindowHandle hWnd() const override;
+    WindowHandle windowHandle() const override;
     // False, and nothing changes, for an alpha outside 0-255.
     bool setOpacity(int alpha) override;
     // Replays the key as a key press on the window itself, through Qt, so that whatever

@@ -12,7 +12,7 @@ class HeadlessPictureBox final : public NamedControl<PictureBox> {
     HeadlessPictureBox(ControlName name, WindowHandle handle)
         : NamedControl(std::move(name)), handle_(handle) {}
 
-    WindowHandle hWnd() const override { return handle_; }
+    WindowHandle windowHandle() const override { return handle_; }
     Colour backColour() const override { return backColour_; }
     void setBackColour(const Colour& colour) override { backColour_ = colour; }
     void repaint() override { ++repaints_; }

@@ -40,7 +40,7 @@ class HeadlessWindow final : public Window, public std::enable_shared_from_this<
     // A hidden window cannot take the focus; the request is ignored.
     void setFocus() override;
     void minimize() override { minimized_ = true; }
-    WindowHandle hWnd() const override { return handle_; }
+    WindowHandle windowHandle() const override { return handle_; }
     // False, and nothing changes, for an alpha outside 0-255.
     bool setOpacity(int alpha) override;
 
