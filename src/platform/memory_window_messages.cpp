@@ -12,9 +12,9 @@ bool MemoryWindowMessages::post(MessageTarget target, std::uint32_t message, std
     posted_.push_back({target, record});
     auto found = endpoints_.find(target);
     if (found == endpoints_.end()) return false;
-    std::weak_ptr<Endpoint> target = found->second;
-    loop_.post([target, record] {
-        auto endpoint = target.lock();
+    std::weak_ptr<Endpoint> receiving = found->second;
+    loop_.post([receiving, record] {
+        auto endpoint = receiving.lock();
         if (!endpoint) return;               // unlistened meanwhile: the record is dropped
         auto receiver = endpoint->receiver;  // survives a listen from inside the call
         (*receiver)(record);

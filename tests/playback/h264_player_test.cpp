@@ -179,7 +179,7 @@ struct H264Test : ::testing::Test {
     std::vector<platform::WindowMessage> toPlayer() const {
         std::vector<platform::WindowMessage> sent;
         for (const auto& posted : messages.posted())
-            if (posted.hWnd != kMainWindow) sent.push_back(posted.record);
+            if (posted.target != kMainWindow) sent.push_back(posted.record);
         return sent;
     }
     const std::vector<std::string>& lastArguments() const {
@@ -279,7 +279,7 @@ TEST_F(H264Test, OnlyTheFirstControlWindowOfALaunchIsTaken) {
     EXPECT_EQ(player.controller(), kPlayerWindow);
     player.playPause();
     EXPECT_EQ(toPlayer(), (Sent{{h264Player::kPlayPause, 0, 0}}));
-    EXPECT_EQ(messages.posted().back().hWnd, kPlayerWindow);
+    EXPECT_EQ(messages.posted().back().target, kPlayerWindow);
 
     player.stopPlaying();
     player.playPause();
