@@ -264,7 +264,7 @@ TEST_F(AuthSessionTest, LoginValuesWithLineBreaksAreNeverSent) {
     }
     for (int i = 0; i < 20; ++i)
         loop.processPending();
-    EXPECT_EQ(server.connections(), 0);
+    EXPECT_EQ(server.controlConnections(), 0);
     EXPECT_EQ(playerProp.userID(), "");
     EXPECT_EQ(playerProp.contentDistributor(), "acme");
 }

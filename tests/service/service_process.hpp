@@ -3,32 +3,26 @@
 // test's choosing, and a crowd of connections that never say a word. Both end with the
 // test, the service even when the test is killed outright.
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "support/child_process.hpp"
+
 namespace zov::test {
 
+// Starts build/bin/zov-service with the arguments under a limit of open files, and waits
+// (at most 20 s of real time) until it names its ports.
 class ServiceProcess {
   public:
-    // Starts build/bin/zov-service with the arguments, its soft and hard limit of open files
-    // set to `openFiles`, and waits (at most 20 s of real time) until it names its ports.
     ServiceProcess(const std::vector<std::string>& arguments, unsigned openFiles);
-    ~ServiceProcess();
-    ServiceProcess(const ServiceProcess&) = delete;
-    ServiceProcess& operator=(const ServiceProcess&) = delete;
-
     // "auth", "ftp" or "http".
     std::int32_t port(const std::string& server) const { return ports_.at(server); }
 
   private:
-    void stop();
-
-    pid_t pid_ = -1;
+    ChildProcess process_;
     std::map<std::string, std::int32_t> ports_;
 };
 
