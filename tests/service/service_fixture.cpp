@@ -24,14 +24,6 @@ namespace zov::test {
 
 namespace fs = std::filesystem;
 
-std::string movieBytes(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xff);
-    }
-    return bytes;
-}
-
 void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }

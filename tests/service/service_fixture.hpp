@@ -22,11 +22,11 @@
 #include "platform/posix_file_system.hpp"
 #include "runtime/c_socket.hpp"
 #include "subscribers.hpp"
+#include "support/loopback.hpp"
 #include "support/temporary_drive.hpp"
 
 namespace zov::test {
 
-std::string movieBytes(std::size_t size);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 
