@@ -134,13 +134,7 @@ TEST_F(ServiceTest, IdleConnectionsBeyondTheDescriptorLimitLeaveAnHonestClientSe
     ASSERT_FALSE(list.empty());
     EXPECT_EQ(net::cdnPort(net::readReplyValue(list, "cdnport")), service.at("ftp"));
 
-    RawClient web(service.at("http"));
-    web.send("GET /guide.html HTTP/1.0\r\n\r\n");
-    std::string page;
-    ASSERT_TRUE(until([&] {
-        page += web.take();
-        return web.hungUp();
-    }));
+    const std::string page = fetch(service.at("http"), "GET /guide.html HTTP/1.0\r\n\r\n");
     EXPECT_EQ(page.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << page.substr(0, 80);
 
     config::MediaInfo movie;

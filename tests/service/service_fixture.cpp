@@ -101,6 +101,18 @@ ServiceTest::ServiceTest()
     writeFile(root_ / "secret.txt", "not a movie");
     delivery.start();
     auth.start();
+    http.start();
+}
+
+std::string ServiceTest::fetch(std::int32_t port, const std::string& request) {
+    RawClient client(port);
+    client.send(request);
+    std::string answer;
+    EXPECT_TRUE(until([&] {
+        answer += client.take();
+        return client.hungUp();
+    }));
+    return answer;
 }
 
 std::string ServiceTest::movieList(Peer& client) {
