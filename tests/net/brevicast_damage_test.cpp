@@ -21,6 +21,7 @@ class WatchedDisk final : public zov::platform::FileSystem {
     Lines log;                    // "write N", "sync", "count N" in order
     std::int64_t fullAfter = -1;  // movie bytes after which writes fail; -1 never
     DiskFailure failure = DiskFailure::NoSpace;
+    bool syncFails = false;  // the movie's data never reaches the disk for good
     std::int64_t written = 0;
 
     std::string hostPath(std::string_view p) const override { return disk_.hostPath(p); }
@@ -73,6 +74,10 @@ class WatchedDisk::File final : public zov::platform::RandomAccessFile {
     std::optional<std::int64_t> size() const override { return file_->size(); }
     bool truncate(std::int64_t size) override { return file_->truncate(size); }
     bool syncData() override {
+        if (!isSideFile_ && disk_.syncFails) {
+            failure_ = disk_.failure;
+            return false;
+        }
         if (!isSideFile_) disk_.log.push_back("sync");
         return file_->syncData();
     }
@@ -233,8 +238,18 @@ TEST_F(DamagedDownloadTest, ADiskThatRefusesTheMovieEndsTheDownloadAtOnceWithErr
         EXPECT_EQ(count, static_cast<long long>(data.size()));
         EXPECT_TRUE(data == expected.substr(0, data.size())) << "not the server's bytes";
     }
-    // The next download's ending says nothing of the disk.
+    // A disk that cannot make the data last is as bad as a full one: nothing is counted.
+    removeLocal();
     disk.fullAfter = -1;
+    disk.syncFails = true;
+    negotiate(freshPeer(), "300000").transfer({expected, std::string::npos, DataEnd::Stall});
+    download();
+    ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
+    EXPECT_EQ(seen.errors, std::vector<std::int32_t>{2});
+    EXPECT_FALSE(readLocal("movie.wmv.ini"));
+    disk.syncFails = false;
+
+    // The next download's ending says nothing of the disk.
     login(freshPeer()).expect("SIZE movie.wmv").reply("550 No such file");
     download();
     ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
