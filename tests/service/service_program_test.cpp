@@ -1,6 +1,7 @@
-// The real service under a small limit of open files, with far more idle connections
-// thrown at its delivery server than it has descriptors: the crowd is held to its share,
-// and an honest client still logs in, reads the guide and downloads.
+// The real service program: what its command line says of an outside delivery server, and,
+// under a small limit of open files, far more idle connections thrown at its delivery
+// server than it has descriptors: the crowd is held to its share, and an honest client
+// still logs in, reads the guide and downloads.
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -146,6 +147,42 @@ TEST_F(ServiceTest, IdleConnectionsBeyondTheDescriptorLimitLeaveAnHonestClientSe
     ASSERT_EQ(downloaded, 1);
     EXPECT_TRUE(errors.empty());
     EXPECT_TRUE(readFile(root_ / "zov" / "movie.wmv") == bytes);
+}
+
+// An outside delivery server reaches the movie list; a command line the program cannot use
+// ends it before it names a port.
+TEST_F(ServiceTest, TheProgramTakesAnOutsideDeliveryServerFromItsCommandLine) {
+    writeFile(root_ / "subscribers", "acme bob s3cret\n");
+    const auto program = [&](std::vector<std::string> more) {
+        std::vector<std::string> words{ZOV_TEST_BIN_DIR "/zov-service", "--movies",
+                                       (root_ / "movies").string(), "--subscribers",
+                                       (root_ / "subscribers").string()};
+        words.insert(words.end(), more.begin(), more.end());
+        return words;
+    };
+    ChildProcess outside(program({"--delivery", "127.0.0.9:40021", "--delivery-user", "movies",
+                                  "--delivery-password", "reader"}));
+    auto client = connect(portsOf(outside).at("auth"));
+    client->socket->SendData(std::string("USER acme bob s3cret\r\n"));
+    ASSERT_TRUE(until([&] { return !client->received.empty() || client->closed; }));
+    const std::string list = movieList(*client);
+    EXPECT_EQ(net::readReplyValue(list, "location"), "127.0.0.9");
+    EXPECT_EQ(net::cdnPort(net::readReplyValue(list, "cdnport")), 40021);
+    EXPECT_EQ(net::readReplyValue(list, "username"), "movies");
+    EXPECT_EQ(net::readReplyValue(list, "password"), "reader");
+
+    const std::vector<std::vector<std::string>> refused = {
+        {"--delivery", "127.0.0.9"},
+        {"--delivery", "127.0.0.9:0"},
+        {"--delivery", "127.0.0.9:21", "--delivery-user", "movies"},     // half an account
+        {"--delivery-user", "movies", "--delivery-password", "reader"},  // for no server
+        {"--delivery", "127.0.0.9:21", "--delivery-user", "a b", "--delivery-password", "c"},
+    };
+    for (const auto& words : refused) {
+        SCOPED_TRACE(words[1]);
+        ChildProcess wrong(program(words));
+        EXPECT_THROW(portsOf(wrong), std::runtime_error);
+    }
 }
 
 }  // namespace
