@@ -152,6 +152,19 @@ TEST_F(ServiceTest, AQuietControlConnectionIsToldAndClosed) {
     ASSERT_TRUE(until([&control] { return control->closed; }));
     EXPECT_EQ(control->received, kIdleReply);
     EXPECT_TRUE(until([this] { return delivery.sessionCount() == 0; }));
+
+    // Without a time-out a quiet connection stays as long as its client likes.
+    service::DeliveryServer patient{loop,
+                                    resolver,
+                                    subscribers,
+                                    throttle,
+                                    service::MovieFolder(root_ / "movies"),
+                                    {.limits = {.idleTimeoutMs = 0}}};
+    patient.start();
+    auto quiet = connect(patient.port());
+    ask(*quiet, "");
+    advanceTime(loop, clock, 3'600'000);
+    EXPECT_EQ(ask(*quiet, "NOOP"), "200 OK.\r\n");
 }
 
 TEST_F(ServiceTest, ATransferWaitingForItsDataConnectionEndsAsIdleToo) {
