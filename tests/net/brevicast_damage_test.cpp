@@ -21,6 +21,7 @@ class WatchedDisk final : public zov::platform::FileSystem {
     Lines log;                    // "write N", "sync", "count N" in order
     std::int64_t fullAfter = -1;  // movie bytes after which writes fail; -1 never
     DiskFailure failure = DiskFailure::NoSpace;
+    bool syncFails = false;  // the movie's data never reaches the disk for good
     std::int64_t written = 0;
 
     std::string hostPath(std::string_view p) const override { return disk_.hostPath(p); }
@@ -73,6 +74,10 @@ class WatchedDisk::File final : public zov::platform::RandomAccessFile {
     std::optional<std::int64_t> size() const override { return file_->size(); }
     bool truncate(std::int64_t size) override { return file_->truncate(size); }
     bool syncData() override {
+        if (!isSideFile_ && disk_.syncFails) {
+            failure_ = disk_.failure;
+            return false;
+        }
         if (!isSideFile_) disk_.log.push_back("sync");
         return file_->syncData();
     }
@@ -93,23 +98,11 @@ std::unique_ptr<zov::platform::RandomAccessFile> WatchedDisk::openReadWrite(std:
 
 class DamagedDownloadTest : public BrevicastTest {
   protected:
-    // The engine on the watched disk instead of the plain one.
-    void watchTheDisk() {
-        engine = Brevicast::create(faulty, resolver, disk);
-        engine->setServerURL("127.0.0.1");
-        engine->setPort(peer.port());
-        engine->setAccount("bob");
-        engine->setPass("secret");
-        observe();
-    }
-    // One download to its end, on a fresh control connection after the first.
-    void downloadToTheEnd() {
+    // One download to its end: every reply read, then the completion check if needed.
+    void downloadToTheEnd(ScriptedFtpPeer& p) {
         download();
-        ASSERT_TRUE(runUntil([&] { return seen.endings() > 0 || peer.finished(); }))
-            << peer.mismatch();
-        ASSERT_TRUE(runUntil([&] { return seen.endings() > 0 || !peer.mismatch().empty(); }) ||
-                    (advance(1000), seen.endings() > 0))
-            << peer.mismatch();
+        ASSERT_TRUE(runUntil([&] { return seen.endings() > 0 || p.finished(); })) << p.mismatch();
+        if (seen.endings() == 0) advance(1000);
     }
 
     WatchedDisk disk{drive_.files()};
@@ -117,48 +110,55 @@ class DamagedDownloadTest : public BrevicastTest {
 
 // --- resuming from what is really on disk ------------------------------------------------
 
-TEST_F(DamagedDownloadTest, ADamagedPartialMovieOrACountAheadOfItsDataStartsAgainFromByteZero) {
+// Just before the count when the partial movie holds it; from byte zero when it does not,
+// whatever the damage. Whatever happens, the movie reported as downloaded is the server's.
+TEST_F(DamagedDownloadTest, WhatIsOnDiskDecidesWhereTheDownloadStarts) {
     expected = movieBytes(10'000);
-    struct Damage {
+    const std::string junk(70'000, 'X');
+    struct Case {
         const char* what;
-        std::size_t partial;  // bytes of the right movie left on disk
-        const char* count;
+        std::string onDisk;
+        const char* side;  // nullptr: no side file
+        const char* rest = "";
+        bool trickle = false;
     };
-    const Damage damages[] = {
-        {"truncated to nothing", 0, "6000"},
-        {"truncated to half", 3000, "6000"},
-        {"2,000 bytes short", 4000, "6000"},
-        {"count ahead of the data", 6000, "9000"},
-        {"count past the end", 10'000, "60000000"},
-        {"count at the 32-bit limit", 10'000, "2147483647"},
-        {"negative count", 6000, "-6000"},
+    const std::vector<Case> cases = {
+        // The first 1,720 bytes are right; the rest must be written over. No trickle phase.
+        {"a count the partial movie holds", expected.substr(0, 1720) + junk.substr(0, 1280),
+         "3000\r\n\r\n", "1720", true},
+        {"text", expected.substr(0, 5000), "not a number\r\n\r\n", "", true},
+        {"a count too small to go back", expected.substr(0, 5000), "1279\r\n\r\n"},
+        {"an empty side file", expected.substr(0, 5000), ""},
+        {"a count beyond 32 bits", expected.substr(0, 5000), "4294970000\r\n", "", true},
+        {"truncated to nothing", "", "6000\r\n\r\n"},
+        {"truncated to half", expected.substr(0, 3000), "6000\r\n\r\n"},
+        {"2,000 bytes short", expected.substr(0, 4000), "6000\r\n\r\n"},
+        {"count ahead of the data", expected.substr(0, 6000), "9000\r\n\r\n"},
+        {"count past the end", expected, "60000000\r\n\r\n"},
+        {"count at the 32-bit limit", expected, "2147483647\r\n\r\n"},
+        {"negative count", expected.substr(0, 6000), "-6000\r\n\r\n"},
+        // The server's movie was replaced by a shorter one; the old tail is cut.
+        {"count past the end of a shorter movie", junk, "60000\r\n\r\n"},
+        {"an old longer movie and no side file", junk, nullptr},
+        {"a trickle download shorter than its tail", "", nullptr, "", true},
     };
-    bool first = true;
-    for (const Damage& damage : damages) {
-        SCOPED_TRACE(damage.what);
-        seen = {};
-        writeLocal("movie.wmv", expected.substr(0, damage.partial));
-        writeLocal("movie.wmv.ini", std::string(damage.count) + "\r\n\r\n");
-        if (!first) peer.nextConnection();
-        first = false;
-        negotiate(peer, "10000").transfer({expected}).reply("226 Done");  // no REST
-        downloadToTheEnd();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        removeLocal();
+        if (c.side || !c.onDisk.empty()) writeLocal("movie.wmv", c.onDisk);
+        if (c.side) writeLocal("movie.wmv.ini", c.side);
+        ScriptedFtpPeer& p = freshPeer();
+        negotiate(p, "10000", c.rest).transfer({expected}).reply("226 Done");
+        c.trickle ? downloadWithTrickle() : download();
+        ASSERT_TRUE(scriptDone(p)) << p.mismatch();
+        advance(1000);
         EXPECT_EQ(seen.downloaded, 1);
+        EXPECT_EQ(seen.endings(), 1);
+        EXPECT_EQ(seen.preparation, c.side ? Lines{"Preparing Download"} : Lines{});
+        EXPECT_EQ(p.dataBytesSent(), 10'000u - std::strtoul(c.rest, nullptr, 10));
         EXPECT_TRUE(readLocal("movie.wmv") == expected) << "not the server's movie";
         EXPECT_FALSE(readLocal("movie.wmv.ini"));
     }
-}
-
-TEST_F(DamagedDownloadTest, ACountPastTheEndOfAShorterMovieRestartsItAndCutsTheOldTail) {
-    // The server's movie was replaced by a shorter one: the old, longer partial file holds
-    // the count, but the count is past the new movie's end.
-    expected = movieBytes(10'000);
-    writeLocal("movie.wmv", std::string(70'000, 'X'));
-    writeLocal("movie.wmv.ini", "60000\r\n\r\n");
-    negotiate(peer, "10000").transfer({expected}).reply("226 Done");
-    downloadToTheEnd();
-    EXPECT_EQ(seen.downloaded, 1);
-    EXPECT_TRUE(readLocal("movie.wmv") == expected) << "not the server's movie";
 }
 
 TEST_F(DamagedDownloadTest, ARestartPointTheServerRefusesAsPastTheEndFetchesTheWholeMovie) {
@@ -167,38 +167,31 @@ TEST_F(DamagedDownloadTest, ARestartPointTheServerRefusesAsPastTheEndFetchesTheW
     expected = movieBytes(10'000);
     for (bool refusedAtRest : {true, false}) {
         SCOPED_TRACE(refusedAtRest ? "554 to REST" : "554 to RETR");
-        seen = {};
         writeLocal("movie.wmv", std::string(50'000, 'X'));
         writeLocal("movie.wmv.ini", "50000\r\n\r\n");
-        if (!refusedAtRest) peer.nextConnection();
-        login(peer).expect("SIZE movie.wmv").reply("213 unknown").expect("PASV ").passive();
-        peer.expect("REST 48720");
+        ScriptedFtpPeer& p = freshPeer();
+        login(p).expect("SIZE movie.wmv").reply("213 unknown").expect("PASV ").passive();
+        p.expect("REST 48720");
         if (refusedAtRest) {
-            peer.reply("554 Restart point past the end of the file");
+            p.reply("554 Restart point past the end of the file");
         } else {
-            peer.reply("350 Restarting").expect("RETR movie.wmv").reply("554 Invalid REST");
+            p.reply("350 Restarting").expect("RETR movie.wmv").reply("554 Invalid REST");
         }
-        peer.expect("PASV ")
-            .passive()
-            .expect("RETR movie.wmv")
-            .reply("150 Opening")
-            .transfer({expected})
-            .reply("226 Done");
-        downloadToTheEnd();
+        retrieve(p).transfer({expected}).reply("226 Done");
+        downloadToTheEnd(p);
         EXPECT_EQ(seen.errors, std::vector<std::int32_t>{});
         EXPECT_EQ(seen.downloaded, 1);
         EXPECT_TRUE(readLocal("movie.wmv") == expected) << "not the server's movie";
     }
-}
-
-TEST_F(DamagedDownloadTest, ARestartPointRefusedForAnyOtherReasonIsStillError3) {
+    // Refused for any other reason, it is still error 3.
     writeLocal("movie.wmv", std::string(5000, 'X'));
     writeLocal("movie.wmv.ini", "5000\r\n\r\n");
-    login(peer).expect("SIZE movie.wmv").reply("213 9000").expect("PASV ").passive();
-    peer.expect("REST 3720").reply("502 REST not implemented");
-    downloadToTheEnd();
+    ScriptedFtpPeer& p = freshPeer();
+    login(p).expect("SIZE movie.wmv").reply("213 9000").expect("PASV ").passive();
+    p.expect("REST 3720").reply("502 REST not implemented");
+    downloadToTheEnd(p);
     EXPECT_EQ(seen.errors, std::vector<std::int32_t>{3});
-    EXPECT_EQ(peer.dataConnections(), 1);
+    EXPECT_EQ(p.dataConnections(), 1);
 }
 
 // --- a server that sends more than it announced ------------------------------------------
@@ -206,10 +199,9 @@ TEST_F(DamagedDownloadTest, ARestartPointRefusedForAnyOtherReasonIsStillError3) 
 TEST_F(DamagedDownloadTest, BytesPastTheAnnouncedSizeAreATransferErrorAndNothingIsDone) {
     for (std::size_t sent : {11'000u, 20u << 20}) {
         SCOPED_TRACE(sent);
-        seen = {};
-        if (sent != 11'000u) peer.nextConnection();
-        negotiate(peer, "1000").transfer({movieBytes(sent)}).reply("226 Done");
-        downloadToTheEnd();
+        ScriptedFtpPeer& p = freshPeer();
+        negotiate(p, "1000").transfer({movieBytes(sent)}).reply("226 Done");
+        downloadToTheEnd(p);
         advance(31'000);
         EXPECT_EQ(seen.errors, std::vector<std::int32_t>{2});
         EXPECT_EQ(seen.downloaded, 0);
@@ -221,49 +213,55 @@ TEST_F(DamagedDownloadTest, BytesPastTheAnnouncedSizeAreATransferErrorAndNothing
 
 // --- the disk --------------------------------------------------------------------------
 
-TEST_F(DamagedDownloadTest, AFullOrBrokenDiskEndsTheDownloadAtOnceAndKeepsWhatWasWritten) {
-    watchTheDisk();
+// Told as it happens, not as a silent server: a disk that fills up or breaks in the
+// middle (what was written is counted for a resume, and is right), and a movie that
+// cannot even be created.
+TEST_F(DamagedDownloadTest, ADiskThatRefusesTheMovieEndsTheDownloadAtOnceWithError2) {
+    makeEngine(disk);
     expected = movieBytes(300'000);
     for (DiskFailure failure : {DiskFailure::NoSpace, DiskFailure::CannotWrite}) {
-        seen = {};
-        std::filesystem::remove(folder() + "movie.wmv");
-        std::filesystem::remove(folder() + "movie.wmv.ini");
-        if (failure == DiskFailure::CannotWrite) peer.nextConnection();
+        SCOPED_TRACE(static_cast<int>(failure));
+        removeLocal();
         disk.fullAfter = 100'000;
         disk.written = 0;
         disk.failure = failure;
-        negotiate(peer, "300000").transfer({expected, std::string::npos, DataEnd::Stall});
+        ScriptedFtpPeer& p = freshPeer();
+        negotiate(p, "300000").transfer({expected, std::string::npos, DataEnd::Stall});
         download();
-        // No time passes: the failure is told as it happens, not as a silent server.
         ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
         EXPECT_EQ(seen.errors, std::vector<std::int32_t>{2});
         EXPECT_EQ(engine->diskFailure(), failure);
         EXPECT_EQ(engine->currentState(), 0);
-        // What was written is counted for a resume, and is right.
         const auto data = readLocal("movie.wmv").value_or("");
         const long long count = std::atoll(readLocal("movie.wmv.ini").value_or("-1").c_str());
         EXPECT_GT(count, 0);
         EXPECT_EQ(count, static_cast<long long>(data.size()));
         EXPECT_TRUE(data == expected.substr(0, data.size())) << "not the server's bytes";
     }
-    // The next download's ending says nothing of the disk.
+    // A disk that cannot make the data last is as bad as a full one: nothing is counted.
+    removeLocal();
     disk.fullAfter = -1;
-    seen = {};
-    peer.nextConnection();
-    login(peer).expect("SIZE movie.wmv").reply("550 No such file");
+    disk.syncFails = true;
+    negotiate(freshPeer(), "300000").transfer({expected, std::string::npos, DataEnd::Stall});
+    download();
+    ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
+    EXPECT_EQ(seen.errors, std::vector<std::int32_t>{2});
+    EXPECT_FALSE(readLocal("movie.wmv.ini"));
+    disk.syncFails = false;
+
+    // The next download's ending says nothing of the disk.
+    login(freshPeer()).expect("SIZE movie.wmv").reply("550 No such file");
     download();
     ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
     EXPECT_EQ(engine->diskFailure(), DiskFailure::None);
-}
 
-TEST_F(DamagedDownloadTest, AMovieThatCannotBeCreatedEndsTheDownloadAtOnceWithError2) {
+    removeLocal();
     std::filesystem::create_directories(folder() + "movie.wmv");
     for (bool trickle : {true, false}) {
-        SCOPED_TRACE(trickle ? "trickle" : "no trickle");
-        seen = {};
-        if (!trickle) peer.nextConnection();
-        login(peer).expect("SIZE movie.wmv").reply("213 2000000");
-        if (!trickle) peer.expect("PASV ").passive();
+        SCOPED_TRACE(trickle ? "cannot be created, trickle" : "cannot be created");
+        ScriptedFtpPeer& p = freshPeer();
+        login(p).expect("SIZE movie.wmv").reply("213 2000000");
+        if (!trickle) p.expect("PASV ").passive();
         trickle ? downloadWithTrickle() : download();
         ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
         EXPECT_EQ(seen.errors, std::vector<std::int32_t>{2});
@@ -275,7 +273,7 @@ TEST_F(DamagedDownloadTest, AMovieThatCannotBeCreatedEndsTheDownloadAtOnceWithEr
 }
 
 TEST_F(DamagedDownloadTest, TheCountIsWrittenOnlyAfterTheDataReachedTheDiskAndAtMostOnceASecond) {
-    watchTheDisk();
+    makeEngine(disk);
     expected = movieBytes(400'000);
     negotiate(peer, "400000").transfer({expected, 150'000, DataEnd::Stall}).pause();
     download();
@@ -304,12 +302,8 @@ TEST_F(DamagedDownloadTest, TheCountIsWrittenOnlyAfterTheDataReachedTheDiskAndAt
 
 TEST_F(DamagedDownloadTest, AMultiLineReplySplitAcrossReceivesDuringTheTransferIsWaitedFor) {
     expected = movieBytes(200'000);
-    login(peer)
-        .expect("SIZE movie.wmv")
-        .reply("213 200000")
-        .expect("PASV ")
-        .passive()
-        .expect("RETR movie.wmv")
+    login(peer).expect("SIZE movie.wmv").reply("213 200000").expect("PASV ").passive();
+    peer.expect("RETR movie.wmv")
         .sendInPieces({"150-Opening BINARY connection\r\n", "150 Here it comes\r\n"})
         .transfer({expected})
         .sendInPieces({"22", "6 Transfer complete\r\n"});

@@ -2,11 +2,7 @@
 // The download engine against a scripted server on the same loop, on a temporary drive C:
 // and the manual clock: the fixture the engine's tests share, with what its owner is told.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,11 +17,10 @@
 #include "config/media_info.hpp"
 #include "net/brevicast.hpp"
 #include "platform/clock.hpp"
-#include "platform/drive_map.hpp"
 #include "platform/error.hpp"
+#include "platform/file_system.hpp"
 #include "platform/poll_loop.hpp"
-#include "platform/posix_file_system.hpp"
-#include "platform/resolver.hpp"
+#include "support/loopback.hpp"
 #include "support/manual_time.hpp"
 #include "support/no_lookups.hpp"
 #include "support/scripted_ftp_peer.hpp"
@@ -73,28 +67,7 @@ class FaultyLoop final : public zov::platform::EventLoop {
     zov::platform::PollLoop& inner_;
 };
 
-// A movie whose bytes all differ from their neighbours, so a misplaced block shows.
-inline std::string movieBytes(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xff);
-    return bytes;
-}
-
 // Everything the engine's owner is told.
-// A loopback port that nothing listens on: bound once, then let go.
-inline std::uint16_t closedLoopbackPort() {
-    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ::bind(probe, reinterpret_cast<sockaddr*>(&addr), len);
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(probe);
-    return ntohs(addr.sin_port);
-}
-
 struct Seen {
     Lines sent;                    // onDataSend
     std::vector<int> repliesSeen;  // onServerReply count when each onDataSend came
@@ -110,16 +83,31 @@ class BrevicastTest : public ::testing::Test {
   protected:
     BrevicastTest() {
         fs::create_directories(folder());
-        engine = Brevicast::create(faulty, resolver, drive_.files());
+        makeEngine(drive_.files());
+        movie.setRemoteFileName("movie");
+        movie.setFileExtension(".wmv");
+    }
+    ~BrevicastTest() override { engine.reset(); }
+
+    // A fresh engine on this file system, pointed at the fixture's peer.
+    void makeEngine(zov::platform::FileSystem& files) {
+        engine = Brevicast::create(faulty, resolver, files);
         engine->setServerURL("127.0.0.1");
         engine->setPort(peer.port());
         engine->setAccount("bob");
         engine->setPass("secret");
-        movie.setRemoteFileName("movie");
-        movie.setFileExtension(".wmv");
         observe();
     }
-    ~BrevicastTest() override { engine.reset(); }
+    // A peer of its own for one case of a table, the engine pointed at it, nothing seen yet.
+    ScriptedFtpPeer& freshPeer() {
+        seen = {};
+        engine->setPort(peers_.emplace_back(std::make_unique<ScriptedFtpPeer>(loop))->port());
+        return *peers_.back();
+    }
+    void removeLocal() {
+        fs::remove(folder() + "movie.wmv");
+        fs::remove(folder() + "movie.wmv.ini");
+    }
 
     void observe() {
         engine->onDataSend.connect([this](std::string& text) {
@@ -186,10 +174,10 @@ class BrevicastTest : public ::testing::Test {
     bool runUntil(const std::function<bool()>& done) { return loop.runUntil(done, 10s); }
     void advance(std::int64_t ms) { zov::test::advanceTime(loop, clock, ms); }
     // An idle engine has closed its control connection; a busy one is not waited for.
-    bool closedTheConnection() {
-        return engine->currentState() == 0 &&
-               runUntil([&] { return peer.controlClosedByClient(); });
+    bool closedTheConnection(ScriptedFtpPeer& p) {
+        return engine->currentState() == 0 && runUntil([&] { return p.controlClosedByClient(); });
     }
+    bool closedTheConnection() { return closedTheConnection(peer); }
     // The script has run and the client has read every reply.
     bool scriptDone(ScriptedFtpPeer& p) {
         return runUntil([&] { return p.finished(); });
@@ -223,6 +211,7 @@ class BrevicastTest : public ::testing::Test {
     NoLookups resolver;
     zov::test::TemporaryDrive drive_{"zov-engine"};
     ScriptedFtpPeer peer{loop};
+    std::vector<std::unique_ptr<ScriptedFtpPeer>> peers_;
     std::shared_ptr<Brevicast> engine;
     MediaInfo movie;
     const std::string mediaPath = "C:\\zov\\";

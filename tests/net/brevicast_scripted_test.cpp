@@ -7,19 +7,13 @@ using namespace zov::test;
 
 namespace {
 
+using Codes = std::vector<std::int32_t>;
+
 // --- control connection ----------------------------------------------------------------
 
 TEST_F(BrevicastTest, DownloadsAMovieWithTheWholeConversationReported) {
     expected = movieBytes(200'000);
-    login(peer)
-        .expect("SIZE movie.wmv")
-        .reply("213 200000")
-        .expect("PASV ")
-        .passive()
-        .expect("RETR movie.wmv")
-        .reply("150 Opening BINARY connection")
-        .transfer({expected})
-        .reply("226 Transfer complete");
+    negotiate(peer, "200000").transfer({expected}).reply("226 Transfer complete");
     Lines steps;
     engine->setStateTrace([&](zov::net::CommandState from, zov::net::CommandState to) {
         steps.push_back(std::string(commandStateName(from)) + ">" +
@@ -34,69 +28,55 @@ TEST_F(BrevicastTest, DownloadsAMovieWithTheWholeConversationReported) {
 
     EXPECT_EQ(seen.downloaded, 1);
     EXPECT_EQ(seen.endings(), 1);
-    EXPECT_EQ(engine->currentState(), 0);
     EXPECT_EQ(peer.transcript(), (Lines{"USER bob", "PASS secret", "TYPE I", "SIZE movie.wmv",
                                         "PASV ", "RETR movie.wmv"}));
     // The owner sees the password: what to show is its choice.
     EXPECT_EQ(seen.sent, (Lines{"Connecting to 127.0.0.1", "USER bob", "PASS secret", "TYPE I",
                                 "SIZE movie.wmv", "PASV ", "RETR movie.wmv"}));
-    EXPECT_EQ(seen.sizes, (std::vector<std::int32_t>{200'000}));
+    EXPECT_EQ(seen.sizes, Codes{200'000});
     ASSERT_FALSE(seen.progress.empty());
     EXPECT_TRUE(std::is_sorted(seen.progress.begin(), seen.progress.end()));
     EXPECT_EQ(seen.progress.back(), 200'000);
+    EXPECT_TRUE(seen.preparation.empty());  // nothing was resumed
     EXPECT_EQ(readLocal("movie.wmv"), expected);
     EXPECT_FALSE(readLocal("movie.wmv.ini"));  // complete: no resume counter left
     EXPECT_TRUE(closedTheConnection());
 }
 
-TEST_F(BrevicastTest, AGreetingSplitAcrossReceivesIsAnsweredOnceAfterItsLastLine) {
-    peer.sendInPieces({"220-Welcome to the delivery server\r\n", "220 Ready\r\n"})
-        .expect("USER bob");
-    download();
-    ASSERT_TRUE(scriptDone(peer));
-    EXPECT_EQ(peer.transcript(), (Lines{"USER bob"}));
-    ASSERT_EQ(seen.sent.size(), 2u);
-    EXPECT_EQ(seen.repliesSeen[1], 2);  // USER went out only after the second receive
-}
-
-TEST_F(BrevicastTest, AReplyWhoseCodeIsSplitIsAnsweredOnceItsLineIsComplete) {
-    peer.sendInPieces({"22", "0 Ready", "\r\n"}).expect("USER bob");
-    download();
-    ASSERT_TRUE(scriptDone(peer));
-    EXPECT_EQ(seen.repliesSeen.back(), 3);  // nothing was answered before the line end
-    EXPECT_EQ(seen.transcript, "220 Ready\r\n");
-    EXPECT_EQ(peer.transcript(), (Lines{"USER bob"}));
-}
-
-TEST_F(BrevicastTest, AUserAcceptedWithoutPasswordGoesOnToTypeAndAMissingMovieIsError1) {
-    peer.greet("220 Ready")
-        .expect("USER bob")
-        .reply("230 No password needed")
-        .expect("TYPE I")
-        .reply("200 Binary")
-        .expect("SIZE movie.wmv")
-        .reply("550 No such file");
-    download();
-    ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
-    EXPECT_EQ(seen.errors, (std::vector<std::int32_t>{1}));
-    EXPECT_EQ(seen.statusAtError, (std::vector<std::int32_t>{0}));  // closed before telling
-    EXPECT_EQ(peer.transcript(), (Lines{"USER bob", "TYPE I", "SIZE movie.wmv"}));
-    EXPECT_TRUE(closedTheConnection());
-    advance(60'000);
-    EXPECT_EQ(seen.endings(), 1);  // and nothing more later
+TEST_F(BrevicastTest, AReplySplitAcrossReceivesIsAnsweredOnceAfterItsLastLine) {
+    const std::vector<Lines> splits = {
+        {"220-Welcome to the delivery server\r\n", "220 Ready\r\n"},
+        {"22", "0 Ready", "\r\n"},  // the code itself split
+    };
+    for (const Lines& pieces : splits) {
+        SCOPED_TRACE(pieces.front());
+        ScriptedFtpPeer& p = freshPeer();
+        p.sendInPieces(pieces).expect("USER bob");
+        download();
+        ASSERT_TRUE(scriptDone(p));
+        EXPECT_EQ(p.transcript(), (Lines{"USER bob"}));
+        ASSERT_EQ(seen.sent.size(), 2u);
+        EXPECT_EQ(seen.repliesSeen[1], static_cast<int>(pieces.size()));
+        EXPECT_EQ(seen.transcript, pieces.size() == 2 ? pieces[0] + pieces[1] : "220 Ready\r\n");
+        engine->cancelCurrentDownload();
+    }
 }
 
 // Every refusal and failure, with the code the owner is told. The connection is closed
-// before onError, whatever the step.
+// before onError, whatever the step, and nothing more is told later.
 TEST_F(BrevicastTest, EachFailingStepEndsTheDownloadWithItsErrorCode) {
     struct Case {
         const char* what;
         std::function<void(ScriptedFtpPeer&)> script;
         std::int32_t code;
         bool resume = false;
+        bool trickle = false;
     };
     auto upToSize = [](ScriptedFtpPeer& p) -> ScriptedFtpPeer& {
         return login(p).expect("SIZE movie.wmv").reply("213 5000");
+    };
+    auto missing = [](ScriptedFtpPeer& p) {
+        login(p).expect("SIZE movie.wmv").reply("550 No such file");
     };
     const std::vector<Case> cases = {
         {"greeting refused", [](auto& p) { p.greet("421 Too many users"); }, 0},
@@ -104,14 +84,18 @@ TEST_F(BrevicastTest, EachFailingStepEndsTheDownloadWithItsErrorCode) {
          [](auto& p) { p.greet("220 Ready").expect("USER bob").reply("530 Not allowed"); }, 0},
         {"PASS refused",
          [](auto& p) {
-             p.greet("220 Ready")
-                 .expect("USER bob")
-                 .reply("331 Password")
-                 .expect("PASS secret")
-                 .reply("530 Login incorrect");
+             p.greet("220 Ready").expect("USER bob").reply("331 Password");
+             p.expect("PASS secret").reply("530 Login incorrect");
          },
          0},
         {"TYPE refused", [](auto& p) { loggedIn(p).expect("TYPE I").reply("504 No"); }, 3},
+        {"SIZE refused after a USER that needed no password",
+         [](auto& p) {
+             p.greet("220 Ready").expect("USER bob").reply("230 No password needed");
+             p.expect("TYPE I").reply("200 Binary").expect("SIZE movie.wmv").reply("550 No");
+         },
+         1},
+        {"SIZE refused in a trickle download", missing, 1, false, true},
         {"PASV refused",
          [&](auto& p) { upToSize(p).expect("PASV ").reply("425 No data connection"); }, 0},
         {"REST refused",
@@ -134,41 +118,33 @@ TEST_F(BrevicastTest, EachFailingStepEndsTheDownloadWithItsErrorCode) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        seen = {};
-        std::error_code ignored;
-        fs::remove(folder() + "movie.wmv", ignored);
-        fs::remove(folder() + "movie.wmv.ini", ignored);
+        removeLocal();
         if (c.resume) {
             writeLocal("movie.wmv", movieBytes(3000));
             writeLocal("movie.wmv.ini", "3000\r\n\r\n");
         }
-        ScriptedFtpPeer p(loop);
+        ScriptedFtpPeer& p = freshPeer();
         c.script(p);
-        engine->setPort(p.port());
-        download();
+        c.trickle ? downloadWithTrickle() : download();
         ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; })) << p.mismatch();
-        EXPECT_EQ(seen.errors, (std::vector<std::int32_t>{c.code}));
-        EXPECT_EQ(seen.statusAtError, (std::vector<std::int32_t>{0}));
-        EXPECT_EQ(engine->currentState(), 0);
+        EXPECT_EQ(seen.errors, Codes{c.code});
+        EXPECT_EQ(seen.statusAtError, Codes{0});
         EXPECT_TRUE(runUntil([&] { return p.finished(); })) << p.mismatch();
+        if (!std::string_view(c.what).starts_with("connection reset")) {  // else none to close
+            EXPECT_TRUE(closedTheConnection(p));
+        }
+        EXPECT_EQ(engine->currentState(), 0);
         advance(60'000);
         EXPECT_EQ(seen.endings(), 1);
     }
 }
 
-TEST_F(BrevicastTest, AServerThatCannotBeReachedIsError0) {
-    engine->setPort(closedLoopbackPort());
-    download();
-    ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
-    EXPECT_EQ(seen.errors, (std::vector<std::int32_t>{0}));
-    EXPECT_EQ(engine->currentState(), 0);
-}
-
-TEST_F(BrevicastTest, ADownloadStartedFromTheErrorHandlerIsNotClosedBehindIt) {
+TEST_F(BrevicastTest, AnUnreachableServerIsError0AndADownloadStartedFromItsHandlerGoesOn) {
     // The queue starts the next movie from its error handler; the failed connection's
     // clean-up must not end that new download.
-    engine->setPort(closedLoopbackPort());
-    engine->onError.connect([this](std::int32_t& code) {
+    const ClosedLoopbackPort closed;
+    engine->setPort(closed.port());
+    engine->onError.connect([this](std::int32_t& code) {  // takes the place of the fixture's
         seen.errors.push_back(code);
         engine->setPort(peer.port());
         download();
@@ -177,7 +153,7 @@ TEST_F(BrevicastTest, ADownloadStartedFromTheErrorHandlerIsNotClosedBehindIt) {
     ASSERT_TRUE(runUntil([&] { return !seen.errors.empty(); }));
     ASSERT_TRUE(runUntil([&] { return peer.controlConnections() == 1; }));
     EXPECT_EQ(engine->currentState(), 1);
-    EXPECT_EQ(seen.errors, (std::vector<std::int32_t>{0}));
+    EXPECT_EQ(seen.errors, Codes{0});
 }
 
 TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
@@ -189,7 +165,6 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     advance(1);
     EXPECT_EQ(seen.timeOuts, 1);
     EXPECT_TRUE(seen.errors.empty());
-    EXPECT_EQ(engine->currentState(), 0);
     EXPECT_TRUE(peer.transcript().empty());
     EXPECT_TRUE(closedTheConnection());
 
@@ -210,15 +185,25 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     EXPECT_EQ(seen.downloaded, 0);
     EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 4), "3000");  // resumable
 
-    // A 227 without a readable address.
-    seen = {};
-    peer.nextConnection();
-    login(peer).expect("SIZE movie.wmv").reply("213 5000").expect("PASV ").reply("227 Later");
-    download();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(30'000);
-    EXPECT_EQ(seen.timeOuts, 1);
-    EXPECT_EQ(seen.endings(), 1);
+    // A 227 without a readable address, and the tail of a trickle download that stalls.
+    for (bool trickle : {false, true}) {
+        seen = {};
+        removeLocal();
+        peer.nextConnection();
+        if (trickle) {
+            negotiate(peer, "600000", "100000")
+                .transfer({movieBytes(600'000), 300'000, DataEnd::Stall});
+        } else {
+            login(peer).expect("SIZE movie.wmv").reply("213 5000").expect("PASV ").reply("227 ?");
+        }
+        trickle ? downloadWithTrickle() : download();
+        ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
+        advance(30'000);
+        EXPECT_EQ(seen.timeOuts, 1);
+        EXPECT_TRUE(closedTheConnection());  // idle: the queue may start the next movie
+        advance(60'000);
+        EXPECT_EQ(seen.endings(), 1);
+    }
 }
 
 TEST_F(BrevicastTest, ACancelThatCouldNotFinishIsReportedAsError4AndTheNextDownloadGoesOn) {
@@ -233,7 +218,7 @@ TEST_F(BrevicastTest, ACancelThatCouldNotFinishIsReportedAsError4AndTheNextDownl
     EXPECT_EQ(engine->currentState(), 3);
 
     download();
-    EXPECT_EQ(seen.errors, (std::vector<std::int32_t>{4}));
+    EXPECT_EQ(seen.errors, Codes{4});
     EXPECT_EQ(engine->currentState(), 1);  // it starts anyway
     ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
     advance(1000);
@@ -242,45 +227,6 @@ TEST_F(BrevicastTest, ACancelThatCouldNotFinishIsReportedAsError4AndTheNextDownl
 }
 
 // --- data transfer and resume ---------------------------------------------------------
-
-TEST_F(BrevicastTest, ASideFileResumesJustBeforeItsCountEvenWhenTrickleIsAllowed) {
-    expected = movieBytes(10'000);
-    // The first 1,720 bytes are right; the rest of the old data must be written over.
-    writeLocal("movie.wmv", expected.substr(0, 1720) + std::string(1280, 'X'));
-    writeLocal("movie.wmv.ini", "3000\r\n\r\n");
-    negotiate(peer, "10000", "1720").transfer({expected}).reply("226 Done");
-    downloadWithTrickle();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(1000);
-
-    EXPECT_EQ(seen.downloaded, 1);
-    EXPECT_EQ(seen.preparation, (Lines{"Preparing Download"}));  // no zero-filled file
-    EXPECT_EQ(peer.dataBytesSent(), 10'000u - 1720u);
-    EXPECT_EQ(seen.progress.back(), 10'000);
-    EXPECT_EQ(readLocal("movie.wmv"), expected);
-    EXPECT_FALSE(readLocal("movie.wmv.ini"));
-}
-
-TEST_F(BrevicastTest, AnUnusableSideFileStartsFromTheBeginningWithoutTrickle) {
-    expected = movieBytes(3000);
-    bool first = true;
-    // Text, a count too small to go back 1,280 bytes, nothing, a count beyond 32 bits.
-    for (const char* side : {"not a number\r\n\r\n", "1279\r\n\r\n", "", "4294970000\r\n"}) {
-        SCOPED_TRACE(side);
-        seen = {};
-        writeLocal("movie.wmv", std::string(100, 'X'));
-        writeLocal("movie.wmv.ini", side);
-        if (!first) peer.nextConnection();
-        first = false;
-        negotiate(peer, "3000").transfer({expected}).reply("226 Done");  // no REST: never negative
-        downloadWithTrickle();
-        ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-        advance(1000);
-        EXPECT_EQ(seen.preparation, (Lines{"Preparing Download"}));
-        EXPECT_EQ(seen.downloaded, 1);
-        EXPECT_EQ(readLocal("movie.wmv"), expected);
-    }
-}
 
 TEST_F(BrevicastTest, CancelLeavesTheFilesAndTheSameMovieResumesLater) {
     expected = movieBytes(50'000);
@@ -298,32 +244,33 @@ TEST_F(BrevicastTest, CancelLeavesTheFilesAndTheSameMovieResumesLater) {
     ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
     advance(1000);
     EXPECT_EQ(seen.downloaded, 1);
+    EXPECT_EQ(seen.preparation, (Lines{"Preparing Download"}));
     EXPECT_EQ(readLocal("movie.wmv"), expected);
 }
 
-TEST_F(BrevicastTest, AFreshDownloadWritesOverAnOldLongerFileAndCutsItsTail) {
-    expected = movieBytes(5000);
-    writeLocal("movie.wmv", std::string(8000, 'X'));  // no side file: not a resume
-    negotiate(peer, "5000").transfer({expected}).reply("226 Done");
-    download();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(1000);
-    EXPECT_EQ(seen.downloaded, 1);
-    EXPECT_TRUE(seen.preparation.empty());  // nothing was resumed
-    EXPECT_EQ(readLocal("movie.wmv"), expected);
-}
-
-TEST_F(BrevicastTest, ASizeThatIsNotANumberCompletesAtTheFirstCheckAfterTheTransfer) {
+// Without a size (none given, or 0) the end of the movie is the data connection's close:
+// the download completes at the first check after it, and never while it is open.
+TEST_F(BrevicastTest, AnUnknownSizeCompletesAtTheFirstCheckAfterTheDataConnectionCloses) {
     expected = movieBytes(4000);
-    negotiate(peer, "unknown").transfer({expected}).reply("226 Done");
-    download();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    EXPECT_EQ(seen.sizes, (std::vector<std::int32_t>{0}));
-    advance(999);
-    EXPECT_EQ(seen.downloaded, 0);
-    advance(1);
-    EXPECT_EQ(seen.downloaded, 1);
-    EXPECT_EQ(readLocal("movie.wmv"), expected);
+    for (const char* size : {"unknown", "0"}) {
+        for (DataEnd end : {DataEnd::Close, DataEnd::Stall}) {
+            SCOPED_TRACE(std::string(size) + (end == DataEnd::Close ? ", closed" : ", open"));
+            removeLocal();
+            negotiate(freshPeer(), size).transfer({expected, std::string::npos, end});
+            peers_.back()->reply("226 Done");
+            download();
+            ASSERT_TRUE(scriptDone(*peers_.back())) << peers_.back()->mismatch();
+            EXPECT_EQ(seen.sizes, Codes{0});
+            advance(999);
+            EXPECT_EQ(seen.downloaded, 0);
+            advance(1);
+            EXPECT_EQ(seen.downloaded, end == DataEnd::Close ? 1 : 0);
+            if (end == DataEnd::Close) {
+                EXPECT_EQ(readLocal("movie.wmv"), expected);
+            }
+            engine->cancelCurrentDownload();
+        }
+    }
 }
 
 TEST_F(BrevicastTest, ATrickleDownloadFetchesTheTailFirstThenTheWholeMovie) {
@@ -372,81 +319,36 @@ TEST_F(BrevicastTest, TheWholeFileOfATrickleDownloadIsNotDoneBeforeItsLastByte) 
     EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 6), "400000");
 }
 
+// A 226 before the last byte is not believed, and one that crosses the engine's close
+// after its time-out changes nothing: the movie stays resumable.
 TEST_F(BrevicastTest, ATransferReportedCompleteTooEarlyEndsInATimeOutNotADownload) {
-    expected = movieBytes(5000);
-    negotiate(peer, "5000")
-        .transfer({expected, 3000, DataEnd::Stall})
-        .reply("226 Transfer complete");
-    download();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(29'000);
-    EXPECT_EQ(seen.endings(), 0);  // still waiting for the rest
-    advance(60'000);
-    EXPECT_EQ(seen.timeOuts, 1);
-    EXPECT_EQ(seen.downloaded, 0);  // the completion check died with the download
-    EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 4), "3000");
-}
-
-TEST_F(BrevicastTest, ATrickleDownloadOfAMovieSmallerThanItsTailSkipsTheTail) {
-    expected = movieBytes(100'000);
-    negotiate(peer, "100000").transfer({expected}).reply("226 Done");
-    downloadWithTrickle();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(1000);
-    EXPECT_EQ(seen.downloaded, 1);
-    EXPECT_EQ(seen.endings(), 1);
-    EXPECT_EQ(readLocal("movie.wmv"), expected);
-}
-
-TEST_F(BrevicastTest, AFailureDuringATrickleDownloadEndsItAndClosesTheConnection) {
-    login(peer).expect("SIZE movie.wmv").reply("550 No such file");
-    downloadWithTrickle();
-    ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
-    EXPECT_EQ(seen.errors, (std::vector<std::int32_t>{1}));
-    EXPECT_EQ(seen.statusAtError, (std::vector<std::int32_t>{0}));
-    EXPECT_TRUE(closedTheConnection());
-
-    // A tail that stalls.
-    seen = {};
-    peer.nextConnection();
-    negotiate(peer, "600000", "100000").transfer({movieBytes(600'000), 300'000, DataEnd::Stall});
-    downloadWithTrickle();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(30'000);
-    EXPECT_EQ(seen.timeOuts, 1);
-    EXPECT_EQ(engine->currentState(), 0);  // the queue may start the next movie
-    EXPECT_TRUE(closedTheConnection());
-    advance(60'000);
-    EXPECT_EQ(seen.endings(), 1);
-}
-
-TEST_F(BrevicastTest, AReplyThatArrivesAfterTheEngineGaveUpChangesNothing) {
-    expected = movieBytes(5000);
-    negotiate(peer, "5000")
-        .transfer({expected, 3000, DataEnd::Stall})
-        .pause()
-        .reply("226 Transfer complete");  // crosses the engine's close
-    download();
-    ASSERT_TRUE(runUntil([&] { return !seen.progress.empty() && seen.progress.back() == 3000; }));
-    advance(30'000);
-    ASSERT_EQ(seen.timeOuts, 1);
-    peer.resume();
-    ASSERT_TRUE(scriptDone(peer));
-    advance(5000);
-    EXPECT_EQ(seen.downloaded, 0);
-    EXPECT_EQ(seen.endings(), 1);
-    EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 4), "3000");  // still resumable
+    for (bool beforeTheTimeOut : {true, false}) {
+        SCOPED_TRACE(beforeTheTimeOut ? "226 before the time-out" : "226 after it");
+        removeLocal();
+        ScriptedFtpPeer& p = freshPeer();
+        negotiate(p, "5000").transfer({movieBytes(5000), 3000, DataEnd::Stall}).pause();
+        p.reply("226 Transfer complete");
+        if (beforeTheTimeOut) p.resume();
+        download();
+        ASSERT_TRUE(runUntil([&] { return seen.progress.size() && seen.progress.back() == 3000; }));
+        advance(29'000);
+        EXPECT_EQ(seen.endings(), 0);  // still waiting for the rest
+        advance(beforeTheTimeOut ? 60'000 : 1000);
+        ASSERT_EQ(seen.timeOuts, 1);
+        p.resume();
+        ASSERT_TRUE(scriptDone(p));
+        advance(60'000);
+        EXPECT_EQ(seen.endings(), 1);  // the completion check died with the download
+        EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 4), "3000");
+    }
 }
 
 // --- hostile or broken servers and names ------------------------------------------------
 
 TEST_F(BrevicastTest, TheDataConnectionGoesToTheServerAndOnlyChecksTheAddressInThe227) {
     expected = movieBytes(5000);
-    login(peer)
-        .expect("SIZE movie.wmv")
-        .reply("213 5000")
-        .expect("PASV ")
-        .passive({.host = "127,0,0,2"})  // some other host: not where the data comes from
+    login(peer).expect("SIZE movie.wmv").reply("213 5000").expect("PASV ");
+    peer.passive({.host = "127,0,0,2"})  // some other host: not where the data comes from
         .expect("RETR movie.wmv")
         .reply("150 Opening")
         .transfer({expected})
@@ -459,11 +361,8 @@ TEST_F(BrevicastTest, TheDataConnectionGoesToTheServerAndOnlyChecksTheAddressInT
 
     seen = {};
     peer.nextConnection();
-    login(peer)
-        .expect("SIZE movie.wmv")
-        .reply("213 5000")
-        .expect("PASV ")
-        .passive({.host = "127,0,0,256"});
+    login(peer).expect("SIZE movie.wmv").reply("213 5000").expect("PASV ");
+    peer.passive({.host = "127,0,0,256"});
     download();
     ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
     advance(30'000);
@@ -471,74 +370,54 @@ TEST_F(BrevicastTest, TheDataConnectionGoesToTheServerAndOnlyChecksTheAddressInT
     EXPECT_EQ(seen.timeOuts, 1);
 }
 
-TEST_F(BrevicastTest, ValuesThatWouldBreakACommandLineAreNeverSent) {
+// Line breaks and NULs never reach a command line, and a name never leaves the download
+// folder; nothing is written.
+TEST_F(BrevicastTest, ValuesThatWouldBreakACommandOrLeaveTheFolderAreNeverUsed) {
     struct Case {
         const char* what;
-        std::string account, pass, name;
-        std::int32_t code;
+        std::string account, pass, name, extension = ".wmv";
     };
     const std::vector<Case> cases = {
-        {"account with CR LF", "bob\r\nDELE x", "secret", "movie", 0},
-        {"account with NUL", std::string("bob\0x", 5), "secret", "movie", 0},
-        {"password with LF", "bob", "secret\nDELE x", "movie", 0},
-        {"name with CR LF", "bob", "secret", "movie\r\nDELE x", 1},
-        {"name with NUL", "bob", "secret", std::string("mo\0vie", 6), 1},
+        {"account with CR LF", "bob\r\nDELE x", "secret", "movie"},
+        {"account with NUL", std::string("bob\0x", 5), "secret", "movie"},
+        {"password with LF", "bob", "secret\nDELE x", "movie"},
+        {"name with CR LF", "bob", "secret", "movie\r\nDELE x"},
+        {"name with NUL", "bob", "secret", std::string("mo\0vie", 6)},
+        {"parent folder", "bob", "secret", "..\\escaped"},
+        {"sub-folder", "bob", "secret", "sub\\movie"},
+        {"slash", "bob", "secret", "sub/movie"},
+        {"drive", "bob", "secret", "C:movie"},
+        {"dot dot", "bob", "secret", "..", ""},
+        {"control byte", "bob", "secret", "mo\x01vie"},
+        {"extension leaving", "bob", "secret", "movie", ".wmv\\..\\..\\escaped"},
+        {"tab in extension", "bob", "secret", "movie", ".wm\tv"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        seen = {};
-        ScriptedFtpPeer p(loop);
+        ScriptedFtpPeer& p = freshPeer();
         // The server goes along up to the step whose value is bad.
         if (c.account != "bob") {
             p.greet("220 Ready");
         } else if (c.pass != "secret") {
             p.greet("220 Ready").expect("USER bob").reply("331 Password required");
         } else {
-            login(p);
+            login(p).expect("SIZE " + c.name + c.extension).reply("213 5");
+            p.expect("PASV ").passive();
         }
-        engine->setPort(p.port());
         engine->setAccount(c.account);
         engine->setPass(c.pass);
         movie.setRemoteFileName(c.name);
+        movie.setFileExtension(c.extension);
         download();
         ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; })) << p.mismatch();
-        EXPECT_EQ(seen.errors, (std::vector<std::int32_t>{c.code}));
+        EXPECT_EQ(seen.errors, Codes{c.account == "bob" && c.pass == "secret" ? 1 : 0});
         for (const auto& line : p.transcript()) {
             EXPECT_EQ(line.find("DELE"), std::string::npos) << line;
             EXPECT_EQ(line.find('\0'), std::string::npos) << line;
         }
-        EXPECT_EQ(filesOnDrive(), Lines{});
-        EXPECT_EQ(engine->currentState(), 0);
-    }
-}
-
-TEST_F(BrevicastTest, ANameThatWouldLeaveTheDownloadFolderIsRefused) {
-    struct Case {
-        std::string name, extension;
-    };
-    const std::vector<Case> cases = {
-        {"..\\escaped", ".wmv"},
-        {"sub\\movie", ".wmv"},
-        {"sub/movie", ".wmv"},
-        {"C:movie", ".wmv"},
-        {"..", ""},
-        {"mo\x01vie", ".wmv"},
-        {"movie", ".wmv\\..\\..\\escaped"},
-        {"movie", ".wm\tv"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name + c.extension);
-        seen = {};
-        ScriptedFtpPeer p(loop);
-        login(p).expect("SIZE " + c.name + c.extension).reply("213 5").expect("PASV ").passive();
-        engine->setPort(p.port());
-        movie.setRemoteFileName(c.name);
-        movie.setFileExtension(c.extension);
-        download();
-        ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
-        EXPECT_EQ(seen.errors, (std::vector<std::int32_t>{1}));
         EXPECT_EQ(p.dataConnections(), 0);
         EXPECT_EQ(filesOnDrive(), Lines{});
+        EXPECT_EQ(engine->currentState(), 0);
     }
 }
 
@@ -569,8 +448,7 @@ TEST_F(BrevicastTest, NumbersBeyond32BitsEndTheDownloadInsteadOfWrapping) {
     writeLocal("movie.wmv.ini", "2147483000\r\n\r\n");
     peer.nextConnection();
     negotiate(peer, "unknown", "2147481720")
-        .transfer({movieBytes(4000), std::numeric_limits<std::size_t>::max(), DataEnd::Close,
-                   2147481720});
+        .transfer({movieBytes(4000), std::string::npos, DataEnd::Close, 2147481720});
     download();
     ASSERT_TRUE(runUntil([&] { return seen.endings() > 0 || peer.finished(); }));
     advance(31'000);

@@ -3,17 +3,15 @@
 
 #include "net/vt_client.hpp"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <functional>
 
+#include "net/version_answer.hpp"
 #include "platform/curl_http_client.hpp"
 #include "platform/error.hpp"
 #include "support/http_test_server.hpp"
+#include "support/loopback.hpp"
 
 namespace zov::test {
 namespace {
@@ -44,27 +42,6 @@ Error raised(const std::function<void()>& action) {
     ADD_FAILURE() << "no zov::Error was raised";
     return Error(0, "", "");
 }
-
-// A loopback port that refuses connections: bound, so nobody else takes it, but not
-// listening.
-class ClosedPort {
-  public:
-    ClosedPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        EXPECT_EQ(::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length), 0);
-        port_ = ntohs(address.sin_port);
-    }
-    ~ClosedPort() { ::close(fd_); }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + kPath; }
-
-  private:
-    int fd_;
-    std::uint16_t port_ = 0;
-};
 
 class VTClientTest : public ::testing::Test {
   protected:
@@ -169,8 +146,9 @@ TEST_F(VTClientTest, AnErrorPageIsNoAnswerEvenWithTheElementsInIt) {
 }
 
 TEST_F(VTClientTest, AnUnreachableServerRaisesButTheCheckCountsAsDone) {
-    const ClosedPort closed;
-    const Error error = raised([&] { client.CheckForUpdate(closed.url(), "5.3.135"); });
+    const ClosedLoopbackPort closed;
+    const std::string url = "http://127.0.0.1:" + std::to_string(closed.port()) + kPath;
+    const Error error = raised([&] { client.CheckForUpdate(url, "5.3.135"); });
     EXPECT_EQ(error.number(), platform::kHttpCannotConnect);
     EXPECT_EQ(error.source(), "VTClient.CheckForUpdate");
     EXPECT_EQ(client.LocalVersion(), "5.3.135");
@@ -226,6 +204,31 @@ TEST(VTClientBeforeCheck, EveryPropertyRaises2853WithItsOwnName) {
                       name + ".");
         EXPECT_EQ(error.source(), "ZOV Player") << name;
     }
+}
+
+// Reading the answer itself, where the bytes matter more than the transport.
+TEST(VersionAnswer, ReadsBytesAsTheyStandWhateverTheirEncoding) {
+    // Notes in a Windows code page: the 0xE9 of "Amélioration" is no valid UTF-8.
+    const std::string notes =
+        "Am\xE9lioration du t\xE9l\xE9"
+        "chargement\r\nMore: \xC3\xA9t\xC3\xA9";
+    const net::VersionAnswer answer = net::VersionAnswer::parse(
+        "<product name=\"Z\xD6V\" url=\"\"><modifications>" + notes + "</modifications>");
+    ASSERT_TRUE(answer.product);
+    EXPECT_EQ(answer.product->name, "Z\xD6V");
+    ASSERT_TRUE(answer.modifications);
+    EXPECT_EQ(*answer.modifications, notes);
+}
+
+TEST(VersionAnswer, LetterCaseIsIgnoredOnlyForPlainAsciiLetters) {
+    // "\xC5\xBF" is the long s, which Unicode case folding would take for an "s".
+    const net::VersionAnswer answer = net::VersionAnswer::parse(
+        "<ver\xC5\xBFion id=\"9\" newer-than-you=\"yes\" require-update=\"yes\">"
+        "<modification\xC5\xBF>x</modification\xC5\xBF><URL>u</url>");
+    EXPECT_FALSE(answer.version);
+    EXPECT_FALSE(answer.modifications);
+    ASSERT_TRUE(answer.url);
+    EXPECT_EQ(*answer.url, "u");
 }
 
 }  // namespace

@@ -6,23 +6,18 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "config/media_info.hpp"
 #include "net/brevicast.hpp"
 #include "platform/clock.hpp"
-#include "platform/drive_map.hpp"
 #include "platform/poll_loop.hpp"
-#include "platform/posix_file_system.hpp"
-#include "platform/resolver.hpp"
+#include "support/loopback.hpp"
 #include "support/manual_time.hpp"
 #include "support/no_lookups.hpp"
 #include "support/pyftpdlib_server.hpp"
@@ -36,16 +31,6 @@ using zov::test::NoLookups;
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string randomBytes(std::size_t size, std::uint64_t seed) {
-    std::mt19937_64 generator(seed);
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i + 8 <= size; i += 8) {
-        std::uint64_t word = generator();
-        std::memcpy(&bytes[i], &word, 8);
-    }
-    return bytes;
-}
 
 class BrevicastAgainstPyftpdlib : public ::testing::Test {
   protected:
@@ -118,7 +103,7 @@ class BrevicastAgainstPyftpdlib : public ::testing::Test {
 }  // namespace
 
 TEST_F(BrevicastAgainstPyftpdlib, A50MebibyteMovieArrivesByteForByte) {
-    const std::string movie50 = randomBytes(50u << 20, 1);
+    const std::string movie50 = zov::test::movieBytes(50u << 20, 1);
     server.putFile("feature.wmv", movie50);
     startServer();
     download();
@@ -130,7 +115,7 @@ TEST_F(BrevicastAgainstPyftpdlib, A50MebibyteMovieArrivesByteForByte) {
 
 TEST_F(BrevicastAgainstPyftpdlib, AServerThatDiesMidwayIsSurvivedAndTheNextDownloadResumes) {
     const std::size_t size = 8u << 20;
-    const std::string bytes = randomBytes(size, 2);
+    const std::string bytes = zov::test::movieBytes(size, 2);
     server.putFile("feature.wmv", bytes);
     server.setThrottle(2 << 20);  // slow enough to be caught in the middle
     startServer();

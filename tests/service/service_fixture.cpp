@@ -24,14 +24,6 @@ namespace zov::test {
 
 namespace fs = std::filesystem;
 
-std::string movieBytes(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xff);
-    }
-    return bytes;
-}
-
 void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -109,6 +101,18 @@ ServiceTest::ServiceTest()
     writeFile(root_ / "secret.txt", "not a movie");
     delivery.start();
     auth.start();
+    http.start();
+}
+
+std::string ServiceTest::fetch(std::int32_t port, const std::string& request) {
+    RawClient client(port);
+    client.send(request);
+    std::string answer;
+    EXPECT_TRUE(until([&] {
+        answer += client.take();
+        return client.hungUp();
+    }));
+    return answer;
 }
 
 std::string ServiceTest::movieList(Peer& client) {

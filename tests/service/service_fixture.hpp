@@ -14,6 +14,7 @@
 
 #include "auth_server.hpp"
 #include "delivery_server.hpp"
+#include "http_server.hpp"
 #include "login_throttle.hpp"
 #include "net/brevicast.hpp"
 #include "platform/cares_resolver.hpp"
@@ -21,12 +22,13 @@
 #include "platform/poll_loop.hpp"
 #include "platform/posix_file_system.hpp"
 #include "runtime/c_socket.hpp"
+#include "service_pages.hpp"
 #include "subscribers.hpp"
+#include "support/loopback.hpp"
 #include "support/temporary_drive.hpp"
 
 namespace zov::test {
 
-std::string movieBytes(std::size_t size);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 
@@ -73,6 +75,8 @@ class ServiceTest : public ::testing::Test {
     static std::filesystem::path withFolders(const std::string& root);
     std::unique_ptr<Peer> logIn(service::AuthServer& server, const std::string& line,
                                 const std::string& source = {});
+    // Sends the request from a plain socket and gathers the answer until the server closes.
+    std::string fetch(std::int32_t port, const std::string& request);
     // Asks a logged-in client's server for the movie list and gathers it to its end
     // (empty when it does not end).
     std::string movieList(Peer& client);
@@ -96,6 +100,10 @@ class ServiceTest : public ::testing::Test {
     service::LoginThrottle throttle;  // one for both servers, as in the service
     service::DeliveryServer delivery;
     service::AuthServer auth;
+    service::ServicePages pages{service::MovieFolder(root_ / "movies"), "5.3.135",
+                                "http://127.0.0.1/"};
+    service::HttpServer http{loop, resolver,
+                             [this](const service::HttpRequest& r) { return pages.answer(r); }};
     int downloaded = 0;
     bool complete = false;
     std::vector<std::int32_t> errors;

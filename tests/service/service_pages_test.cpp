@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,10 +15,7 @@
 #include "http_server.hpp"
 #include "movie_folder.hpp"
 #include "net/version_answer.hpp"
-#include "platform/cares_resolver.hpp"
-#include "platform/clock.hpp"
-#include "platform/poll_loop.hpp"
-#include "runtime/c_socket.hpp"
+#include "service/service_fixture.hpp"
 
 namespace zov::test {
 namespace {
@@ -155,42 +151,19 @@ TEST(MovieFolderTest, OnlyMoviesAreListedAndOnlyTheyCanBeFetched) {
     fs::remove_all(folder);
 }
 
-TEST(ServicePagesTest, TheHttpServerAnswersOneRequestAndRefusesGarbage) {
-    using namespace std::chrono_literals;
-    platform::ManualClock clock;
-    platform::PollLoop loop{clock};
-    platform::CaresResolver resolver{loop, {.lookups = "f"}};  // never asks a DNS server
-    service::ServicePages pages(service::MovieFolder({}), "5.3.135", "http://127.0.0.1/");
-    service::HttpServer http(loop, resolver,
-                             [&pages](const service::HttpRequest& r) { return pages.answer(r); });
-    http.start();
-
-    auto fetch = [&](const std::string& request) {
-        auto socket = runtime::CSocket::create(loop, resolver);
-        std::string received;
-        bool closed = false;
-        socket->OnDataArrival.connect([&](std::int32_t) {
-            std::string chunk;
-            socket->GetData(chunk);
-            received += chunk;
-        });
-        socket->OnClose.connect([&closed] { closed = true; });
-        socket->OnConnect.connect([&] { socket->SendData(request); });
-        socket->Connect("127.0.0.1", http.port());
-        EXPECT_TRUE(loop.runUntil([&closed] { return closed; }, 10s));
-        return received;
-    };
-    std::string answer = fetch(
-        "GET /pcplayer_version_control/version_control_server.asp?5.3.134 HTTP/1.1\r\n"
-        "Host: 127.0.0.1\r\n\r\n");
+TEST_F(ServiceTest, TheHttpServerAnswersOneRequestAndRefusesGarbage) {
+    const std::string answer =
+        fetch(http.port(),
+              "GET /pcplayer_version_control/version_control_server.asp?5.3.134 HTTP/1.1\r\n"
+              "Host: 127.0.0.1\r\n\r\n");
     ASSERT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answer;
-    std::string body = answer.substr(answer.find("\r\n\r\n") + 4);
+    const std::string body = answer.substr(answer.find("\r\n\r\n") + 4);
     EXPECT_NE(answer.find("Content-Length: " + std::to_string(body.size()) + "\r\n"), answer.npos);
     EXPECT_TRUE(net::VersionAnswer::flag(net::VersionAnswer::parse(body).version->newerThanYou));
 
-    EXPECT_EQ(fetch("POST /guide.html HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 405", 0), 0u);
-    EXPECT_EQ(fetch("nonsense\r\n\r\n").rfind("HTTP/1.1 400", 0), 0u);
-    EXPECT_EQ(fetch(std::string(20'000, 'x')).rfind("HTTP/1.1 400", 0), 0u);
+    EXPECT_EQ(fetch(http.port(), "POST /guide.html HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 405", 0), 0u);
+    EXPECT_EQ(fetch(http.port(), "nonsense\r\n\r\n").rfind("HTTP/1.1 400", 0), 0u);
+    EXPECT_EQ(fetch(http.port(), std::string(20'000, 'x')).rfind("HTTP/1.1 400", 0), 0u);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "support/http_test_server.hpp"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,15 +8,12 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "support/loopback.hpp"
+
 namespace zov::test {
 namespace {
 
 constexpr std::size_t kMaxHead = 64 * 1024;
-
-[[noreturn]] void systemFailure(const char* what) {
-    throw std::runtime_error(std::string("HttpTestServer: ") + what + " failed, errno " +
-                             std::to_string(errno));
-}
 
 void sendAll(int fd, const std::string& bytes) {
     std::size_t sent = 0;
@@ -33,25 +28,12 @@ void sendAll(int fd, const std::string& bytes) {
 }  // namespace
 
 HttpTestServer::HttpTestServer() {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0) systemFailure("socket");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 8) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(listenFd_);
-        systemFailure("bind/listen");
-    }
-    port_ = ntohs(address.sin_port);
+    listenFd_ = listenOnLoopback(port_);
 
     int wake[2];
     if (::pipe2(wake, O_CLOEXEC) != 0) {
         ::close(listenFd_);
-        systemFailure("pipe2");
+        throw std::runtime_error("HttpTestServer: no pipe");
     }
     wakeRead_ = wake[0];
     wakeWrite_ = wake[1];

@@ -4,10 +4,11 @@
 // middle of a transfer and brought back on the same port and folder, to prove that the
 // download engine resumes against a server it does not control.
 
-#include <sys/types.h>
-
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "support/child_process.hpp"
 
 namespace zov::test {
 
@@ -25,12 +26,12 @@ class PyftpdlibServer {
     // start picks a free port, later ones reuse it. Throws when it does not come up.
     void start();
     // Kills the server (SIGKILL) and reaps it; its connections drop as in a crash.
-    void stop();
+    void stop() { process_.reset(); }
     void restart() {
         stop();
         start();
     }
-    bool running() const { return pid_ > 0; }
+    bool running() const { return process_ != nullptr; }
 
     std::uint16_t port() const { return port_; }
     // The served folder, a host path ending in "/".
@@ -43,7 +44,7 @@ class PyftpdlibServer {
     std::string root_;
     std::int64_t throttle_ = 0;
     std::uint16_t port_ = 0;
-    pid_t pid_ = -1;
+    std::unique_ptr<ChildProcess> process_;
 };
 
 }  // namespace zov::test

@@ -14,9 +14,9 @@
 #include <charconv>
 #include <cstdlib>
 #include <stdexcept>
-#include <system_error>
 
 #include "platform/event_loop.hpp"
+#include "support/loopback.hpp"
 
 namespace zov::test {
 
@@ -24,28 +24,6 @@ namespace {
 
 constexpr std::size_t kFloodWindow = 256 * 1024;  // queued but unsent flood bytes at most
 constexpr std::size_t kFloodChunk = 64 * 1024;
-
-[[noreturn]] void fail(const char* what) {
-    throw std::system_error(errno, std::generic_category(), what);
-}
-
-int listenOnLoopback(std::uint16_t& port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) fail("socket");
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(fd, 8) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        int saved = errno;
-        ::close(fd);
-        errno = saved;
-        fail("listen on 127.0.0.1");
-    }
-    port = ntohs(addr.sin_port);
-    return fd;
-}
 
 bool sameAddress(const sockaddr_in& a, const sockaddr_in& b) {
     return a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
