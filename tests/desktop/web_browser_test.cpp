@@ -3,32 +3,14 @@
 
 #include "ui/desktop/desktop_browser.hpp"
 
-#include <gtest/gtest.h>
-
-#include <QWebEngineView>
-#include <QWidget>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "desktop/web_page_driver.hpp"
-#include "platform/clock.hpp"
 #include "support/http_test_server.hpp"
-#include "support/temporary_drive.hpp"
-#include "ui/desktop/qt_event_loop.hpp"
 
-using zov::platform::ManualClock;
 using zov::test::HttpTestServer;
-using zov::test::PageDriver;
-using zov::test::TemporaryDrive;
 using zov::ui::ControlName;
 using zov::ui::FrameLevel;
 using zov::ui::desktop::DesktopBrowser;
 using zov::ui::desktop::makeBrowser;
-using zov::ui::desktop::QtEventLoop;
 
 namespace {
 
@@ -38,13 +20,8 @@ constexpr auto kBanner =
     R"(<html xmlns="http://www.w3.org/1999/xhtml"><head><title>Banner</title></head>)"
     R"(<body>Now showing</body></html>)";
 
-struct BannerBrowser : ::testing::Test {
-    ManualClock clock;
-    QtEventLoop loop{clock};
-    PageDriver driver{loop};
-    TemporaryDrive drive{"zov-web-browser"};
+struct BannerBrowser : zov::test::WebTest {
     HttpTestServer server;
-    QWidget window;
     std::shared_ptr<DesktopBrowser> browser = makeBrowser(
         &window, ControlName{"mainPlayer", "commercialViewer", nullptr}, loop, drive.files());
     std::vector<PageEvent> started;
@@ -101,11 +78,10 @@ TEST_F(BannerBrowser, AWebPageIsAnnouncedOnceCompleteAndReloadedWithoutANewNavig
 // shown last is announced, and only once, under the address as it was given.
 TEST_F(BannerBrowser, ANewerNavigationSupersedesOneStillLoading) {
     server.staySilent();
-    std::ofstream(std::filesystem::path(drive.root()) / "banner.html") << kBanner;
+    const std::string address = writePage("banner.html", kBanner);
     browser->Navigate(server.url("/never-answered.html"));
     ASSERT_TRUE(driver.waitFor([&] { return pageRequests("/never-answered.html") == 1; }));
     EXPECT_TRUE(browser->busy());
-    const std::string address = drive.files().windowsPath(drive.root()) + "\\banner.html";
     browser->Navigate(address);
     ASSERT_TRUE(waitForCompletions(1));
     // A turn more for anything the first load might still announce.

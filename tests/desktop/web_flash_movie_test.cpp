@@ -4,33 +4,16 @@
 
 #include "ui/desktop/desktop_flash_movie.hpp"
 
-#include <gtest/gtest.h>
-
 #include <QUrl>
-#include <QWebEngineView>
-#include <QWidget>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <memory>
-#include <string>
 #include <tuple>
-#include <utility>
-#include <vector>
 
 #include "desktop/web_page_driver.hpp"
-#include "platform/clock.hpp"
-#include "support/temporary_drive.hpp"
-#include "ui/desktop/qt_event_loop.hpp"
 
-using zov::platform::ManualClock;
-using zov::test::PageDriver;
-using zov::test::TemporaryDrive;
 using zov::ui::ChangeSink;
 using zov::ui::ControlName;
 using zov::ui::desktop::DesktopFlashMovie;
 using zov::ui::desktop::makeFlashMovie;
-using zov::ui::desktop::QtEventLoop;
 
 namespace {
 
@@ -38,12 +21,7 @@ using Command = std::pair<std::string, std::string>;
 using Change = std::tuple<std::string, std::string, std::string, std::string>;
 
 // The client folder with our pages in it, as the build puts them beside the program.
-struct WebMovieTest : ::testing::Test {
-    ManualClock clock;
-    QtEventLoop loop{clock};
-    PageDriver driver{loop};
-    TemporaryDrive drive{"zov-web-movie"};
-    QWidget window;
+struct WebMovieTest : zov::test::WebTest {
     std::vector<Change> changes;
     std::vector<Command> commands;
     std::shared_ptr<DesktopFlashMovie> movie;

@@ -1,14 +1,8 @@
 #include "desktop/web_page_driver.hpp"
 
-#include <gtest/gtest.h>
-
 #include <QWebEnginePage>
 #include <QWebEngineScript>
-#include <QWebEngineView>
-#include <memory>
 #include <optional>
-
-#include "ui/desktop/qt_event_loop.hpp"
 
 namespace zov::test {
 

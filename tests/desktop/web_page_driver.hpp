@@ -2,16 +2,24 @@
 // What the web tests do to a page as a person or the page itself would: run a script in the
 // page's own script world and wait for its answer, turning the loop with a watchdog.
 
+#include <gtest/gtest.h>
+
 #include <QString>
 #include <QVariant>
+#include <QWebEngineView>
+#include <QWidget>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
-class QWebEngineView;
-
-namespace zov::ui::desktop {
-class QtEventLoop;
-}
+#include "platform/clock.hpp"
+#include "support/temporary_drive.hpp"
+#include "ui/desktop/qt_event_loop.hpp"
 
 namespace zov::test {
 
@@ -32,6 +40,22 @@ class PageDriver {
 
   private:
     ui::desktop::QtEventLoop& loop_;
+};
+
+// A web view's surroundings: the Qt loop on a manual clock, the driver, a client drive in a
+// temporary folder and a window to hold the view.
+struct WebTest : ::testing::Test {
+    platform::ManualClock clock;
+    ui::desktop::QtEventLoop loop{clock};
+    PageDriver driver{loop};
+    TemporaryDrive drive{"zov-web-test"};
+    QWidget window;
+
+    // Writes a file on the client's drive; its address in the client's form.
+    std::string writePage(const std::string& name, const std::string& text) {
+        std::ofstream(std::filesystem::path(drive.root()) / name) << text;
+        return drive.files().windowsPath(drive.root()) + "\\" + name;
+    }
 };
 
 }  // namespace zov::test

@@ -2,35 +2,17 @@
 // changes it through the mirror, synchronously, and a real click on a wired element reaches
 // the client's handler with the fields as the page held them at the click.
 
-#include <gtest/gtest.h>
-
-#include <QWebEngineView>
-#include <QWidget>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "desktop/desktop_ui_fixture.hpp"
 #include "desktop/web_page_driver.hpp"
-#include "platform/clock.hpp"
 #include "platform/error.hpp"
-#include "support/temporary_drive.hpp"
 #include "ui/desktop/desktop_browser.hpp"
-#include "ui/desktop/qt_event_loop.hpp"
 
-using zov::platform::ManualClock;
-using zov::test::PageDriver;
-using zov::test::TemporaryDrive;
 using zov::ui::ControlName;
 using zov::ui::Element;
 using zov::ui::FrameLevel;
 using zov::ui::PageEvent;
 using zov::ui::desktop::DesktopBrowser;
 using zov::ui::desktop::makeBrowser;
-using zov::ui::desktop::QtEventLoop;
 
 namespace {
 
@@ -54,12 +36,7 @@ function choose(item) {
 <input name="c_mediaTitle" value="Initial" style="display:none"></form>
 </body></html>)HTML";
 
-struct MirroredPage : ::testing::Test {
-    ManualClock clock;
-    QtEventLoop loop{clock};
-    PageDriver driver{loop};
-    TemporaryDrive drive{"zov-page-mirror"};
-    QWidget window;
+struct MirroredPage : zov::test::WebTest {
     std::shared_ptr<DesktopBrowser> browser =
         makeBrowser(&window, ControlName{"movieGuide", "epgBrowser", nullptr}, loop, drive.files());
     std::vector<PageEvent2> completed;
@@ -75,8 +52,7 @@ struct MirroredPage : ::testing::Test {
 
     // Shows a page written to the client's drive; its address in the client's form.
     std::string show(const std::string& name, const std::string& html) {
-        std::ofstream(std::filesystem::path(drive.root()) / name) << html;
-        const std::string address = drive.files().windowsPath(drive.root()) + "\\" + name;
+        const std::string address = writePage(name, html);
         navigate(address);
         return address;
     }
@@ -101,7 +77,7 @@ struct MirroredPage : ::testing::Test {
 };
 
 TEST_F(MirroredPage, FramesCompleteFirstAndThePageIsReadWrittenAndFollowed) {
-    std::ofstream(std::filesystem::path(drive.root()) / "frame.html") << "<p>a frame</p>";
+    writePage("frame.html", "<p>a frame</p>");
     const std::string address = show("guide.html", kGuide);
     ASSERT_EQ(completed.size(), 2u);
     EXPECT_EQ(completed[0].second, FrameLevel::Frame);

@@ -3,14 +3,10 @@
 // where it was, its length still the whole movie's, so the client asks the viewer to wait
 // and keeps the bookmark. Play goes on from there once more has arrived.
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <vector>
 
 #include "mpv_player_fixture.hpp"
-#include "ui/mpv/natural_end.hpp"
 
 namespace zov {
 namespace {
@@ -120,14 +116,6 @@ TEST_F(CutShortMovieTest, SeekingPastTheDownloadedPartRaisesErrorUntilTheViewerG
     EXPECT_LT(player_->currentPosition(), kLength / 3);
     EXPECT_EQ(errors_, 2);
     EXPECT_FALSE(everEnded());
-}
-
-TEST(MpvNaturalEnd, OnlyAnEndCloseToTheLengthIsTheMoviesOwn) {
-    EXPECT_TRUE(ui::mpv::isNaturalEnd(11.8, 12));    // the last frame
-    EXPECT_FALSE(ui::mpv::isNaturalEnd(5.7, 12));    // half the file
-    EXPECT_TRUE(ui::mpv::isNaturalEnd(7100, 7200));  // a long movie's length may be estimated
-    EXPECT_FALSE(ui::mpv::isNaturalEnd(6900, 7200));
-    EXPECT_TRUE(ui::mpv::isNaturalEnd(3, 0));  // a live stream has no length
 }
 
 }  // namespace

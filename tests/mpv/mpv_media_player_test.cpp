@@ -1,15 +1,19 @@
 // The libmpv player against real media made by ffmpeg: what the client relies on (states,
-// length, position, end, failures as Error) must come from the real decoder.
+// length, position, end, failures as Error, full screen held only while there is something
+// to show) must come from the real decoder; and where it shows and sounds.
 
-#include <gtest/gtest.h>
+#include <mpv/client.h>
 
-#include <filesystem>
+#include <clocale>
 #include <fstream>
-#include <string>
-#include <vector>
+#include <map>
+#include <tuple>
 
 #include "mpv_player_fixture.hpp"
 #include "support/manual_time.hpp"
+#include "ui/mpv/mpv_outputs.hpp"
+#include "ui/mpv/natural_end.hpp"
+#include "ui/mpv/video_surface.hpp"
 
 namespace zov {
 namespace {
@@ -134,14 +138,142 @@ TEST_F(MpvMediaPlayerTest, AStaleFailureDoesNotReachTheNextMovie) {
     EXPECT_EQ(player_->duration(), 0);
 }
 
-TEST(MpvStreamAddress, OnlyNetworkStreamsAreOpened) {
-    EXPECT_TRUE(MpvMediaPlayer::isAllowedStream("http://127.0.0.1/live"));
-    EXPECT_TRUE(MpvMediaPlayer::isAllowedStream("HTTPS://example.invalid/a.m3u8"));
-    EXPECT_TRUE(MpvMediaPlayer::isAllowedStream("rtsp://host/stream"));
-    EXPECT_FALSE(MpvMediaPlayer::isAllowedStream("file:///etc/passwd"));
-    EXPECT_FALSE(MpvMediaPlayer::isAllowedStream("edl://%3%/etc"));
-    EXPECT_FALSE(MpvMediaPlayer::isAllowedStream("av://v4l2:/dev/video0"));
-    EXPECT_FALSE(MpvMediaPlayer::isAllowedStream("http:/one-slash"));
+TEST(MpvAddresses, OnlyNetworkStreamsAreOpenedAndOnlyAnEndCloseToTheLengthIsTheMoviesOwn) {
+    for (const auto& [url, allowed] : {std::pair{"http://127.0.0.1/live", true},
+                                       {"HTTPS://example.invalid/a.m3u8", true},
+                                       {"rtsp://host/stream", true},
+                                       {"file:///etc/passwd", false},
+                                       {"edl://%3%/etc", false},
+                                       {"av://v4l2:/dev/video0", false},
+                                       {"http:/one-slash", false}})
+        EXPECT_EQ(MpvMediaPlayer::isAllowedStream(url), allowed) << url;
+    // A long movie's length may be estimated; a live stream has no length.
+    for (const auto& [at, length, natural] : {std::tuple{11.8, 12.0, true},
+                                              {5.7, 12.0, false},
+                                              {7100.0, 7200.0, true},
+                                              {6900.0, 7200.0, false},
+                                              {3.0, 0.0, true}})
+        EXPECT_EQ(ui::mpv::isNaturalEnd(at, length), natural) << at << " of " << length;
+}
+
+// Records whether the player has its surface cover the main window; handle 0 keeps libmpv
+// without a picture.
+struct RecordingSurface final : ui::mpv::VideoSurface {
+    ui::WindowHandle handle() const override { return 0; }
+    void place(const ui::Rect&) override {}
+    void setShown(bool) override {}
+    void setCovering(bool value) override { covering = value; }
+    void bringToFront() override {}
+
+    bool covering = false;
+};
+
+class MpvFullScreenTest : public test::MpvPlayerFixture {
+  protected:
+    static void SetUpTestSuite() {
+        makeFolder();
+        makeMovie("clip.mp4", 4);
+    }
+    static void TearDownTestSuite() { removeFolder(); }
+
+    void SetUp() override {
+        auto sink = std::make_shared<ui::ChangeSink>([this](const std::string&, const std::string&,
+                                                            const std::string& property,
+                                                            const std::string& value) {
+            if (property == "fullScreen") reported_ += value == "true" ? "T" : "F";
+        });
+        player_ = MpvMediaPlayer::create(ui::ControlName{"mainPlayer", "wmpPlayer", sink}, loop_,
+                                         files_, {}, surface_);
+        player_->PlayStateChange.connect([this](int state) { states_.push_back(state); });
+    }
+
+    void playAndGoFullScreen() {
+        player_->setURL(clientPath("clip.mp4"));
+        ASSERT_TRUE(waitFor(ui::wmppsPlaying));
+        player_->setFullScreen(true);
+        ASSERT_TRUE(player_->fullScreen());
+        ASSERT_TRUE(surface_->covering);
+    }
+
+    std::shared_ptr<RecordingSurface> surface_ = std::make_shared<RecordingSurface>();
+    std::string reported_;  // "T" / "F" for each change reported
+};
+
+TEST_F(MpvFullScreenTest, TheEndAStopAnUnloadOrAPersonsRequestEachLeaveFullScreen) {
+    player_->setFullScreen(true);  // nothing to show yet
+    EXPECT_FALSE(player_->fullScreen());
+
+    playAndGoFullScreen();
+    player_->setFullScreen(true);  // already there: nothing new to report
+    player_->pause();
+    EXPECT_TRUE(player_->fullScreen());  // a paused picture is still shown
+    player_->setCurrentPosition(3.5);
+    player_->play();
+    ASSERT_TRUE(waitFor(ui::wmppsMediaEnded));
+    EXPECT_FALSE(player_->fullScreen());
+    EXPECT_FALSE(surface_->covering);
+
+    playAndGoFullScreen();
+    player_->stop();
+    EXPECT_FALSE(player_->fullScreen());
+
+    playAndGoFullScreen();
+    player_->setURL("");
+    EXPECT_FALSE(player_->fullScreen());
+    EXPECT_FALSE(surface_->covering);
+
+    // Escape or a double click on the video: the picture goes back, playing on.
+    playAndGoFullScreen();
+    surface_->LeaveFullScreen();
+    EXPECT_FALSE(player_->fullScreen());
+    EXPECT_FALSE(surface_->covering);
+    EXPECT_EQ(player_->playState(), ui::wmppsPlaying);
+
+    EXPECT_EQ(reported_, "TFTFTFTF");
+}
+
+std::map<std::string, std::string> asMap(const ui::mpv::MpvOutputs& outputs) {
+    std::map<std::string, std::string> options;
+    for (const auto& [name, value] : ui::mpv::outputOptions(outputs))
+        options[name] = value;
+    return options;
+}
+
+TEST(MpvOutputs, HeadlessShowsAndSoundsNothingAndAWindowGetsThePicture) {
+    const auto headless = asMap({});
+    EXPECT_EQ(headless.at("vo"), "null");
+    EXPECT_EQ(headless.at("ao"), "null");
+    EXPECT_EQ(headless.count("wid"), 0u);
+
+    const auto desktop =
+        asMap({.videoWindow = 0x4a00007, .videoOutputs = "gpu,x11", .audioOutputs = "pulse,alsa"});
+    EXPECT_EQ(desktop.at("wid"), "77594631");  // libmpv reads the handle as a decimal number
+    EXPECT_EQ(desktop.at("vo"), "gpu,x11");
+    // Without a sound device the movie still plays, on the null output.
+    EXPECT_EQ(desktop.at("ao"), "pulse,alsa,null");
+    // Drawn through X11 only (probing on reaches the console, which costs a descriptor),
+    // and on software GL where there is no GPU.
+    EXPECT_EQ(desktop.at("gpu-context"), "x11egl");
+    EXPECT_EQ(desktop.at("gpu-sw"), "yes");
+    // The window, not libmpv, takes the keys and the mouse.
+    EXPECT_EQ(desktop.at("input-vo-keyboard"), "no");
+    EXPECT_EQ(desktop.at("input-cursor"), "no");
+
+    EXPECT_EQ(asMap({.audioOutputs = "pulse,null"}).at("ao"), "pulse,null");
+    EXPECT_EQ(asMap({.audioOutputs = ""}).at("ao"), "null");
+    EXPECT_EQ(asMap({.audioOutputs = "nullsink"}).at("ao"), "nullsink,null");
+}
+
+TEST(MpvOutputs, LibmpvTakesEveryOptionGivenForAWindow) {
+    // A misspelt option would be refused here and silently ignored in the player.
+    std::setlocale(LC_NUMERIC, "C");
+    mpv_handle* mpv = mpv_create();
+    ASSERT_NE(mpv, nullptr);
+    for (const auto& [name, value] :
+         ui::mpv::outputOptions({.videoWindow = 0x4a00007, .audioOutputs = "pulse,alsa"}))
+        EXPECT_GE(mpv_set_option_string(mpv, name.c_str(), value.c_str()), 0)
+            << name << "=" << value;
+    mpv_terminate_destroy(mpv);
 }
 
 }  // namespace

@@ -1,168 +1,39 @@
 #include "playback/h264_player.hpp"
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <optional>
 #include <set>
 #include <sstream>
 
-#include "platform/clock.hpp"
-#include "platform/error.hpp"
-#include "platform/memory_window_messages.hpp"
-#include "platform/poll_loop.hpp"
 #include "platform/proc_process_table.hpp"
 #include "platform/spawn_process_launcher.hpp"
 #include "platform/unix_window_messages.hpp"
 #include "playback/message_hook.hpp"
-#include "runtime/c_timeout.hpp"
-#include "ui/controls.hpp"
+#include "playback/player_fixture.hpp"
 
-using namespace zov;
-using namespace std::chrono_literals;
-using playback::h264Player;
-using playback::MessageHook;
-
+namespace zov::test {
 namespace {
 
-// The few things of the main window, its video region, the embedded player and the skin that
-// the controller and the hook use; the rest does nothing.
-class FakeWindow final : public ui::Window {
-  public:
-    FakeWindow(ui::WindowHandle handle, std::string& focus) : handle_(handle), focus_(focus) {}
-    void show(ui::ShowMode) override {}
-    void hide() override {}
-    bool visible() const override { return true; }
-    std::string caption() const override { return {}; }
-    void setCaption(const std::string&) override {}
-    ui::Rect rect() const override { return rect_; }
-    void setRect(const ui::Rect& rect) override { rect_ = rect; }
-    void setFocus() override { focus_ = "main window"; }
-    void minimize() override {}
-    ui::WindowHandle windowHandle() const override { return handle_; }
-    bool setOpacity(int) override { return true; }
-
-  private:
-    ui::WindowHandle handle_;
-    std::string& focus_;
-    ui::Rect rect_;
-};
-
-class FakePictureBox final : public ui::PictureBox {
-  public:
-    FakePictureBox(ui::WindowHandle handle, std::string& focus) : handle_(handle), focus_(focus) {}
-    bool visible() const override { return true; }
-    void setVisible(bool) override {}
-    ui::Rect rect() const override { return rect_; }
-    void setRect(const ui::Rect& rect) override { rect_ = rect; }
-    ui::WindowHandle windowHandle() const override { return handle_; }
-    ui::Colour backColour() const override { return colour_; }
-    void setBackColour(const ui::Colour& colour) override { colour_ = colour; }
-    void repaint() override { ++repaints; }
-    void setFocus() override { focus_ = "video region"; }
-    int repaints = 0;
-
-  private:
-    ui::WindowHandle handle_;
-    std::string& focus_;
-    ui::Rect rect_;
-    ui::Colour colour_;
-};
-
-// The embedded player, as far as its place on the window goes.
-class FakeControl final : public ui::Control {
-  public:
-    bool visible() const override { return true; }
-    void setVisible(bool) override {}
-    ui::Rect rect() const override { return rect_; }
-    void setRect(const ui::Rect& rect) override { rect_ = rect; }
-
-  private:
-    ui::Rect rect_;
-};
-
-constexpr std::uint32_t kOurUser = 1000;
-
-// Processes as the host would list them: what the launcher started, and whatever a test adds.
-class FakeProcesses final : public platform::ProcessTable, public platform::ProcessLauncher {
-  public:
-    struct Start {
-        std::string path;
-        std::vector<std::string> arguments;
-    };
-
-    std::int32_t start(const std::string& path,
-                       const std::vector<std::string>& arguments) override {
-        if (failure) throw *failure;
-        starts.push_back({path, arguments});
-        add(path, kOurUser);
-        return nextPid_ - 1;
-    }
-    bool running(std::int32_t pid) override { return process(pid).has_value(); }
-
-    void add(const std::string& path, std::uint32_t uid) {
-        list_.push_back({nextPid_++, uid, 0, path, path, "zovplayer1.exe"});
-    }
-    std::vector<platform::ProcessInfo> processes() const override { return list_; }
-    std::optional<platform::ProcessInfo> process(std::int32_t pid) const override {
-        for (const auto& process : list_)
-            if (process.pid == pid) return process;
-        return std::nullopt;
-    }
-    bool terminate(const platform::ProcessInfo& process) override {
-        std::erase_if(list_, [&](const auto& listed) { return listed.pid == process.pid; });
-        ++ended;
-        return true;
-    }
-    std::int32_t currentProcessId() const override { return 1; }
-    std::uint32_t currentUserId() const override { return kOurUser; }
-
-    std::vector<Start> starts;
-    std::optional<Error> failure;
-    int ended = 0;
-
-  private:
-    std::int32_t nextPid_ = 100;
-    std::vector<platform::ProcessInfo> list_;
-};
-
-const ui::Rect kScreen{0, 0, 1600, 1000};
-const ui::Rect kEmbedded{0, 125, 1600, 650};
-constexpr ui::WindowHandle kMainWindow = -42;
-constexpr ui::WindowHandle kPlayerWindow = 900;
+using playback::h264Player;
+using playback::MessageHook;
+using Sent = std::vector<platform::WindowMessage>;
 
 // The main window's part of the external player: its controller, its hook, its video
-// region, skin and full-screen timer, with the player process and its messages in memory.
-struct H264Test : ::testing::Test {
-    platform::ManualClock clock;
-    platform::PollLoop loop{clock};
-    platform::MemoryWindowMessages messages{loop};
-    FakeProcesses processes;
-    std::string focus;
-    FakeWindow mainWindow{kMainWindow, focus};
-    FakePictureBox h264Screen{0x12348000, focus};
-    FakeControl wmpPlayer;
-    std::map<std::string, std::string> skin;
-    std::shared_ptr<runtime::CTimeout> fullscreentimer = runtime::CTimeout::create(loop, 3);
+// region, skin and full-screen timer.
+struct H264Test : PlayerFixture {
+    h264Player& player = streamingPlayer;
+    const ui::WindowHandle kMainWindow = mainPlayer->windowHandle();
+    const std::string mainHandle = std::to_string(kMainWindow);
     int guideShown = 0;
-    h264Player player{{messages, processes, processes, "/opt/zov client", h264Screen, wmpPlayer}};
     MessageHook::MainWindow mainWindowPart{
         [this](const std::string& name, const std::string& value) { skin[name] = value; },
         [] { return std::string("Casablanca"); }, [this] { ++guideShown; }};
     MessageHook hook{messages, player, *fullscreentimer, h264Screen, mainWindowPart};
+    static constexpr ui::WindowHandle kPlayerWindow = 900;
 
-    void SetUp() override {
-        mainWindow.setRect(kScreen);
-        wmpPlayer.setRect(kEmbedded);
-        player.setFormToFocus(mainWindow);
-        player.setRegionToShown(h264Screen.windowHandle());
-        hook.install(kMainWindow);
-    }
+    H264Test() { hook.install(kMainWindow); }
 
     // The player posting to the main window, and the loop delivering it.
     void fromPlayer(std::uint32_t message, std::int64_t wParam) {
@@ -176,23 +47,13 @@ struct H264Test : ::testing::Test {
         if (length > 0) fromPlayer(MessageHook::kPlaybackStarted, length);
     }
     // What was sent to the player's windows (everything not for the main window).
-    std::vector<platform::WindowMessage> toPlayer() const {
-        std::vector<platform::WindowMessage> sent;
+    Sent toPlayer() const {
+        Sent sent;
         for (const auto& posted : messages.posted())
             if (posted.target != kMainWindow) sent.push_back(posted.record);
         return sent;
     }
-    const std::vector<std::string>& lastArguments() const {
-        return processes.starts.back().arguments;
-    }
-    bool sameRect(const ui::Rect& a, const ui::Rect& b) const {
-        return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
-    }
 };
-
-using Sent = std::vector<platform::WindowMessage>;
-
-}  // namespace
 
 TEST_F(H264Test, CommandLineHoldsExactlyItsFieldsEachWholeWithTheWholeRegionHandle) {
     const std::string url = "xms://127.0.0.1/a \"quoted\" movie.264";
@@ -201,9 +62,9 @@ TEST_F(H264Test, CommandLineHoldsExactlyItsFieldsEachWholeWithTheWholeRegionHand
     ASSERT_EQ(processes.starts.size(), 1u);
     EXPECT_EQ(processes.starts[0].path, "/opt/zov client/zovplayer1.exe");
     EXPECT_EQ(lastArguments(), (std::vector<std::string>{"/opt/zov client/zovplayer1.exe",
-                                                         "305430528", "-42", url}));
+                                                         "305430528", mainHandle, url}));
     EXPECT_EQ(player.PlayerCurrentStatus(), h264Player::Running);
-    EXPECT_EQ(focus, "main window");
+    EXPECT_EQ(ui.window("mainPlayer")->focusCount(), 1);
     EXPECT_TRUE(sameRect(h264Screen.rect(), kEmbedded));
 
     // A handle whose low 16 bits look negative stays positive; wide and negative handles
@@ -227,8 +88,9 @@ TEST_F(H264Test, PositionIsAddedOnlyWhenResumingAPauseTakenWithAKnownLength) {
     EXPECT_EQ(player.controller(), -1);
     EXPECT_TRUE(processes.processes().empty());
     player.playPause();
-    EXPECT_EQ(lastArguments(), (std::vector<std::string>{"/opt/zov client/zovplayer1.exe",
-                                                         "305430528", "-42", "xms://one", "125"}));
+    EXPECT_EQ(lastArguments(),
+              (std::vector<std::string>{"/opt/zov client/zovplayer1.exe", "305430528", mainHandle,
+                                        "xms://one", "125"}));
 
     // A position without a length: the pause remembers nothing to resume from.
     player.unloadContent();
@@ -252,7 +114,7 @@ TEST_F(H264Test, PositionIsAddedOnlyWhenResumingAPauseTakenWithAKnownLength) {
     player.stopPlaying();
     player.playPause();
     EXPECT_EQ(lastArguments(), (std::vector<std::string>{"/opt/zov client/zovplayer1.exe",
-                                                         "305430528", "-42", "xms://one"}));
+                                                         "305430528", mainHandle, "xms://one"}));
 }
 
 TEST_F(H264Test, AFailedStartReachesTheCallerAndLeavesTheStatus) {
@@ -322,11 +184,11 @@ TEST_F(H264Test, StartAndEndOfPlaybackDriveTheSkinTheTimerAndTheGuide) {
 
     h264Screen.DblClick();
     EXPECT_TRUE(sameRect(h264Screen.rect(), kScreen));
-    const int repaints = h264Screen.repaints;
+    const int repaints = h264Screen.repaints();
     fromPlayer(MessageHook::kPlaybackEnded, 0);
     EXPECT_FALSE(fullscreentimer->running());
     EXPECT_EQ(h264Screen.backColour(), (ui::Colour{1, 2, 1}));
-    EXPECT_GT(h264Screen.repaints, repaints);
+    EXPECT_GT(h264Screen.repaints(), repaints);
     EXPECT_TRUE(sameRect(h264Screen.rect(), kEmbedded));
     EXPECT_EQ(player.PlayerCurrentStatus(), h264Player::Stopped);
     EXPECT_TRUE(processes.processes().empty());
@@ -374,10 +236,10 @@ TEST_F(H264Test, LetterKeysActAlikeInBothCasesAndOtherKeysDoNothing) {
     EXPECT_TRUE(sameRect(h264Screen.rect(), kEmbedded));
 
     for (int key : {'S', 's'}) {
-        const int repaints = h264Screen.repaints;
+        const int repaints = h264Screen.repaints();
         h264Screen.KeyPress(key);
         EXPECT_EQ(player.PlayerCurrentStatus(), h264Player::Stopped);
-        EXPECT_GT(h264Screen.repaints, repaints);
+        EXPECT_GT(h264Screen.repaints(), repaints);
         h264Screen.KeyPress('P');
         EXPECT_EQ(player.PlayerCurrentStatus(), h264Player::Running);
     }
@@ -388,9 +250,8 @@ TEST_F(H264Test, LetterKeysActAlikeInBothCasesAndOtherKeysDoNothing) {
 TEST_F(H264Test, DoubleClickTogglesFullScreenOnlyWhilePlayingAndResizeRepaints) {
     h264Screen.DblClick();
     EXPECT_TRUE(sameRect(h264Screen.rect(), kEmbedded));
-    focus.clear();
     h264Screen.Resize();
-    EXPECT_EQ(focus, "");  // nothing plays: the focus stays where it is
+    EXPECT_EQ(h264Screen.focusCount(), 0);  // nothing plays: the focus stays where it is
     EXPECT_EQ(h264Screen.backColour(), (ui::Colour{1, 2, 1}));
 
     playing("xms://one");
@@ -398,8 +259,9 @@ TEST_F(H264Test, DoubleClickTogglesFullScreenOnlyWhilePlayingAndResizeRepaints) 
     EXPECT_TRUE(sameRect(h264Screen.rect(), kScreen));
     h264Screen.DblClick();
     EXPECT_TRUE(sameRect(h264Screen.rect(), kEmbedded));
+    const int focused = h264Screen.focusCount();
     h264Screen.Resize();
-    EXPECT_EQ(focus, "video region");
+    EXPECT_EQ(h264Screen.focusCount(), focused + 1);
 }
 
 TEST_F(H264Test, UnloadEndsOnlyTheUsersOwnPlayersAndForgetsTheStream) {
@@ -420,8 +282,6 @@ TEST_F(H264Test, UnloadEndsOnlyTheUsersOwnPlayersAndForgetsTheStream) {
     fromPlayer(MessageHook::kControlWindow, 5);
     EXPECT_EQ(player.controller(), -1);
 }
-
-namespace {
 
 // The real thing: a child process running the stand-in player, window messages over Unix
 // sockets, and process ending through the host's process table, limited to the children
@@ -457,92 +317,79 @@ class OwnChildren final : public platform::ProcessTable, public platform::Proces
     platform::ProcProcessTable host_;
 };
 
-struct RealPlayerTest : ::testing::Test {
-    platform::ManualClock clock;
-    platform::PollLoop loop{clock};
+struct RealPlayerTest : PlayerFixture {
     std::string folder;
-    std::optional<platform::UnixWindowMessages> messages;
+    std::optional<platform::UnixWindowMessages> unixMessages;
     platform::SpawnProcessLauncher launcher{loop};
     OwnChildren children{launcher};
-    std::string focus;
-    FakeWindow mainWindow{kMainWindow, focus};
-    FakePictureBox h264Screen{0x7fff0001, focus};
-    FakeControl wmpPlayer;
-    std::map<std::string, std::string> skin;
-    std::shared_ptr<runtime::CTimeout> fullscreentimer = runtime::CTimeout::create(loop, 3);
 
     void SetUp() override {
         char pattern[] = "/tmp/zov-h264-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         folder = pattern;
-        messages.emplace(loop, folder);
+        unixMessages.emplace(loop, folder);
     }
     void TearDown() override {
         for (auto pid : children.pids)
             if (auto process = children.process(pid)) children.terminate(*process);
-        messages.reset();
+        unixMessages.reset();
         std::filesystem::remove_all(folder);
     }
-    std::string record() const {
-        std::ifstream file(folder + "/record.txt");
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
+    std::unique_ptr<h264Player> playerIn(const std::string& programFolder) {
+        auto player = std::make_unique<h264Player>(
+            h264Player::Ports{*unixMessages, children, children, programFolder, h264Screen, wmp});
+        player->setFormToFocus(*mainPlayer);
+        player->setRegionToShown(0x7fff0001);
+        return player;
     }
 };
 
-}  // namespace
-
 TEST_F(RealPlayerTest, TheStandInPlayerIsStartedSteeredAndEnded) {
-    const std::string program = std::string(ZOV_STAND_IN_PLAYER_DIR) + "/zovplayer1.exe";
-    ASSERT_TRUE(std::filesystem::exists(program)) << "the stand-in player is not built";
-    {
-        std::ofstream script(folder + "/script");
-        script << "endpoints " << folder << "\nrecord " << folder << "/record.txt\n"
-               << "handle 4242\npost 0x52c 5400\npost 0x536 42\non 0x404 post 0x536 w\n";
-    }
+    ASSERT_TRUE(std::filesystem::exists(std::string(ZOV_STAND_IN_PLAYER_DIR) + "/zovplayer1.exe"))
+        << "the stand-in player is not built";
+    std::ofstream(folder + "/script") << "endpoints " << folder << "\nrecord " << folder
+                                      << "/record.txt\nhandle 4242\npost 0x52c 5400\n"
+                                      << "post 0x536 42\non 0x404 post 0x536 w\n";
     ::setenv("ZOV_FAKE_PLAYER_SCRIPT", (folder + "/script").c_str(), 1);
+    auto player = playerIn(ZOV_STAND_IN_PLAYER_DIR);
+    MessageHook hook{*unixMessages, *player, *fullscreentimer, h264Screen, {}};
+    hook.install(mainPlayer->windowHandle());
 
-    h264Player player{
-        {*messages, children, children, ZOV_STAND_IN_PLAYER_DIR, h264Screen, wmpPlayer}};
-    player.setFormToFocus(mainWindow);
-    player.setRegionToShown(h264Screen.windowHandle());
-    MessageHook hook{*messages, player, *fullscreentimer, h264Screen, {}};
-    hook.install(kMainWindow);
-
-    player.loadContent("xms://127.0.0.1/live one.264");
+    player->loadContent("xms://127.0.0.1/live one.264");
     ASSERT_TRUE(loop.runUntil(
-        [&] { return player.controller() == 4242 && player.currentPosition() == 42; }, 10s));
-    EXPECT_EQ(player.duration(), 5400);
+        [&] { return player->controller() == 4242 && player->currentPosition() == 42; }, 10s));
+    EXPECT_EQ(player->duration(), 5400);
     EXPECT_TRUE(fullscreentimer->running());
-
-    player.seektime(300);
-    ASSERT_TRUE(loop.runUntil([&] { return player.currentPosition() == 300; }, 10s));
-    const std::string seen = record();
-    EXPECT_NE(seen.find("arg 1 2147418113\n"), std::string::npos) << seen;
-    EXPECT_NE(seen.find("arg 2 -42\n"), std::string::npos) << seen;
-    EXPECT_NE(seen.find("arg 3 xms://127.0.0.1/live one.264\n"), std::string::npos) << seen;
-    EXPECT_EQ(seen.find("arg 4"), std::string::npos) << seen;
-    EXPECT_NE(seen.find("got 0x404 300 0\n"), std::string::npos) << seen;
+    player->seektime(300);
+    ASSERT_TRUE(loop.runUntil([&] { return player->currentPosition() == 300; }, 10s));
+    std::stringstream seen;
+    seen << std::ifstream(folder + "/record.txt").rdbuf();
+    EXPECT_EQ(seen.str().find("arg 4"), std::string::npos) << seen.str();
+    for (const std::string& line :
+         {std::string("arg 1 2147418113\n"), "arg 2 " + std::to_string(mainPlayer->windowHandle()) + "\n",
+          std::string("arg 3 xms://127.0.0.1/live one.264\n"), std::string("got 0x404 300 0\n")})
+        EXPECT_NE(seen.str().find(line), std::string::npos) << seen.str();
 
     ASSERT_EQ(children.pids.size(), 1u);
     const std::int32_t pid = *children.pids.begin();
     EXPECT_TRUE(launcher.running(pid));
-    player.unloadContent();
+    player->unloadContent();
     EXPECT_TRUE(loop.runUntil([&] { return !launcher.running(pid); }, 10s));
     EXPECT_EQ(launcher.outstanding(), 0u);
 }
 
 TEST_F(RealPlayerTest, AMissingPlayerProgramIsReportedAndNothingRuns) {
-    h264Player player{{*messages, children, children, folder, h264Screen, wmpPlayer}};
-    player.setFormToFocus(mainWindow);
+    auto player = playerIn(folder);
     try {
-        player.loadContent("xms://one");
+        player->loadContent("xms://one");
         FAIL() << "a missing program was started";
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), 53);
         EXPECT_EQ(error.description(), "File not found");
     }
-    EXPECT_EQ(player.PlayerCurrentStatus(), h264Player::Idle);
+    EXPECT_EQ(player->PlayerCurrentStatus(), h264Player::Idle);
     EXPECT_EQ(launcher.outstanding(), 0u);
 }
+
+}  // namespace
+}  // namespace zov::test

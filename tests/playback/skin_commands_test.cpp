@@ -1,90 +1,18 @@
 #include "playback/skin_commands.hpp"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <map>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "config/player_properties.hpp"
-#include "platform/clock.hpp"
-#include "platform/error.hpp"
-#include "platform/memory_file_system.hpp"
-#include "platform/memory_window_messages.hpp"
-#include "platform/poll_loop.hpp"
-#include "platform/process_launcher.hpp"
-#include "platform/process_table.hpp"
 #include "playback/bookmarks.hpp"
-#include "playback/h264_player.hpp"
-#include "playback/player_adaptor.hpp"
-#include "runtime/dialogs.hpp"
-#include "runtime/popupwindow.hpp"
-#include "support/manual_time.hpp"
-#include "ui/headless/headless_picture_box.hpp"
-#include "ui/headless/headless_ui_factory.hpp"
-#include "ui/headless/simulated_media_player.hpp"
+#include "playback/player_fixture.hpp"
 
 namespace zov::test {
 namespace {
 
-using namespace std::chrono_literals;
 using playback::h264Player;
-using Variables = std::map<std::string, std::string>;
 using Sent = std::vector<std::pair<std::uint32_t, std::int64_t>>;
 
 constexpr const char* kBookmark = "c:\\zov\\m1.wmv.pos";
 
-// The external player's processes: what was started, and ending them.
-class FakeProcesses final : public platform::ProcessLauncher, public platform::ProcessTable {
-  public:
-    std::int32_t start(const std::string& path, const std::vector<std::string>& args) override {
-        if (failure) throw *failure;
-        arguments.push_back(args);
-        list_.push_back({nextPid_++, 1000, 0, path, path, h264Player::kProgramName});
-        return list_.back().pid;
-    }
-    bool running(std::int32_t) override { return !list_.empty(); }
-    std::vector<platform::ProcessInfo> processes() const override { return list_; }
-    std::optional<platform::ProcessInfo> process(std::int32_t) const override { return {}; }
-    bool terminate(const platform::ProcessInfo& p) override {
-        return std::erase_if(list_, [&](const auto& listed) { return listed.pid == p.pid; }) > 0;
-    }
-    std::int32_t currentProcessId() const override { return 1; }
-    std::uint32_t currentUserId() const override { return 1000; }
-
-    std::vector<std::vector<std::string>> arguments;
-    std::optional<Error> failure;
-
-  private:
-    std::int32_t nextPid_ = 100;
-    std::vector<platform::ProcessInfo> list_;
-};
-
-// The skin's commands with both players: the embedded one simulated, the external one with
-// its process and messages in memory.
-struct SkinCommandsTest : ::testing::Test {
-    platform::ManualClock clock;
-    platform::PollLoop loop{clock};
-    platform::MemoryFileSystem files;
-    platform::MemoryWindowMessages messages{loop};
-    FakeProcesses processes;
-    ui::headless::HeadlessUiFactory ui{loop, files};
-    std::shared_ptr<ui::Window> mainPlayer = ui.createWindow("mainPlayer");
-    std::shared_ptr<ui::MediaPlayerControl> control =
-        ui.createMediaPlayer(*mainPlayer, "wmpPlayer");
-    ui::headless::SimulatedMediaPlayer& wmp = *ui.simulatedPlayer("mainPlayer", "wmpPlayer");
-    std::shared_ptr<ui::PictureBox> screenBox = ui.createPictureBox(*mainPlayer, "h264Screen");
-    ui::headless::HeadlessPictureBox& h264Screen = *ui.pictureBox("mainPlayer", "h264Screen");
-    runtime::Dialogs dialogs{loop, ui};
-    runtime::popupwindow& popup = dialogs.popupwindow();
-    config::PlayerProperties playerProp{files};
-    playback::PlayerAdaptor mediaPlayer{loop, dialogs};
-    h264Player streamingPlayer{{messages, processes, processes, "/opt/zov", h264Screen, wmp}};
-
-    Variables skin;
+// The skin's commands with both players.
+struct SkinCommandsTest : PlayerFixture {
     std::vector<std::string> mainWindowCalls;
     playback::SkinCommands commands{
         mediaPlayer,
@@ -103,34 +31,15 @@ struct SkinCommandsTest : ::testing::Test {
          }}};
 
     SkinCommandsTest() {
-        playerProp.setMediaPath("c:\\zov\\");
-        EXPECT_TRUE(files.createFolderPath("c:\\zov\\"));
-        EXPECT_TRUE(files.writeFile("c:\\zov\\m1.wmv", "movie"));
-        EXPECT_TRUE(files.writeFile("c:\\zov\\ad.wmv", "ad"));
-        ui.media().setDuration("c:\\zov\\m1.wmv", 5400);
-        mainPlayer->setRect({0, 0, 1600, 1000});
-        wmp.setRect({0, 125, 1600, 650});
-        streamingPlayer.setFormToFocus(*mainPlayer);
-        mediaPlayer.setMediaPlayer(*control);
-        mediaPlayer.setPlayerProp(playerProp);
+        addMovie("m1", 5400);
+        addMovie("ad", 15);
     }
-
     void skinSays(const std::string& command, const std::string& args = {}) {
         commands.dispatch(command, args);
     }
-    void settle() {
-        ASSERT_TRUE(loop.runUntil(
-            [&] {
-                return wmp.playState() != ui::wmppsTransitioning &&
-                       wmp.playState() != ui::wmppsBuffering;
-            },
-            10s));
-    }
     // The movie in the embedded player, as the guide starts it.
     void playEmbedded() {
-        config::MediaInfo item;
-        item.setRemoteFileName("m1");
-        mediaPlayer.setCurrentPlayingItem(item);
+        mediaPlayer.setCurrentPlayingItem(media("m1"));
         mediaPlayer.loadContent("m1.wmv");
         settle();
     }
@@ -180,7 +89,7 @@ TEST_F(SkinCommandsTest, WithNothingInTheEmbeddedPlayerTheExternalPlayerIsSteere
     EXPECT_EQ(streamingPlayer.PlayerCurrentStatus(), h264Player::Paused);
     processes.failure.reset();
     skinSays("play");
-    EXPECT_EQ(processes.arguments.back().back(), "125");  // where it was paused
+    EXPECT_EQ(lastArguments().back(), "125");  // where it was paused
 
     skin.clear();
     skinSays("stop");

@@ -15,17 +15,19 @@
 #include "support/manual_time.hpp"
 #include "ui/headless/headless_button.hpp"
 #include "ui/headless/headless_drive_list.hpp"
-#include "ui/headless/headless_interval_timer.hpp"
 #include "ui/headless/headless_label.hpp"
 #include "ui/headless/headless_picture_box.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
-#include "ui/headless/simulated_media_player.hpp"
+#include "ui/registry.hpp"
 
 namespace zov::test {
 namespace {
 
 using namespace std::chrono_literals;
+using ui::Registry;
 using ui::ShowMode;
+using ui::headless::HeadlessButton;
+using ui::headless::HeadlessLabel;
 using ui::headless::HeadlessUiFactory;
 using ui::headless::HeadlessWindow;
 
@@ -140,24 +142,19 @@ TEST_F(HeadlessWindowTest, AnOuterModalWindowHiddenUnderAnInnerOneReturnsAfterTh
     EXPECT_FALSE(guard.expired());
 }
 
-TEST_F(HeadlessWindowTest, FactoryFindsWhatTheSystemStillHoldsByWindowAndControlName) {
+TEST_F(HeadlessWindowTest, FactoryFilesWhatItMakesWithItsOwnHandlesAndReportsWhatIsSeen) {
     std::vector<std::string> changes;
     factory.onChange([&](const std::string& window, const std::string& control,
                          const std::string& property, const std::string& value) {
         changes.push_back(window + "." + control + "." + property + "=" + value);
     });
-
     auto guide = factory.createWindow("movieGuide");
     auto main = factory.createWindow("mainPlayer");
     auto download = factory.createButton(*guide, "MLdownload");
     auto screen = factory.createPictureBox(*main, "h264Screen");
     auto status = factory.createLabel(*guide, "second_line_status");
-
-    EXPECT_EQ(factory.window("movieGuide"), guide);
     EXPECT_EQ(factory.button("movieGuide", "MLdownload"), download);
-    EXPECT_EQ(factory.pictureBox("mainPlayer", "h264Screen"), screen);
     EXPECT_EQ(factory.label("movieGuide", "MLdownload"), nullptr);  // not a label
-    EXPECT_EQ(factory.button("mainPlayer", "MLdownload"), nullptr);
 
     // Handles are non-zero and unique across windows and picture boxes; tests may pick one.
     std::set<ui::WindowHandle> handles{guide->windowHandle(), main->windowHandle(), screen->windowHandle()};
@@ -166,14 +163,12 @@ TEST_F(HeadlessWindowTest, FactoryFindsWhatTheSystemStillHoldsByWindowAndControl
     factory.pictureBox("mainPlayer", "h264Screen")->setHWnd(0x18000);
     EXPECT_EQ(screen->windowHandle(), 0x18000);
 
-    // What a person sees is reported.
     guide->show();
     status->setCaption("Download");
     download->setVisible(false);
     EXPECT_EQ(changes, (std::vector<std::string>{"movieGuide..visible=true",
                                                  "movieGuide.second_line_status.caption=Download",
                                                  "movieGuide.MLdownload.visible=false"}));
-
     // A hidden button cannot be clicked.
     int clicks = 0;
     download->Click.connect([&] { ++clicks; });
@@ -181,9 +176,6 @@ TEST_F(HeadlessWindowTest, FactoryFindsWhatTheSystemStillHoldsByWindowAndControl
     download->setVisible(true);
     EXPECT_TRUE(factory.button("movieGuide", "MLdownload")->click());
     EXPECT_EQ(clicks, 1);
-
-    download.reset();
-    EXPECT_EQ(factory.button("movieGuide", "MLdownload"), nullptr);
 }
 
 TEST_F(HeadlessWindowTest, IntervalTimerTicksOnTheClockOnlyWhileEnabledWithAnInterval) {
@@ -239,6 +231,60 @@ TEST_F(HeadlessWindowTest, DriveListOffersTheMappedDrivesAndRefusesOthers) {
         EXPECT_EQ(error.number(), 68);
     }
     EXPECT_EQ(drives->drive().substr(0, 2), "c:");
+}
+
+TEST(Registry, FindsWhatTheSystemStillHoldsAsTheKindItWasFiledAs) {
+    Registry registry;
+    auto status = std::make_shared<HeadlessLabel>(registry.nameFor("frmLogo", "status"));
+    auto play = std::make_shared<HeadlessButton>(registry.nameFor("movieGuide", "MLplay"));
+    registry.add("frmLogo", "status", status);
+    registry.add("movieGuide", "MLplay", play);
+
+    EXPECT_EQ(registry.label("frmLogo", "status"), status);
+    EXPECT_EQ(registry.button("movieGuide", "MLplay"), play);
+    // Another kind, another window or a name never filed finds nothing.
+    EXPECT_EQ(registry.button("frmLogo", "status"), nullptr);
+    EXPECT_EQ(registry.flashMovie("frmLogo", "status"), nullptr);
+    EXPECT_EQ(registry.label("movieGuide", "status"), nullptr);
+    EXPECT_EQ(registry.window("frmLogo"), nullptr);
+
+    // Made again under the same name: the new one is found.
+    auto again = std::make_shared<HeadlessLabel>(registry.nameFor("frmLogo", "status"));
+    registry.add("frmLogo", "status", again);
+    EXPECT_EQ(registry.label("frmLogo", "status"), again);
+
+    // The registry does not keep a control alive that the system has let go.
+    again.reset();
+    play.reset();
+    EXPECT_EQ(registry.label("frmLogo", "status"), nullptr);
+    EXPECT_EQ(registry.button("movieGuide", "MLplay"), nullptr);
+}
+
+TEST(Registry, OneSinkHearsEveryControlWhenEverItWasSet) {
+    Registry registry;
+    std::vector<std::string> heard;
+    HeadlessLabel early(registry.nameFor("frmLogo", "status"));
+    early.setCaption("before anyone listens");  // no sink yet: nothing to hear, nothing fails
+
+    registry.onChange([&](const std::string& window, const std::string& control,
+                          const std::string& property, const std::string& value) {
+        heard.push_back(window + "." + control + " " + property + "=" + value);
+    });
+    HeadlessLabel late(registry.nameFor("popupwindow", "Label1"));
+    early.setCaption("Connecting...");
+    late.setVisible(false);
+    ASSERT_EQ(heard, (std::vector<std::string>{"frmLogo.status caption=Connecting...",
+                                               "popupwindow.Label1 visible=false"}));
+
+    // A new listener replaces the old one; none silences them all.
+    std::vector<std::string> second;
+    registry.onChange([&](const std::string&, const std::string&, const std::string&,
+                          const std::string& value) { second.push_back(value); });
+    early.setCaption("Logged in");
+    registry.onChange({});
+    late.setVisible(true);
+    EXPECT_EQ(heard.size(), 2u);
+    EXPECT_EQ(second, std::vector<std::string>{"Logged in"});
 }
 
 }  // namespace
