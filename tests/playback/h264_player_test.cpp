@@ -366,7 +366,8 @@ TEST_F(RealPlayerTest, TheStandInPlayerIsStartedSteeredAndEnded) {
     seen << std::ifstream(folder + "/record.txt").rdbuf();
     EXPECT_EQ(seen.str().find("arg 4"), std::string::npos) << seen.str();
     for (const std::string& line :
-         {std::string("arg 1 2147418113\n"), "arg 2 " + std::to_string(mainPlayer->windowHandle()) + "\n",
+         {std::string("arg 1 2147418113\n"),
+          "arg 2 " + std::to_string(mainPlayer->windowHandle()) + "\n",
           std::string("arg 3 xms://127.0.0.1/live one.264\n"), std::string("got 0x404 300 0\n")})
         EXPECT_NE(seen.str().find(line), std::string::npos) << seen.str();
 

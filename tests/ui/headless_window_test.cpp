@@ -157,7 +157,8 @@ TEST_F(HeadlessWindowTest, FactoryFilesWhatItMakesWithItsOwnHandlesAndReportsWha
     EXPECT_EQ(factory.label("movieGuide", "MLdownload"), nullptr);  // not a label
 
     // Handles are non-zero and unique across windows and picture boxes; tests may pick one.
-    std::set<ui::WindowHandle> handles{guide->windowHandle(), main->windowHandle(), screen->windowHandle()};
+    std::set<ui::WindowHandle> handles{guide->windowHandle(), main->windowHandle(),
+                                       screen->windowHandle()};
     EXPECT_EQ(handles.size(), 3u);
     EXPECT_EQ(handles.count(0), 0u);
     factory.pictureBox("mainPlayer", "h264Screen")->setHWnd(0x18000);
