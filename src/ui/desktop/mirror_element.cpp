@@ -7,6 +7,7 @@
 
 #include "platform/error.hpp"
 #include "ui/desktop/page_mirror.hpp"
+#include "ui/element_rules.hpp"
 #include "ui/headless/html_subset_parser.hpp"
 #include "ui/headless/memory_element.hpp"
 #include "ui/html_text.hpp"
@@ -15,8 +16,6 @@ namespace zov::ui::desktop {
 namespace {
 
 // The automation errors the page's object model raises.
-constexpr std::int32_t kNotSupported = 438;
-constexpr std::int32_t kInvalidArgument = -2147024809;  // 0x80070057
 
 bool isOneOf(std::string_view tag, std::initializer_list<std::string_view> tags) {
     return std::find(tags.begin(), tags.end(), tag) != tags.end();
@@ -44,19 +43,12 @@ const char* eventType(PageEvent event) {
     return "click";
 }
 
-Error invalidArgument(const char* operation) {
-    return Error(kInvalidArgument, "Invalid argument.", std::string("Element.") + operation);
-}
-
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::size_t positionIn(const MirrorElement& parent, const MirrorElement* child) {
-    const auto& children = parent.children();
-    for (std::size_t i = 0; i < children.size(); ++i)
-        if (children[i].get() == child) return i;
-    return children.size();
+    return element_rules::positionIn(parent.children(), child);
 }
 
 }  // namespace
@@ -153,9 +145,7 @@ std::string MirrorElement::outerHtml() const {
 }
 
 void MirrorElement::setInnerHtml(std::string_view html) {
-    if (isText() || isVoid(tag_))
-        throw Error(kNotSupported, "Object doesn't support this property or method",
-                    "Element.innerHtml");
+    if (isText() || isVoid(tag_)) throw element_rules::notSupported("innerHtml");
     // The markup is read here as well as in the page, so what it holds can be found at once;
     // the page takes over the numbers of the elements it reads the same way.
     QJsonArray numbered;
@@ -204,9 +194,7 @@ void MirrorElement::eventInPage(PageEvent event) {
 }
 
 void MirrorElement::requireTag(std::string_view tag, const char* operation) const {
-    if (tag_ != tag)
-        throw Error(kNotSupported, "Object doesn't support this property or method",
-                    std::string("Element.") + operation);
+    element_rules::requireTag(tag_, tag, operation);
 }
 
 std::vector<MirrorElement*> MirrorElement::rows() const {
@@ -237,8 +225,7 @@ int MirrorElement::rowCount() const {
 MirrorElement* MirrorElement::row(int index) {
     requireTag("table", "rows");
     const auto all = rows();
-    return index >= 0 && index < static_cast<int>(all.size()) ? all[static_cast<std::size_t>(index)]
-                                                              : nullptr;
+    return element_rules::itemAt(all, index);
 }
 
 void MirrorElement::insertChild(MirrorElement& parent, std::size_t position,
@@ -253,8 +240,7 @@ MirrorElement* MirrorElement::insertRow(int index) {
     requireTag("table", "insertRow");
     const auto all = rows();
     const int count = static_cast<int>(all.size());
-    if (index == -1) index = count;
-    if (index < 0 || index > count) throw invalidArgument("insertRow");
+    index = element_rules::insertIndex(index, count, "insertRow");
 
     auto row = create("tr");
     MirrorElement* raw = row.get();
@@ -291,12 +277,9 @@ MirrorElement* MirrorElement::insertRow(int index) {
 void MirrorElement::deleteRow(int index) {
     requireTag("table", "deleteRow");
     const auto all = rows();
-    const int count = static_cast<int>(all.size());
-    if (index == -1) {
-        if (count == 0) return;
-        index = count - 1;
-    }
-    if (index < 0 || index >= count) throw invalidArgument("deleteRow");
+    const auto found = element_rules::deleteIndex(index, static_cast<int>(all.size()), "deleteRow");
+    if (!found) return;
+    index = *found;
     MirrorElement* doomed = all[static_cast<std::size_t>(index)];
     MirrorElement* section = doomed->parent_;
     auto siblings = section->children_;
@@ -314,16 +297,14 @@ int MirrorElement::cellCount() const {
 MirrorElement* MirrorElement::cell(int index) {
     requireTag("tr", "cells");
     const auto all = cells();
-    return index >= 0 && index < static_cast<int>(all.size()) ? all[static_cast<std::size_t>(index)]
-                                                              : nullptr;
+    return element_rules::itemAt(all, index);
 }
 
 MirrorElement* MirrorElement::insertCell(int index) {
     requireTag("tr", "insertCell");
     const auto all = cells();
     const int count = static_cast<int>(all.size());
-    if (index == -1) index = count;
-    if (index < 0 || index > count) throw invalidArgument("insertCell");
+    index = element_rules::insertIndex(index, count, "insertCell");
     auto cell = create("td");
     MirrorElement* raw = cell.get();
     const std::size_t position =

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/error.hpp"
+#include "ui/element_rules.hpp"
 #include "ui/headless/html_subset_parser.hpp"
 
 namespace zov::ui::headless {
@@ -14,8 +15,6 @@ namespace zov::ui::headless {
 namespace {
 
 // The automation errors the page's object model raises.
-constexpr std::int32_t kNotSupported = 438;
-constexpr std::int32_t kInvalidArgument = -2147024809;  // 0x80070057
 
 bool isOneOf(std::string_view tag, std::initializer_list<std::string_view> tags) {
     return std::find(tags.begin(), tags.end(), tag) != tags.end();
@@ -29,10 +28,6 @@ bool isVoid(std::string_view tag) {
 // Form fields carry a value; other elements only once the client gives them one.
 bool carriesValue(std::string_view tag) {
     return isOneOf(tag, {"input", "button", "option", "param", "textarea"});
-}
-
-Error invalidArgument(const char* operation) {
-    return Error(kInvalidArgument, "Invalid argument.", std::string("Element.") + operation);
 }
 
 }  // namespace
@@ -93,9 +88,7 @@ std::string MemoryElement::innerHtml() const {
 }
 
 void MemoryElement::setInnerHtml(std::string_view html) {
-    if (isText() || isVoid(tag_))
-        throw Error(kNotSupported, "Object doesn't support this property or method",
-                    "Element.innerHtml");
+    if (isText() || isVoid(tag_)) throw element_rules::notSupported("innerHtml");
     replaceChildren(HtmlSubsetParser::parse(html));
     sourceMarkup_ = std::string(html);
 }
@@ -198,9 +191,7 @@ void MemoryElement::contentChanged() {
 }
 
 void MemoryElement::requireTag(std::string_view tag, const char* operation) const {
-    if (tag_ != tag)
-        throw Error(kNotSupported, "Object doesn't support this property or method",
-                    std::string("Element.") + operation);
+    element_rules::requireTag(tag_, tag, operation);
 }
 
 std::vector<MemoryElement*> MemoryElement::rows() const {
@@ -233,19 +224,13 @@ int MemoryElement::rowCount() const {
 MemoryElement* MemoryElement::row(int index) {
     requireTag("table", "rows");
     const auto all = rows();
-    return index >= 0 && index < static_cast<int>(all.size()) ? all[static_cast<std::size_t>(index)]
-                                                              : nullptr;
+    return element_rules::itemAt(all, index);
 }
 
 namespace {
 
-// The position of `child` among the parent's children (the end when it is not one).
 std::size_t positionIn(const MemoryElement& parent, const MemoryElement* child) {
-    const auto& children = parent.children();
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        if (children[i].get() == child) return i;
-    }
-    return children.size();
+    return element_rules::positionIn(parent.children(), child);
 }
 
 }  // namespace
@@ -254,8 +239,7 @@ MemoryElement* MemoryElement::insertRow(int index) {
     requireTag("table", "insertRow");
     const auto all = rows();
     const int count = static_cast<int>(all.size());
-    if (index == -1) index = count;
-    if (index < 0 || index > count) throw invalidArgument("insertRow");
+    index = element_rules::insertIndex(index, count, "insertRow");
 
     auto row = create("tr");
     MemoryElement* raw = row.get();
@@ -280,12 +264,9 @@ MemoryElement* MemoryElement::insertRow(int index) {
 void MemoryElement::deleteRow(int index) {
     requireTag("table", "deleteRow");
     const auto all = rows();
-    const int count = static_cast<int>(all.size());
-    if (index == -1) {
-        if (count == 0) return;
-        index = count - 1;
-    }
-    if (index < 0 || index >= count) throw invalidArgument("deleteRow");
+    const auto found = element_rules::deleteIndex(index, static_cast<int>(all.size()), "deleteRow");
+    if (!found) return;
+    index = *found;
     MemoryElement* doomed = all[static_cast<std::size_t>(index)];
     doomed->parent_->removeChild(doomed);
 }
@@ -298,16 +279,14 @@ int MemoryElement::cellCount() const {
 MemoryElement* MemoryElement::cell(int index) {
     requireTag("tr", "cells");
     const auto all = cells();
-    return index >= 0 && index < static_cast<int>(all.size()) ? all[static_cast<std::size_t>(index)]
-                                                              : nullptr;
+    return element_rules::itemAt(all, index);
 }
 
 MemoryElement* MemoryElement::insertCell(int index) {
     requireTag("tr", "insertCell");
     const auto all = cells();
     const int count = static_cast<int>(all.size());
-    if (index == -1) index = count;
-    if (index < 0 || index > count) throw invalidArgument("insertCell");
+    index = element_rules::insertIndex(index, count, "insertCell");
     auto cell = create("td");
     MemoryElement* raw = cell.get();
     const std::size_t position =

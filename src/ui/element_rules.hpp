@@ -1,0 +1,47 @@
+#pragma once
+// What the elements of every page model share (the in-memory pages and the mirrors of real
+// ones): the errors of an operation an element does not have or an index out of range,
+// how table operations read their index, and finding a row or a cell by it.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/error.hpp"
+
+namespace zov::ui::element_rules {
+
+inline constexpr std::int32_t kNotSupported = 438;
+inline constexpr std::int32_t kInvalidArgument = -2147024809;  // 0x80070057
+
+// "Object doesn't support this property or method" unless the element's tag is `wanted`.
+void requireTag(std::string_view tag, std::string_view wanted, const char* operation);
+Error notSupported(const char* operation);
+Error invalidArgument(const char* operation);
+
+// Where an insertion lands: -1 or count append; anything else outside 0..count is refused.
+int insertIndex(int index, int count, const char* operation);
+// What a deletion removes: -1 is the last (nothing when there is none); anything else
+// outside the items is refused.
+std::optional<int> deleteIndex(int index, int count, const char* operation);
+
+// The index-th item, or nullptr outside them.
+template <class Item>
+Item* itemAt(const std::vector<Item*>& items, int index) {
+    return index >= 0 && index < static_cast<int>(items.size())
+               ? items[static_cast<std::size_t>(index)]
+               : nullptr;
+}
+
+// The position of `child` among `children` (shared pointers), or their end.
+template <class Children, class Item>
+std::size_t positionIn(const Children& children, const Item* child) {
+    for (std::size_t i = 0; i < children.size(); ++i)
+        if (children[i].get() == child) return i;
+    return children.size();
+}
+
+}  // namespace zov::ui::element_rules
