@@ -36,6 +36,33 @@ Item* itemAt(const std::vector<Item*>& items, int index) {
                : nullptr;
 }
 
+// A table's rows in order, its sections' included (the elements' tagName and children).
+template <class Item>
+std::vector<Item*> rowsOf(const Item& table) {
+    std::vector<Item*> out;
+    for (const auto& child : table.children()) {
+        const std::string tag = child->tagName();
+        if (tag == "tr") {
+            out.push_back(child.get());
+        } else if (tag == "thead" || tag == "tbody" || tag == "tfoot") {
+            for (const auto& grandChild : child->children())
+                if (grandChild->tagName() == "tr") out.push_back(grandChild.get());
+        }
+    }
+    return out;
+}
+
+// A row's cells in order.
+template <class Item>
+std::vector<Item*> cellsOf(const Item& row) {
+    std::vector<Item*> out;
+    for (const auto& child : row.children()) {
+        const std::string tag = child->tagName();
+        if (tag == "td" || tag == "th") out.push_back(child.get());
+    }
+    return out;
+}
+
 // The position of `child` among `children` (shared pointers), or their end.
 template <class Children, class Item>
 std::size_t positionIn(const Children& children, const Item* child) {

@@ -198,23 +198,11 @@ void MirrorElement::requireTag(std::string_view tag, const char* operation) cons
 }
 
 std::vector<MirrorElement*> MirrorElement::rows() const {
-    std::vector<MirrorElement*> out;
-    for (const auto& child : children_) {
-        if (child->tag_ == "tr") {
-            out.push_back(child.get());
-        } else if (isOneOf(child->tag_, {"thead", "tbody", "tfoot"})) {
-            for (const auto& grandChild : child->children_)
-                if (grandChild->tag_ == "tr") out.push_back(grandChild.get());
-        }
-    }
-    return out;
+    return element_rules::rowsOf(*this);
 }
 
 std::vector<MirrorElement*> MirrorElement::cells() const {
-    std::vector<MirrorElement*> out;
-    for (const auto& child : children_)
-        if (child->tag_ == "td" || child->tag_ == "th") out.push_back(child.get());
-    return out;
+    return element_rules::cellsOf(*this);
 }
 
 int MirrorElement::rowCount() const {

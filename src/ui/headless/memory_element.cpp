@@ -195,25 +195,11 @@ void MemoryElement::requireTag(std::string_view tag, const char* operation) cons
 }
 
 std::vector<MemoryElement*> MemoryElement::rows() const {
-    std::vector<MemoryElement*> out;
-    for (const auto& child : children_) {
-        if (child->tag_ == "tr") {
-            out.push_back(child.get());
-        } else if (isOneOf(child->tag_, {"thead", "tbody", "tfoot"})) {
-            for (const auto& grandChild : child->children_) {
-                if (grandChild->tag_ == "tr") out.push_back(grandChild.get());
-            }
-        }
-    }
-    return out;
+    return element_rules::rowsOf(*this);
 }
 
 std::vector<MemoryElement*> MemoryElement::cells() const {
-    std::vector<MemoryElement*> out;
-    for (const auto& child : children_) {
-        if (child->tag_ == "td" || child->tag_ == "th") out.push_back(child.get());
-    }
-    return out;
+    return element_rules::cellsOf(*this);
 }
 
 int MemoryElement::rowCount() const {
