@@ -134,6 +134,15 @@ TEST(MemoryDocument, PlaylistTableGrowsAndShrinksWithItsSelectionFrames) {
         EXPECT_EQ(error.description(), "Invalid argument.");
     }
     EXPECT_THROW(table->deleteRow(3), Error);
+    EXPECT_THROW(table->insertRow(-2), Error);
+    table->deleteRow(-1);  // the last one
+    EXPECT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->row(1)->innerText(), "Two");
+    table->insertRow(-1)->insertCell(0)->setInnerText("Three");  // at the end
+    EXPECT_EQ(table->row(2)->innerText(), "Three");
+    EXPECT_EQ(table->row(3), nullptr);
+    EXPECT_EQ(table->row(-1), nullptr);
+    EXPECT_THROW(table->row(0)->insertCell(2), Error);
     try {
         page->getElementById("MLRepeat")->insertRow(0);
         FAIL() << "a span took a row";
@@ -141,6 +150,10 @@ TEST(MemoryDocument, PlaylistTableGrowsAndShrinksWithItsSelectionFrames) {
         EXPECT_EQ(error.number(), 438);
     }
     EXPECT_EQ(table->rowCount(), 3);
+
+    auto empty = MemoryDocument::fromHtml("<table id=t></table>");
+    empty->getElementById("t")->deleteRow(-1);  // nothing to delete, nothing raised
+    EXPECT_EQ(empty->getElementById("t")->rowCount(), 0);
 }
 
 TEST(MemoryDocument, ReadsSloppyMarkupLikeABrowserAndBoundsItsDepth) {
@@ -157,6 +170,17 @@ TEST(MemoryDocument, ReadsSloppyMarkupLikeABrowserAndBoundsItsDepth) {
     EXPECT_EQ(paragraph->innerText(), "x < y & z");
     EXPECT_EQ(page->all("cut"), nullptr);  // a tag cut off by the end is dropped
     EXPECT_EQ(page->body()->innerText().substr(0, 12), "text before ");
+
+    // Unclosed list items and options end at the next one; any white space parts attributes.
+    auto lists = MemoryDocument::fromHtml(
+        "<ul id=u><li>one<li>two</ul><select id=s><option>a<option>b</select>"
+        "<input\tname=tabbed\nvalue=v\fid=f\rtitle=t>");
+    EXPECT_EQ(lists->getElementById("u")->children().size(), 2u);
+    EXPECT_EQ(lists->getElementById("s")->children().size(), 2u);
+    auto* field = lists->all("tabbed");
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->value(), "v");
+    EXPECT_EQ(field->id(), "f");
 
     // Hostile nesting stays within the bound instead of exhausting the stack.
     std::string deep;
