@@ -98,6 +98,13 @@ TEST_F(PlayerAdaptorTest, TheAdPlaysFirstAndTheResumePositionWaitsForTheMovieOne
     EXPECT_EQ(wmp.URL(), "c:\\zov\\m2.wmv");
     settle();
     EXPECT_EQ(mediaPlayer.currentPosition(), "0");
+
+    // A stream chosen while an ad plays ends the ad: the stream is no ad.
+    mediaPlayer.loadContent("m1.wmv");
+    settle();
+    ASSERT_TRUE(mediaPlayer.isOnPlayingAds());
+    mediaPlayer.loadStreamingContent("mms://127.0.0.1/live");
+    EXPECT_FALSE(mediaPlayer.isOnPlayingAds());
 }
 
 TEST_F(PlayerAdaptorTest, BareNamesComeFromTheMovieFolderAndTheOpenAddressResumesInPlace) {
