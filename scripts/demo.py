@@ -197,8 +197,6 @@ def walk(client, service, movies_dir, shots=None):
     if shots:  # before the main window turns to full screen, 3 s into the movie
         shots.take("mainPlayer", "playing-movie", content=MOVIE)
     watch(client, 3)
-    if shots:
-        shots.take("mainPlayer", "full-screen", content=MOVIE)
 
     step("Bookmark the position and stop", client)
     client.request("skin_command", name="bookmark")
