@@ -194,12 +194,12 @@ def walk(client, service, movies_dir, shots=None):
     step("Play it", client)
     zh.press(client, "MLplay")
     client.wait_state(lambda s: s["player"]["state_name"] == "Playing", what="playing")
-    if shots:  # before the main window turns to full screen, 3 s into the movie
-        shots.take("mainPlayer", "playing-movie", content=MOVIE)
     watch(client, 3)
 
     step("Bookmark the position and stop", client)
     client.request("skin_command", name="bookmark")
+    if shots:  # the movie is on the screen by now, however slowly it started
+        shots.take("mainPlayer", "playing-movie", content=MOVIE)
     client.request("skin_command", name="stop")
     bookmark = os.path.join(movies_dir, item["c_uid"] + item["c_fileExtension"] + ".pos")
     with open(bookmark) as f:
