@@ -1,11 +1,11 @@
-// Deleting a downloaded movie: the movie, its completion marker and its bookmark, after
-// asking; a movie loaded in the player is unloaded first.
+#include "guide/delete_media.hpp"
 
 #include "config/media_info.hpp"
 #include "config/player_properties.hpp"
+#include "guide/guide_controls.hpp"
 #include "guide/guide_host.hpp"
+#include "guide/guide_selection.hpp"
 #include "guide/media_names.hpp"
-#include "guide/movie_guide.hpp"
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
 #include "playback/bookmarks.hpp"
@@ -17,32 +17,36 @@
 
 namespace zov::guide {
 
-void movieGuide::processEPGDeleteClick() {
+DeleteMedia::DeleteMedia(GuideServices services, GuideControls& controls, GuideSelection& selection)
+    : services_(services), controls_(controls), selection_(selection) {}
+
+void DeleteMedia::processEPGDeleteClick() {
     auto media = std::make_shared<config::MediaInfo>();
-    media->fillNeededInfo(epgBrowser_.get());
-    if (isStreaming(*media) || refuseUnsafeNames(*media)) {
+    media->fillNeededInfo(controls_.epgBrowser.get());
+    if (isStreaming(*media) || refuseUnsafeNames(services_.dialogs, *media)) {
         // A stream has nothing on disk; an unusable name is never turned into a path.
         if (isStreaming(*media))
             services_.dialogs.showPopup("This media content has not been retrieved yet");
         return;
     }
-    currentSelected_ = media;
+    selection_.currentSelected = media;
     auto& files = services_.fileSystem;
     if (services_.host.fileExistsInMediaPath(media->movieFileName()) &&
-        files.fileExists(mediaPath() + media->markerFileName())) {
+        files.fileExists(services_.host.playerProp().mediaPath() + media->markerFileName())) {
         deleteFile(*media);
     } else {
         services_.dialogs.showPopup("This media content has not been retrieved yet");
     }
 }
 
-void movieGuide::deleteFile(const config::MediaInfo& media) {
+void DeleteMedia::deleteFile(const config::MediaInfo& media) {
     auto& dialogs = services_.dialogs;
-    if (isStreaming(media) || refuseUnsafeNames(media)) return;
+    if (isStreaming(media) || refuseUnsafeNames(services_.dialogs, media)) return;
     auto& files = services_.fileSystem;
     const std::string name = media.movieFileName();
-    const std::string moviePath = mediaPath() + name;
-    const std::string markerPath = mediaPath() + media.markerFileName();
+    const std::string folder = services_.host.playerProp().mediaPath();
+    const std::string moviePath = folder + name;
+    const std::string markerPath = folder + media.markerFileName();
     if (!files.fileExists(moviePath) || !files.fileExists(markerPath)) {
         dialogs.showPopup("This media has not been retrieved yet");
         return;
@@ -68,10 +72,11 @@ void movieGuide::deleteFile(const config::MediaInfo& media) {
 
         if (!failed) {
             // The deleted movie, when it is the one selected, can only be downloaded now.
-            if (currentSelected_ && currentSelected_->remoteFileName() == media.remoteFileName()) {
-                MLplay_->setVisible(false);
-                MLDelete_->setVisible(false);
-                MLdownload_->setVisible(true);
+            const auto& selected = selection_.currentSelected;
+            if (selected && selected->remoteFileName() == media.remoteFileName()) {
+                controls_.MLplay->setVisible(false);
+                controls_.MLDelete->setVisible(false);
+                controls_.MLdownload->setVisible(true);
             }
             dialogs.showPopup("The movie " + media.mediaTitle() + " has been deleted");
         } else {

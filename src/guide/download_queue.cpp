@@ -1,5 +1,4 @@
-// The guide's download queue: one download at a time through the engine, its progress on
-// the guide and the skin, the completion marker, and the rotating status text.
+#include "guide/download_queue.hpp"
 
 #include <cmath>
 #include <optional>
@@ -8,9 +7,10 @@
 #include "config/delivery_server_info.hpp"
 #include "config/media_info.hpp"
 #include "config/player_properties.hpp"
+#include "guide/guide_controls.hpp"
 #include "guide/guide_host.hpp"
+#include "guide/guide_selection.hpp"
 #include "guide/media_names.hpp"
-#include "guide/movie_guide.hpp"
 #include "guide/queue.hpp"
 #include "net/brevicast.hpp"
 #include "platform/error.hpp"
@@ -54,24 +54,54 @@ std::int16_t percentage(std::int32_t received, std::int32_t size) {
 
 }  // namespace
 
-bool movieGuide::IsDownloadingMedia() const {
+DownloadQueue::DownloadQueue(GuideServices services, GuideControls& controls,
+                             GuideSelection& selection)
+    : services_(services),
+      controls_(controls),
+      selection_(selection),
+      queue_(std::make_unique<guide::queue>(services.ui)) {
+    queue_->RemoveEntry.connect([this](int line) { queue_RemoveEntry(line); });
+    brevicastEngine_ =
+        net::Brevicast::create(services_.loop, services_.resolver, services_.fileSystem);
+    auto guard = [this](auto member) {
+        return weak_.bind(
+            [member](DownloadQueue& self, auto&&... args) { (self.*member)(args...); });
+    };
+    brevicastEngine_->onFileSize.connect(guard(&DownloadQueue::brevicastEngine_onFileSize));
+    brevicastEngine_->onDownloading.connect(guard(&DownloadQueue::brevicastEngine_onDownloading));
+    brevicastEngine_->onDownloaded.connect(guard(&DownloadQueue::brevicastEngine_onDownloaded));
+    brevicastEngine_->onError.connect(guard(&DownloadQueue::brevicastEngine_onError));
+    brevicastEngine_->onDownloadPreparation.connect(weak_.bind(
+        [](DownloadQueue& self, std::string&) { self.brevicastEngine_onDownloadPreparation(); }));
+    brevicastEngine_->onTimeOut.connect(guard(&DownloadQueue::brevicastEngine_onTimeOut));
+}
+
+DownloadQueue::~DownloadQueue() {
+    weak_.invalidate();  // what the engine reports while it is cancelled finds nobody
+    if (currentDownload_) brevicastEngine_->cancelCurrentDownload();
+}
+
+bool DownloadQueue::isCurrentDownload(const config::MediaInfo& media) const {
+    return currentDownload_ && sameMovie(*currentDownload_, media);
+}
+
+bool DownloadQueue::IsDownloadingMedia() const {
     if (brevicastEngine_->currentState() ==
         static_cast<std::int32_t>(net::DownloadStatus::Cancelling))
         return true;
     return currentDownload_ != nullptr;
 }
 
-void movieGuide::downloadSelected() {
-    if (!currentSelected_) return;
-    if (currentDownload_ && sameMovie(*currentDownload_, *currentSelected_)) return;
-    if (refuseUnsafeNames(*currentSelected_) || isStreaming(*currentSelected_)) return;
-    addToQueue(currentSelected_);
+bool DownloadQueue::downloadSelected() {
+    const Media selected = selection_.currentSelected;
+    if (!selected || isCurrentDownload(*selected)) return false;
+    if (refuseUnsafeNames(services_.dialogs, *selected) || isStreaming(*selected)) return false;
+    addToQueue(selected);
     processQueue();
-    // The selected movie may be the one that just started: offer stop and preview for it.
-    if (currentDownload_ == currentSelected_) showSelected();
+    return true;
 }
 
-void movieGuide::addToQueue(const Media& media) {
+void DownloadQueue::addToQueue(const Media& media) {
     if (!media) return;
     for (const auto& waiting : mediaQueue_) {
         if (sameMovie(*waiting, *media)) {
@@ -83,12 +113,12 @@ void movieGuide::addToQueue(const Media& media) {
     if (!mediaQueue_.empty() || currentDownload_) {
         services_.dialogs.showPopup("Add " + media->mediaTitle() + " to the Download Queue.");
         queue_->movieNameList().addItem(media->mediaTitle());
-        view_queue_->setVisible(true);
+        controls_.view_queue->setVisible(true);
     }
     mediaQueue_.push_back(media);
 }
 
-void movieGuide::processQueue() {
+void DownloadQueue::processQueue() {
     if (brevicastEngine_->currentState() ==
         static_cast<std::int32_t>(net::DownloadStatus::Cancelling))
         return;
@@ -97,11 +127,11 @@ void movieGuide::processQueue() {
     if (list.listCount() > 0) list.removeItem(0);
     Media next = mediaQueue_.front();
     mediaQueue_.erase(mediaQueue_.begin());
-    currentDLLabel_->setCaption(next->mediaTitle());
+    controls_.currentDLLabel->setCaption(next->mediaTitle());
     startDownload(next);
 }
 
-void movieGuide::startDownload(const Media& media) {
+void DownloadQueue::startDownload(const Media& media) {
     currentDownload_ = media;
     auto& properties = services_.host.playerProp();
     try {
@@ -121,22 +151,22 @@ void movieGuide::startDownload(const Media& media) {
     brevicastEngine_->downloadNoTrickle(*media, properties.mediaPath());
 }
 
-void movieGuide::clearDownloadState() {
-    currentDLLabel_->setCaption("");
-    percentLabel_->setCaption("");
+void DownloadQueue::clearDownloadState() {
+    controls_.currentDLLabel->setCaption("");
+    controls_.percentLabel->setCaption("");
     progressBarValue_ = 0;
     playingWhileDownloading_ = false;
     currentDownload_.reset();
     // Stop and preview only ever concern a running download.
-    stopDownload_->setVisible(false);
-    previewbt_->setVisible(false);
+    controls_.stopDownload->setVisible(false);
+    controls_.previewbt->setVisible(false);
 }
 
-void movieGuide::processQueueSoon() {
-    services_.loop.post(weak_.bind([](movieGuide& self) { self.processQueue(); }));
+void DownloadQueue::processQueueSoon() {
+    services_.loop.post(weak_.bind([](DownloadQueue& self) { self.processQueue(); }));
 }
 
-void movieGuide::stopDownload_Click() {
+void DownloadQueue::stopDownload_Click() {
     if (!currentDownload_) return;
     const Media stopped = currentDownload_;
     brevicastEngine_->cancelCurrentDownload();
@@ -145,7 +175,7 @@ void movieGuide::stopDownload_Click() {
     processQueue();
 }
 
-void movieGuide::queue_RemoveEntry(int line) {
+void DownloadQueue::queue_RemoveEntry(int line) {
     auto& list = queue_->movieNameList();
     if (line < 0 || line >= list.listCount()) return;
     if (static_cast<std::size_t>(line) >= mediaQueue_.size()) return;
@@ -155,44 +185,45 @@ void movieGuide::queue_RemoveEntry(int line) {
 
 // ---- engine events ----------------------------------------------------------------------
 
-void movieGuide::brevicastEngine_onFileSize(std::int32_t fileSize) {
+void DownloadQueue::brevicastEngine_onFileSize(std::int32_t fileSize) {
     if (currentDownload_) currentDownload_->setFileSize(fileSize);
 }
 
-void movieGuide::brevicastEngine_onDownloading(std::int32_t lngBytesTransferred) {
+void DownloadQueue::brevicastEngine_onDownloading(std::int32_t lngBytesTransferred) {
     if (!currentDownload_) return;
     currentDownload_->setDownloadedBytes(lngBytesTransferred);
-    if (!window_->visible()) return;
+    if (!controls_.window->visible()) return;
     progressBarValue_ = percentage(lngBytesTransferred, currentDownload_->fileSize());
     const std::string digits = std::to_string(progressBarValue_);
-    percentLabel_->setCaption(digits + "%");
-    setSkinVariable("_root.progressbar.percentage", digits);
+    controls_.percentLabel->setCaption(digits + "%");
+    services_.host.setSkinVariable("_root.progressbar.percentage", digits);
 }
 
-void movieGuide::brevicastEngine_onDownloaded() {
+void DownloadQueue::brevicastEngine_onDownloaded() {
     if (!currentDownload_) return;
     const Media finished = currentDownload_;
     // Written only for names that stay in the movie folder; others never start.
     if (hasPlainLocalNames(*finished))
-        services_.fileSystem.writeFile(mediaPath() + finished->markerFileName(), "done\r\n\r\n");
+        services_.fileSystem.writeFile(
+            services_.host.playerProp().mediaPath() + finished->markerFileName(), "done\r\n\r\n");
     if (!services_.host.wmpPlayer().fullScreen())
         services_.dialogs.showPopup(finished->localFileName() + " Download Completed");
-    if (currentSelected_ && sameMovie(*currentSelected_, *finished)) {
-        MLplay_->setVisible(false);
-        MLdownload_->setVisible(false);
-        MLDelete_->setVisible(false);
-        MLplay_->setVisible(true);
-        MLDelete_->setVisible(true);
+    if (selection_.currentSelected && sameMovie(*selection_.currentSelected, *finished)) {
+        controls_.MLplay->setVisible(false);
+        controls_.MLdownload->setVisible(false);
+        controls_.MLDelete->setVisible(false);
+        controls_.MLplay->setVisible(true);
+        controls_.MLDelete->setVisible(true);
         // The skin said "-Downloading...N%" for it: now it names the movie ready to play,
         // as choosing a movie on disk does.
-        setSkinVariable("videoName", SelectedNameLabel_->caption());
+        services_.host.setSkinVariable("videoName", controls_.SelectedNameLabel->caption());
     }
     services_.host.onDownload(*finished);
     clearDownloadState();
     processQueueSoon();
 }
 
-void movieGuide::brevicastEngine_onError(std::int32_t errorMessage) {
+void DownloadQueue::brevicastEngine_onError(std::int32_t errorMessage) {
     if (!currentDownload_) return;
     switch (static_cast<net::DownloadError>(errorMessage)) {
         case net::DownloadError::ConnectionOrLogin:
@@ -220,12 +251,12 @@ void movieGuide::brevicastEngine_onError(std::int32_t errorMessage) {
     processQueueSoon();
 }
 
-void movieGuide::brevicastEngine_onDownloadPreparation() {
+void DownloadQueue::brevicastEngine_onDownloadPreparation() {
     if (!currentDownload_) return;
-    truncationBox_->setText(currentDownload_->mediaTitle().substr(0, kTruncatedTitle));
+    controls_.truncationBox->setText(currentDownload_->mediaTitle().substr(0, kTruncatedTitle));
 }
 
-void movieGuide::brevicastEngine_onTimeOut() {
+void DownloadQueue::brevicastEngine_onTimeOut() {
     if (!currentDownload_) return;
     services_.dialogs.showPopup(
         "Server is not responding.  Please wait a little and then try again.");
@@ -233,31 +264,37 @@ void movieGuide::brevicastEngine_onTimeOut() {
     processQueueSoon();
 }
 
+void DownloadQueue::view_queue_Click() {
+    queue_->window().show(ui::ShowMode::Modeless);
+}
+
 // ---- status text ------------------------------------------------------------------------
 
-void movieGuide::statustextimer_Timer() {
+void DownloadQueue::statustextimer_Timer() {
     showStatusText("-Downloading...");
 }
 
-void movieGuide::showdownload_Click() {
-    statustextimer_->setInterval(kStatusTickAfterAction);
+void DownloadQueue::showdownload_Click() {
+    controls_.statustextimer->setInterval(GuideControls::kStatusTickAfterAction);
     showStatusText(" Downloading...");
 }
 
-void movieGuide::showStatusText(const std::string& progressWording) {
+void DownloadQueue::showStatusText(const std::string& progressWording) {
     const bool playing = services_.host.wmpPlayer().playState() == ui::wmppsPlaying;
     auto showProgress = [&] {
-        second_line_status_->setCaption("Downloading");
-        setSkinVariable("videoName", currentDLLabel_->caption() + progressWording +
-                                         std::to_string(progressBarValue_) + "%");
+        controls_.second_line_status->setCaption("Downloading");
+        services_.host.setSkinVariable("videoName", controls_.currentDLLabel->caption() +
+                                                        progressWording +
+                                                        std::to_string(progressBarValue_) + "%");
     };
     auto showPlaying = [&] {
-        SelectedNameLabel_->setCaption(temp_selectnamelabel_);
-        second_line_status_->setCaption("Now Playing");
-        setSkinVariable("videoName", SelectedNameLabel_->caption() + "-Now Playing");
+        controls_.SelectedNameLabel->setCaption(selection_.temp_selectnamelabel);
+        controls_.second_line_status->setCaption("Now Playing");
+        services_.host.setSkinVariable("videoName",
+                                       controls_.SelectedNameLabel->caption() + "-Now Playing");
     };
     if (currentDownload_) {
-        if (second_line_status_->caption() == "Now Playing" && playing)
+        if (controls_.second_line_status->caption() == "Now Playing" && playing)
             showProgress();
         else if (playing)
             showPlaying();

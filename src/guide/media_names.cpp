@@ -2,6 +2,7 @@
 
 #include "config/media_info.hpp"
 #include "platform/plain_file_name.hpp"
+#include "runtime/dialogs.hpp"
 
 namespace zov::guide {
 
@@ -14,6 +15,13 @@ bool hasPlainLocalNames(const config::MediaInfo& media) {
     return platform::isPlainFileName(media.remoteFileName()) &&
            platform::isPlainFileName(media.movieFileName()) &&
            platform::isPlainFileName(media.markerFileName());
+}
+
+bool refuseUnsafeNames(runtime::Dialogs& dialogs, const config::MediaInfo& media) {
+    if (isStreaming(media) || hasPlainLocalNames(media)) return false;
+    dialogs.showPopup("The guide gave this movie a file name that cannot be used: \"" +
+                      media.movieFileName() + "\"");
+    return true;
 }
 
 }  // namespace zov::guide

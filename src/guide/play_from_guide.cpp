@@ -1,15 +1,15 @@
-// Playing the guide's selected item: a downloaded movie from the movie folder (from its
-// bookmark when the viewer wants), a stream in the embedded or the external player, and a
-// movie still downloading once 5% of it is in.
+#include "guide/play_from_guide.hpp"
 
 #include <cmath>
 #include <cstdint>
 
 #include "config/media_info.hpp"
 #include "config/player_properties.hpp"
+#include "guide/download_queue.hpp"
+#include "guide/guide_controls.hpp"
 #include "guide/guide_host.hpp"
+#include "guide/guide_selection.hpp"
 #include "guide/media_names.hpp"
-#include "guide/movie_guide.hpp"
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
 #include "playback/bookmarks.hpp"
@@ -35,16 +35,20 @@ std::int32_t toInt32(double value) {
 
 }  // namespace
 
-void movieGuide::blankTimeDisplay() {
+PlayFromGuide::PlayFromGuide(GuideServices services, GuideControls& controls,
+                             GuideSelection& selection, DownloadQueue& downloads)
+    : services_(services), controls_(controls), selection_(selection), downloads_(downloads) {}
+
+void PlayFromGuide::blankTimeDisplay() {
     for (const char* name : {"videoName", "slashstring", "txttime", "Totaltimestring"})
-        setSkinVariable(name, " ");
+        services_.host.setSkinVariable(name, " ");
 }
 
-void movieGuide::MLplay_Click() {
-    if (!currentSelected_) return;
+void PlayFromGuide::MLplay_Click() {
     // The question below lets other events run: keep the record this click was about.
-    const Media selected = currentSelected_;
-    if (refuseUnsafeNames(*selected)) return;
+    const auto selected = selection_.currentSelected;
+    if (!selected) return;
+    if (refuseUnsafeNames(services_.dialogs, *selected)) return;
     auto& host = services_.host;
     auto& player = host.mediaPlayer();
     const std::string name = selected->movieFileName();
@@ -61,7 +65,7 @@ void movieGuide::MLplay_Click() {
             player.unloadContent();
             blankTimeDisplay();
         }
-        setSkinVariable("videoName", selected->mediaTitle());
+        services_.host.setSkinVariable("videoName", selected->mediaTitle());
         try {
             host.streamingPlayer().loadContent(selected->remoteFileName());
         } catch (const Error& error) {
@@ -84,13 +88,14 @@ void movieGuide::MLplay_Click() {
             player.unloadContent();
             blankTimeDisplay();
         }
-        setSkinVariable("videoName", selected->mediaTitle());
+        services_.host.setSkinVariable("videoName", selected->mediaTitle());
         player.setCurrentPlayingItem(*selected);
         player.loadStreamingContent(selected->remoteFileName());
         return finishPlayStart(*selected);
     }
 
-    if (services_.fileSystem.fileExists(playback::Bookmarks::fileName(mediaPath() + name))) {
+    if (services_.fileSystem.fileExists(
+            playback::Bookmarks::fileName(services_.host.playerProp().mediaPath() + name))) {
         auto& question = services_.dialogs.yesNoPopup();
         question.Label1().setCaption("Do you want to play the video from where you left off?");
         question.defaultToYes();
@@ -98,7 +103,7 @@ void movieGuide::MLplay_Click() {
         if (question.decision) {
             resumeFrom(*selected);
             host.showMainWindow();
-            window_->hide();
+            controls_.window->hide();
             return;
         }
     }
@@ -107,61 +112,61 @@ void movieGuide::MLplay_Click() {
     finishPlayStart(*selected);
 }
 
-void movieGuide::finishPlayStart(const config::MediaInfo& media) {
-    statustextimer_->setInterval(kStatusTickAfterAction);
-    temp_selectnamelabel_ = media.mediaTitle();
-    if (!isStreaming(media)) second_line_status_->setCaption("Now Playing");
-    window_->hide();
+void PlayFromGuide::finishPlayStart(const config::MediaInfo& media) {
+    controls_.statustextimer->setInterval(GuideControls::kStatusTickAfterAction);
+    selection_.temp_selectnamelabel = media.mediaTitle();
+    if (!isStreaming(media)) controls_.second_line_status->setCaption("Now Playing");
+    controls_.window->hide();
 }
 
-void movieGuide::resumeFromBookmark() {
-    if (currentSelected_) resumeFrom(*currentSelected_);
+void PlayFromGuide::resumeFromBookmark() {
+    if (selection_.currentSelected) resumeFrom(*selection_.currentSelected);
 }
 
-void movieGuide::resumeFrom(const config::MediaInfo& media) {
-    if (refuseUnsafeNames(media)) return;
+void PlayFromGuide::resumeFrom(const config::MediaInfo& media) {
+    if (refuseUnsafeNames(services_.dialogs, media)) return;
     auto& player = services_.host.mediaPlayer();
     const std::string name = media.movieFileName();
     // An unreadable bookmark, or one that is not a number, plays from the start.
     playback::Bookmarks bookmarks(services_.fileSystem);
-    if (auto position = bookmarks.readPosition(mediaPath() + name))
+    if (auto position = bookmarks.readPosition(services_.host.playerProp().mediaPath() + name))
         player.loadContentAndResume(name, *position);
     else
         player.loadContent(name);
     player.setCurrentPlayingItem(media);
 }
 
-bool movieGuide::playWhileDownloading() {
-    if (progressBarValue_ < kPreviewPercent) {
+bool PlayFromGuide::playWhileDownloading() {
+    if (downloads_.progressBarValue() < kPreviewPercent) {
         services_.dialogs.showPopup(
             "Please wait for the download to be at 5% or greater to use this function");
         return false;
     }
     MLplay_Click();
-    playingWhileDownloading_ = true;
+    downloads_.setPlayingWhileDownloading(true);
     return true;
 }
 
-void movieGuide::previewBt_Click() {
-    if (!currentDownload_) return;
+void PlayFromGuide::previewBt_Click() {
+    if (!downloads_.currentDownload()) return;
     // Preview is for the movie being downloaded; another selection has nothing on disk yet.
-    if (!currentSelected_ ||
-        currentSelected_->remoteFileName() != currentDownload_->remoteFileName())
-        return;
+    const auto& selected = selection_.currentSelected;
+    if (!selected || !downloads_.isCurrentDownload(*selected)) return;
     if (playWhileDownloading()) {
         services_.host.showMainWindow();
-        window_->hide();
+        controls_.window->hide();
     }
 }
 
-bool movieGuide::previewTimeout() const {
-    if (!currentDownload_ || !playingWhileDownloading_) return false;
+bool PlayFromGuide::previewTimeout() const {
+    if (!downloads_.currentDownload() || !downloads_.playingWhileDownloading()) return false;
     const auto& control = services_.host.wmpPlayer();
     const double position = control.currentPosition();
     const double duration = control.duration();
     // No length known (nothing open yet): nothing to say about what lies ahead.
     if (!(duration > 0) || !std::isfinite(position)) return false;
-    const double available = static_cast<double>(toInt32(duration)) * progressBarValue_ / 100.0;
+    const double available =
+        static_cast<double>(toInt32(duration)) * downloads_.progressBarValue() / 100.0;
     const std::int32_t ahead = toInt32(available - toInt32(position));
     return ahead < kPreviewMargin;
 }

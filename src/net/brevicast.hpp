@@ -7,10 +7,11 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 
+#include "net/command_state.hpp"
 #include "net/download_codes.hpp"
 #include "net/ftp_reply_reader.hpp"
+#include "net/movie_file.hpp"
 #include "platform/event.hpp"
 #include "platform/weak_factory.hpp"
 
@@ -18,7 +19,6 @@ namespace zov::platform {
 class EventLoop;
 class Resolver;
 class FileSystem;
-class RandomAccessFile;
 enum class DiskFailure;
 }  // namespace zov::platform
 namespace zov::runtime {
@@ -30,11 +30,6 @@ class MediaInfo;
 }
 
 namespace zov::net {
-
-// The last command sent on the control connection: it selects the handler of the next reply.
-enum class CommandState { None, Connecting, User, Pass, Type, Size, Pasv, Rest, Retr };
-// The protocol's own word for it ("CONNECTING", "USER", ... "RETR"; "" for None).
-std::string_view commandStateName(CommandState state);
 
 class Brevicast : public std::enable_shared_from_this<Brevicast> {
   public:
@@ -114,25 +109,20 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     void raiseError(DownloadError error);
     void failAtTheDisk(platform::DiskFailure cause);
 
-    // Data connection and the local file.
+    // Data connection and completion.
     platform::DiskFailure prepareTrickleFile(std::int32_t size);
     void m_dataCon_OnConnect();
     void m_dataCon_OnDataArrival(std::int32_t bytesTotal);
     bool restRefusedAsPastTheEnd(std::int16_t replyCode);
     void restartFromTheBeginning();
-    bool countIsDue() const;
-    bool saveCount();
-    void writeSideFile();
     bool completeTheFile();
     void finishWhenEveryByteIsIn();
     void m_finalizeTimer_TimeOut();
     void m_timeout_TimeOut();
     void closeDataConnection();
-    std::string sideFilePath() const { return localPath_ + ".ini"; }
 
     platform::EventLoop& loop_;
     platform::Resolver& resolver_;
-    platform::FileSystem& fileSystem_;
 
     std::int32_t port_ = 21;  // 16 bits are too few for ports above 32767
     std::string serverURL_;
@@ -152,18 +142,13 @@ class Brevicast : public std::enable_shared_from_this<Brevicast> {
     std::string lastReply_;  // the text of the reply being handled
 
     std::string remoteName_;
-    std::string localPath_;
+    MovieFile movie_;
     bool namesArePlain_ = true;
     std::int64_t resumeOffset_ = 0;
     std::int64_t resumeCount_ = 0;  // the side file's count the resume trusted, or 0
     bool restartedFromTheBeginning_ = false;
     std::int64_t bytesSoFar_ = 0;
-    std::int64_t writePosition_ = 0;  // where the next byte of the data connection lands
     std::int32_t fileSize_ = 0;
-    std::unique_ptr<platform::RandomAccessFile> file_;
-    std::unique_ptr<platform::RandomAccessFile> sideFile_;  // kept open while counting
-    std::int64_t countSaved_ = -1;  // the count the side file holds; -1 before the first
-    std::int64_t countSavedAtMs_ = 0;
     platform::DiskFailure diskFailure_{};  // None
     bool transferReported_ = false;        // the server has said the transfer is complete
     bool trickle_ = false;

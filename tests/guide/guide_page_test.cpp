@@ -22,6 +22,7 @@ TEST_F(GuidePageTest, ABlankPageSaysLoadingAndNothingActsBeforeAGuidePageIsWired
     ASSERT_TRUE(runUntil([&] { return epg->loadCount() > 0 && !epg->busy(); }));
     EXPECT_EQ(epg->document()->body()->innerHtml(), " Loading...");
     EXPECT_FALSE(guide->pageReady());
+    EXPECT_FALSE(ui.browser("movieGuide", "bufferView")->visible());  // the pre-load browser
     // Until an item is chosen only the buttons that need none are offered.
     for (const char* button : {"MLplay", "MLdownload", "MLDelete", "stopDownload", "previewbt",
                                "showdownload", "view_queue"})
