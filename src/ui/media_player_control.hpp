@@ -29,6 +29,23 @@ enum PlayState : int {
 // The state's name as scripts see it ("Playing", "MediaEnded"; "Unknown" past the list).
 std::string playStateName(int state);
 
+// What a player may do in a state, the same for every player: pause while it plays or
+// scans; stop while it holds a movie; scan forward (or back) from playing, paused or the
+// other scan; show a picture (and so go full screen) while playing, paused or scanning.
+constexpr bool canPause(int state) {
+    return state == wmppsPlaying || state == wmppsScanForward || state == wmppsScanReverse;
+}
+constexpr bool canStop(int state) {
+    return state != wmppsStopped && state != wmppsUndefined;
+}
+constexpr bool canScan(int state, PlayState towards) {
+    const PlayState other = towards == wmppsScanForward ? wmppsScanReverse : wmppsScanForward;
+    return state == wmppsPlaying || state == wmppsPaused || state == other;
+}
+constexpr bool showsPicture(int state) {
+    return canPause(state) || state == wmppsPaused;
+}
+
 class MediaPlayerControl : public Control {
   public:
     // Opens a local path or a stream address and, with autoStart, plays it; "" unloads.

@@ -125,13 +125,13 @@ void SimulatedMediaPlayer::play() {
 }
 
 void SimulatedMediaPlayer::pause() {
-    if (state_ != wmppsPlaying && state_ != wmppsScanForward && state_ != wmppsScanReverse) return;
+    if (!canPause(state_)) return;
     freeze();
     setState(wmppsPaused);
 }
 
 void SimulatedMediaPlayer::stop() {
-    if (url_.empty() || state_ == wmppsStopped || state_ == wmppsUndefined) return;
+    if (url_.empty() || !canStop(state_)) return;
     if (!opened_) ++generation_;  // the opening under way is abandoned
     freeze();
     position_ = 0;
@@ -140,15 +140,13 @@ void SimulatedMediaPlayer::stop() {
 }
 
 void SimulatedMediaPlayer::fastForward() {
-    if (!opened_ || (state_ != wmppsPlaying && state_ != wmppsPaused && state_ != wmppsScanReverse))
-        return;
+    if (!opened_ || !canScan(state_, wmppsScanForward)) return;
     run(kScanRate);
     setState(wmppsScanForward);
 }
 
 void SimulatedMediaPlayer::fastReverse() {
-    if (!opened_ || (state_ != wmppsPlaying && state_ != wmppsPaused && state_ != wmppsScanForward))
-        return;
+    if (!opened_ || !canScan(state_, wmppsScanReverse)) return;
     run(-kScanRate);
     setState(wmppsScanReverse);
 }
@@ -176,9 +174,7 @@ std::string SimulatedMediaPlayer::currentPositionString() const {
 }
 
 void SimulatedMediaPlayer::setFullScreen(bool fullScreen) {
-    const bool showing = state_ == wmppsPlaying || state_ == wmppsPaused ||
-                         state_ == wmppsScanForward || state_ == wmppsScanReverse;
-    fullScreen_ = fullScreen && showing;
+    fullScreen_ = fullScreen && showsPicture(state_);
 }
 
 void SimulatedMediaPlayer::failPlayback() {

@@ -311,7 +311,7 @@ void MpvMediaPlayer::play() {
 }
 
 void MpvMediaPlayer::pause() {
-    if (state_ != wmppsPlaying && state_ != wmppsScanForward && state_ != wmppsScanReverse) return;
+    if (!canPause(state_)) return;
     stopReverseScan();
     setSpeed(1);
     setPaused(true);
@@ -319,14 +319,13 @@ void MpvMediaPlayer::pause() {
 }
 
 void MpvMediaPlayer::stop() {
-    if (url_.empty() || state_ == wmppsStopped || state_ == wmppsUndefined) return;
+    if (url_.empty() || !canStop(state_)) return;
     unload();
     setState(wmppsStopped);
 }
 
 void MpvMediaPlayer::fastForward() {
-    if (!loaded_ || (state_ != wmppsPlaying && state_ != wmppsPaused && state_ != wmppsScanReverse))
-        return;
+    if (!loaded_ || !canScan(state_, wmppsScanForward)) return;
     stopReverseScan();
     setSpeed(kScanRate);
     setPaused(false);
@@ -334,8 +333,7 @@ void MpvMediaPlayer::fastForward() {
 }
 
 void MpvMediaPlayer::fastReverse() {
-    if (!loaded_ || (state_ != wmppsPlaying && state_ != wmppsPaused && state_ != wmppsScanForward))
-        return;
+    if (!loaded_ || !canScan(state_, wmppsScanReverse)) return;
     // libmpv plays forward only: hold the picture and step back on the loop's clock.
     scanPosition_ = currentPosition();
     setSpeed(1);
@@ -425,8 +423,7 @@ void MpvMediaPlayer::setRect(const Rect& rect) {
 }
 
 bool MpvMediaPlayer::showing() const {
-    return loaded_ && (state_ == wmppsPlaying || state_ == wmppsPaused ||
-                       state_ == wmppsScanForward || state_ == wmppsScanReverse);
+    return loaded_ && showsPicture(state_);
 }
 
 void MpvMediaPlayer::setPaused(bool paused) {
