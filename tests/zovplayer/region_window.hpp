@@ -21,8 +21,6 @@ class RegionWindow {
     // ffmpeg's colour bars at the movie's own size: the seven top bars, 46 pixels each,
     // across the top two thirds of the window.
     bool showsBars() const;
-    // A binary PPM of what the window shows, for a person to look at.
-    void save(const std::string& path) const;
 
   private:
     struct X;

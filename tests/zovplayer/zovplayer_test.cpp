@@ -121,19 +121,22 @@ class RealPlayer : public ::testing::Test {
     std::optional<PlayerProcess> player;
 };
 
-TEST_F(RealPlayer, DrawsIntoTheRegionReportsAndObeysEveryCommand) {
-    start(playing(liveName()));
+TEST_F(RealPlayer, DrawsIntoTheRegionFromTheGivenPositionReportsAndObeysEveryCommand) {
+    std::vector<std::string> fields = playing(liveName());
+    fields.push_back("12");
+    start(fields);
     ASSERT_TRUE(waitFor([&] { return got(kStarted); })) << player->errorOutput();
     // Its control window lies above every handle the client gives out.
     ASSERT_TRUE(control);
     EXPECT_GE(*control, std::int64_t{1} << 32);
     EXPECT_EQ(received.front().message, kControlWindow);
     EXPECT_TRUE(got(kStarted, kSeconds));
-    ASSERT_TRUE(reaches(1, 0)) << "the position does not advance";
+    const auto first = std::find_if(received.begin(), received.end(),
+                                    [](const auto& m) { return m.message == kPosition; });
+    ASSERT_NE(first, received.end());
+    EXPECT_EQ(first->wParam, 12);
+    ASSERT_TRUE(reaches(13, 0)) << "the position does not advance";
     ASSERT_TRUE(waitFor([&] { return region.showsBars(); })) << "no picture in the region";
-    const fs::path shots = fs::path(ZOV_TEST_BIN_DIR).parent_path() / "screenshots" / "zovplayer";
-    fs::create_directories(shots);
-    region.save((shots / "region-playing.ppm").string());
 
     // Paused, every jump lands exactly: a seek, 10 s on, 10 s back (not before the start),
     // and the position moves no further.
@@ -142,20 +145,17 @@ TEST_F(RealPlayer, DrawsIntoTheRegionReportsAndObeysEveryCommand) {
     ASSERT_TRUE(reaches(3, 0));
     std::size_t mark = received.size();
     const std::size_t paused = mark;
-    command(kForward);
-    ASSERT_TRUE(reaches(13, mark));
-    mark = received.size();
-    command(kRewind);
-    ASSERT_TRUE(reaches(3, mark));
-    mark = received.size();
-    command(kRewind);
-    ASSERT_TRUE(reaches(0, mark));
+    for (const auto& [message, lands] :
+         {std::pair<std::uint32_t, std::int64_t>{kForward, 13}, {kRewind, 3}, {kRewind, 0}}) {
+        command(message);
+        ASSERT_TRUE(reaches(lands, mark));
+        mark = received.size();
+    }
     for (std::size_t i = paused; i < received.size(); ++i)
         EXPECT_TRUE(received[i].wParam == 13 || received[i].wParam == 3 || received[i].wParam == 0)
             << "moved on to " << received[i].wParam << " while paused";
 
     // Played on, it goes forward again, and at the end it says so and leaves.
-    mark = received.size();
     command(kPlayPause);
     ASSERT_TRUE(reaches(1, mark));
     command(kSeek, kSeconds - 1);
@@ -165,16 +165,9 @@ TEST_F(RealPlayer, DrawsIntoTheRegionReportsAndObeysEveryCommand) {
     EXPECT_FALSE(fs::exists(folder / "zov" / std::to_string(*control)));
 }
 
-TEST_F(RealPlayer, StartsFromTheGivenPositionAndEndsQuietlyWhenTerminated) {
-    std::vector<std::string> fields = playing(liveName());
-    fields.push_back("12");
-    start(fields);
-    ASSERT_TRUE(waitFor([&] { return got(kPosition); })) << player->errorOutput();
-    const auto first = std::find_if(received.begin(), received.end(),
-                                    [](const auto& m) { return m.message == kPosition; });
-    EXPECT_EQ(first->wParam, 12);
-    EXPECT_TRUE(got(kStarted, kSeconds));
-
+TEST_F(RealPlayer, EndsQuietlyWhenTerminated) {
+    start(playing(liveName()));
+    ASSERT_TRUE(waitFor([&] { return got(kStarted); })) << player->errorOutput();
     ::kill(player->pid(), SIGTERM);
     ASSERT_TRUE(waitFor([&] { return player->ended(); }));
     EXPECT_EQ(player->exitStatus(), 0) << player->errorOutput();
@@ -192,9 +185,6 @@ TEST_F(RealPlayer, RefusesWhatItDoesNotPlayAndTellsTheMainWindow) {
         int status;
         bool told;
     } cases[] = {
-        {{window, main, "file:///etc/passwd"}, 3, true},
-        {{window, main, "http://127.0.0.1:1/live.mp4"}, 3, true},
-        {{window, main, "xms://127.0.0.1:1/live.mp4?x=1"}, 3, true},
         {{window, main, "xms://--vo=null/live.mp4"}, 3, true},
         {{window, main, "xms://127.0.0.1:1/live.mp4"}, 1, true},  // nobody serves it
         {{window, main, "xms://127.0.0.1/x", "soon"}, 2, true},
