@@ -66,8 +66,6 @@ TEST_F(MpvMediaPlayerTest, PauseSeekStopAndPlayAgain) {
 
     player_->play();
     EXPECT_EQ(player_->playState(), ui::wmppsPlaying);
-    player_->setFullScreen(true);
-    EXPECT_TRUE(player_->fullScreen());
     player_->pause();
     EXPECT_EQ(player_->playState(), ui::wmppsPaused);
     player_->setCurrentPosition(1.0);
@@ -75,7 +73,6 @@ TEST_F(MpvMediaPlayerTest, PauseSeekStopAndPlayAgain) {
 
     player_->stop();
     EXPECT_EQ(player_->playState(), ui::wmppsStopped);
-    EXPECT_FALSE(player_->fullScreen());
     EXPECT_EQ(player_->currentPosition(), 0);
     EXPECT_EQ(player_->currentPositionString(), "");
 
