@@ -6,15 +6,16 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QWebEngineView>
 #include <stdexcept>
 
 #include "desktop/desktop_ui_fixture.hpp"
 #include "desktop/qt_manual_time.hpp"
+#include "desktop_options.hpp"
 #include "platform/error.hpp"
 #include "ui/browser.hpp"
 #include "ui/controls.hpp"
-#include "ui/flash_movie.hpp"
-#include "ui/media_player_control.hpp"
+#include "ui/desktop/desktop_browser.hpp"
 
 using zov::test::Change;
 using zov::test::clickAt;
@@ -22,7 +23,6 @@ using zov::test::DesktopUiTest;
 using zov::test::sendKey;
 using zov::test::sendMouse;
 using zov::ui::desktop::DesktopUiFactory;
-using zov::ui::desktop::parseGeometry;
 
 namespace {
 
@@ -38,40 +38,30 @@ struct DesktopControlsTest : DesktopUiTest {
 
 }  // namespace
 
-TEST_F(DesktopControlsTest, TheFactoryFilesWhatItMakesAndLetsTheMakersMakeTheRest) {
+TEST_F(DesktopControlsTest, TheFactoryLetsTheMakersMakePagesAndPlacesThemAsDesigned) {
     std::vector<std::pair<QWidget*, std::string>> made;
     DesktopUiFactory::Makers makers;
-    makers.flashMovie = [&](QWidget* parent, zov::ui::ControlName name) {
+    makers.browser = [&](QWidget* parent, zov::ui::ControlName name) {
         made.emplace_back(parent, name.window + "." + name.control);
-        return std::shared_ptr<zov::ui::FlashMovie>();
+        return zov::ui::desktop::makeBrowser(parent, name, loop, files);
     };
     DesktopUiFactory withMakers(loop, files, makers);
-    auto main = withMakers.createWindow("mainPlayer");
-    withMakers.createFlashMovie(*main, "PlayerSkin");
+    auto guide = withMakers.createWindow("movieGuide");
+    auto page = withMakers.createBrowser(*guide, "epgBrowser");
     EXPECT_EQ(made, (std::vector<std::pair<QWidget*, std::string>>{
-                        {withMakers.widget("mainPlayer", ""), "mainPlayer.PlayerSkin"}}));
+                        {withMakers.widget("movieGuide", ""), "movieGuide.epgBrowser"}}));
+    // In the guide's pixels: its designer's twips at 15 a pixel.
+    EXPECT_EQ(std::static_pointer_cast<zov::ui::desktop::DesktopBrowser>(page)->view()->geometry(),
+              QRect(16, 84, 1108, 480));
     // A kind nobody makes is a mistake in the program, not a control that silently is not.
-    EXPECT_THROW(withMakers.createBrowser(*main, "commercialViewer"), std::logic_error);
+    EXPECT_THROW(withMakers.createFlashMovie(*guide, "PlayerSkin"), std::logic_error);
 
-    auto label = ui.createLabel(*window, "status");
-    auto button = ui.createButton(*window, "HDPlay");
-    auto text = ui.createTextBox(*window, "dataBuffer");
-    auto list = ui.createListBox(*window, "movieNameList");
-    auto drives = ui.createDriveList(*window, "HD");
-    auto shape = ui.createShape(*window, "Selector");
-    auto picture = ui.createPictureBox(*window, "h264Screen");
-    auto timer = ui.createTimer(*window, "statustextimer");
-    auto& registry = ui.registry();
-    EXPECT_EQ(registry.window("mainPlayer"), window);
-    EXPECT_EQ(registry.label("mainPlayer", "status"), label);
-    EXPECT_EQ(registry.button("mainPlayer", "HDPlay"), button);
-    EXPECT_EQ(registry.textBox("mainPlayer", "dataBuffer"), text);
-    EXPECT_EQ(registry.listBox("mainPlayer", "movieNameList"), list);
-    EXPECT_EQ(registry.driveList("mainPlayer", "HD"), drives);
-    EXPECT_EQ(registry.shape("mainPlayer", "Selector"), shape);
-    EXPECT_EQ(registry.pictureBox("mainPlayer", "h264Screen"), picture);
-    EXPECT_EQ(registry.timer("mainPlayer", "statustextimer"), timer);
     // Each control is a child of its window's widget, named as its designer named it.
+    const std::vector<std::shared_ptr<void>> held = {
+        ui.createLabel(*window, "status"),         ui.createButton(*window, "HDPlay"),
+        ui.createTextBox(*window, "dataBuffer"),   ui.createListBox(*window, "movieNameList"),
+        ui.createDriveList(*window, "HD"),         ui.createShape(*window, "Selector"),
+        ui.createPictureBox(*window, "h264Screen")};
     for (const char* name :
          {"status", "HDPlay", "dataBuffer", "movieNameList", "HD", "Selector", "h264Screen"})
         EXPECT_NE(widget(name), nullptr) << name;
@@ -174,6 +164,8 @@ TEST_F(DesktopControlsTest, AListBoxRaisesClickOnlyForAPersonsChoice) {
     for (const char* movie : {"Alpha", "Bravo", "Charlie"})
         list->addItem(movie);
     EXPECT_EQ(changes.back(), (Change{"mainPlayer", "movieNameList", "items", "3"}));
+    list->setListIndex(0);
+    EXPECT_EQ(list->listIndex(), 0);
     list->setListIndex(2);
     EXPECT_EQ(clicks, 0);
     list->removeItem(0);  // the selection follows its item
@@ -230,14 +222,29 @@ TEST_F(DesktopControlsTest, ATimerTicksOnTheSystemsLoopOnlyWhileEnabledAndHeld) 
     EXPECT_EQ(ticks, 2);
 }
 
-TEST(DesktopScreenGeometry, IsReadAsWidthByHeight) {
-    ASSERT_TRUE(parseGeometry("1280x720"));
-    EXPECT_EQ(parseGeometry("1280x720")->width, 1280);
-    EXPECT_EQ(parseGeometry("800X600")->height, 600);
-    for (const char* wrong : {"", "1280", "x720", "1280x", "0x720", "-5x5", "+5x5", "12 80x720",
-                              "1280x720x3", "99999x5"})
-        EXPECT_FALSE(parseGeometry(wrong)) << wrong;
-    zov::ui::desktop::DesktopScreen screen(zov::ui::desktop::ScreenSize{1024, 768});
-    EXPECT_EQ(screen.width(), 1024);
-    EXPECT_EQ(screen.height(), 768);
+TEST(DesktopOptions, EachOptionTakesAValueAndTheScreenIsWidthByHeight) {
+    std::string problem;
+    const auto options =
+        zov::parseDesktopOptions({"--client-dir", "/c", "--remote", "r", "--version-server", "v",
+                                  "--auth-port", "8021", "--geometry", "800X600"},
+                                 problem);
+    ASSERT_TRUE(options) << problem;
+    EXPECT_EQ(options->clientDir, "/c");
+    EXPECT_EQ(options->remote, "r");
+    EXPECT_EQ(options->versionServer, "v");
+    EXPECT_EQ(options->authPort, 8021);
+    EXPECT_EQ(options->screen->width, 800);
+    EXPECT_EQ(options->screen->height, 600);
+    EXPECT_EQ(zov::parseDesktopOptions({"--geometry", "1280x720"}, problem)->screen->width, 1280);
+
+    std::vector<std::vector<std::string>> wrong = {
+        {"--remote"}, {"--bogus", "x"}, {"--auth-port", "0"}, {"--auth-port", "65536"}};
+    for (const char* geometry : {"", "1280", "x720", "1280x", "0x720", "-5x5", "+5x5", "12 80x720",
+                                 "1280x720x3", "99999x5"})
+        wrong.push_back({"--geometry", geometry});
+    for (const auto& args : wrong) {
+        problem.clear();
+        EXPECT_FALSE(zov::parseDesktopOptions(args, problem)) << args.back();
+        EXPECT_FALSE(problem.empty());
+    }
 }
