@@ -1,9 +1,13 @@
 // The real external player: against the service's live channel on a loopback port, drawing
 // into an X11 window made here, with this test as the main window that it reports to and
-// steers it. Runs on a display of its own (xvfb-run).
+// steers it. Runs on an X display of its own (own_display.cpp).
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -11,22 +15,144 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "http_server.hpp"
 #include "platform/clock.hpp"
 #include "platform/poll_loop.hpp"
 #include "platform/unix_window_messages.hpp"
-#include "player_process.hpp"
-#include "region_window.hpp"
 #include "service_pages.hpp"
 #include "support/no_lookups.hpp"
+
+// Last: Xlib's macros (None, Status, Bool) would clash with the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+extern char** environ;
 
 namespace zov::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+
+// The video region handed to the player: a plain X11 window of the region's own colour
+// (red 1, green 2, blue 1), which the test can look into.
+class RegionWindow {
+  public:
+    static constexpr int kWidth = 320, kHeight = 240;
+
+    RegionWindow() {
+        if (!display()) return;
+        window_ = XCreateSimpleWindow(display(), DefaultRootWindow(display()), 0, 0, kWidth,
+                                      kHeight, 0, 0, 0x010201);
+        XMapWindow(display(), window_);
+        XSync(display(), False);
+    }
+    ~RegionWindow() {
+        if (!window_) return;
+        XDestroyWindow(display(), window_);
+        XSync(display(), False);
+    }
+    std::int64_t handle() const { return static_cast<std::int64_t>(window_); }
+
+    // ffmpeg's colour bars at the movie's own size: the seven top bars, 46 pixels each,
+    // across the top two thirds of the window.
+    bool showsBars() const {
+        static constexpr std::array<unsigned long, 7> bars = {
+            0xbfbfbf, 0xbfbf00, 0x00bfbf, 0x00bf00, 0xbf00bf, 0xbf0000, 0x0000bf};
+        XImage* image =
+            window_ ? XGetImage(display(), window_, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap)
+                    : nullptr;
+        if (!image) return false;
+        bool shown = true;
+        for (std::size_t bar = 0; bar < bars.size(); ++bar) {
+            const unsigned long seen = XGetPixel(image, 46 * int(bar) + 23, kHeight / 3);
+            for (int shift : {0, 8, 16})
+                shown = shown && std::abs(int((seen >> shift) & 255) -
+                                          int((bars[bar] >> shift) & 255)) <= 40;
+        }
+        XDestroyImage(image);
+        return shown;
+    }
+
+  private:
+    // One connection for the whole run, never closed: an X server whose last client
+    // leaves resets, and turns away whoever connects meanwhile.
+    static Display* display() {
+        static Display* shared = XOpenDisplay(nullptr);
+        return shared;
+    }
+    Window window_ = 0;
+};
+
+// The real zovplayer1.exe: its error output kept in a file, its end seen by the test's loop
+// (a pidfd), its exit status read once it has ended.
+class PlayerProcess {
+  public:
+    PlayerProcess(platform::EventLoop& loop, const std::vector<std::string>& arguments,
+                  const std::string& errorFile)
+        : loop_(loop), errorFile_(errorFile) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+            ADD_FAILURE() << "cannot start " << arguments[0];
+            pid_ = -1;
+            ended_ = true;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        if (pid_ < 0) return;
+        pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+        loop_.watch(pidfd_, platform::Interest::Read, [this](platform::Readiness) {
+            ended_ = true;
+            loop_.unwatch(pidfd_);
+        });
+    }
+    ~PlayerProcess() {
+        if (pidfd_ >= 0) {
+            loop_.unwatch(pidfd_);
+            ::close(pidfd_);
+        }
+        if (pid_ > 0 && !status_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    PlayerProcess(const PlayerProcess&) = delete;
+    PlayerProcess& operator=(const PlayerProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    bool ended() const { return ended_; }
+    // The exit status once ended (-1 for a signal).
+    int exitStatus() {
+        if (!status_ && pid_ > 0) {
+            int raw = 0;
+            ::waitpid(pid_, &raw, 0);
+            status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        }
+        return status_.value_or(-1);
+    }
+    std::string errorOutput() const {
+        std::ifstream file(errorFile_);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+
+  private:
+    platform::EventLoop& loop_;
+    std::string errorFile_;
+    pid_t pid_ = -1;
+    int pidfd_ = -1;
+    bool ended_ = false;
+    std::optional<int> status_;
+};
 
 constexpr platform::MessageTarget kMainWindow = 7001;
 constexpr std::uint32_t kControlWindow = 0x464, kStarted = 0x52c, kPosition = 0x536, kEnded = 0x4c8;
