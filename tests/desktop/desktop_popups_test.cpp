@@ -72,17 +72,12 @@ TEST_F(DesktopQuestionTest, AClickOnAnAnswerAnswersItAndTheQuestionIsLaidOutToBe
     ask([&] { clickAt(widget("YesControl"), {5, 5}); });
     EXPECT_TRUE(question->decision);
 
-    QWidget* frame = widget("");
-    EXPECT_NEAR(frame->windowOpacity(), 180 / 255.0, 0.01);
-    EXPECT_TRUE(frame->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(frame->geometry(), QRect((1280 - 360) / 2, (720 - 180) / 2, 360, 180));
     // Every control lies inside the window, Yes left of No, the question above both.
+    const QRect inside(QPoint(0, 0), widget("")->size());
     for (const char* name : {"Label1", "YesControl", "NoControl", "Selector"})
-        EXPECT_TRUE(QRect(QPoint(0, 0), frame->size()).contains(widget(name)->geometry())) << name;
+        EXPECT_TRUE(inside.contains(widget(name)->geometry())) << name;
     EXPECT_LT(widget("YesControl")->geometry().right(), widget("NoControl")->geometry().left());
     EXPECT_LT(widget("Label1")->geometry().bottom(), widget("YesControl")->geometry().top());
-    EXPECT_EQ(widget("Label1")->font().pointSize(), 18);
-    EXPECT_EQ(widget("YesControl")->font().pointSize(), 15);
 
     // A text too long for the label at its size is shown whole, smaller; the size the
     // system set is still what it reads.
