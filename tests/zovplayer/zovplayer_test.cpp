@@ -129,7 +129,6 @@ class PlayerProcess {
     PlayerProcess(const PlayerProcess&) = delete;
     PlayerProcess& operator=(const PlayerProcess&) = delete;
 
-    pid_t pid() const { return pid_; }
     bool ended() const { return ended_; }
     // The exit status once ended (-1 for a signal).
     int exitStatus() {
@@ -159,30 +158,22 @@ constexpr std::uint32_t kControlWindow = 0x464, kStarted = 0x52c, kPosition = 0x
 constexpr std::uint32_t kSeek = 0x404, kForward = 0x405, kRewind = 0x406, kPlayPause = 0x407;
 constexpr int kSeconds = 20;
 
+fs::path makeFolder() {
+    std::string pattern = (fs::temp_directory_path() / "zov-player-XXXXXX").string();
+    EXPECT_TRUE(::mkdtemp(pattern.data()));
+    return pattern;
+}
+
 class RealPlayer : public ::testing::Test {
   protected:
-    static inline fs::path movies;
-
-    static void SetUpTestSuite() {
-        std::string pattern = (fs::temp_directory_path() / "zov-player-movie-XXXXXX").string();
-        ASSERT_TRUE(::mkdtemp(pattern.data()));
-        movies = pattern;
+    void SetUp() override {
         const std::string make =
             "ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i "
-            "smptebars=size=320x240:rate=25 "
-            "-t " +
+            "smptebars=size=320x240:rate=25 -t " +
             std::to_string(kSeconds) +
-            " -c:v libx264 -preset ultrafast -pix_fmt yuv420p "
-            "-g 25 -movflags +faststart " +
-            (movies / "Bars.mp4").string();
+            " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -movflags +faststart " +
+            (folder / "Bars.mp4").string();
         ASSERT_EQ(std::system(make.c_str()), 0) << "ffmpeg is missing (scripts/setup installs it)";
-    }
-    static void TearDownTestSuite() { fs::remove_all(movies); }
-
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zov-player-XXXXXX").string();
-        ASSERT_TRUE(::mkdtemp(pattern.data()));
-        folder = pattern;
         // The player finds the main window's endpoint where the client keeps it.
         ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
         // In the sanitizer build the player's leaks go unchecked (this test's own are still
@@ -207,18 +198,6 @@ class RealPlayer : public ::testing::Test {
         fs::remove_all(folder);
     }
 
-    std::string liveName() const {
-        return "xms://127.0.0.1:" + std::to_string(web->port()) + "/live.mp4";
-    }
-
-    void start(std::vector<std::string> fields) {
-        fields.insert(fields.begin(), std::string(ZOV_TEST_BIN_DIR) + "/zovplayer1.exe");
-        player.emplace(loop, fields, (folder / "stderr").string());
-    }
-    std::vector<std::string> playing(const std::string& name) const {
-        return {std::to_string(region.handle()), std::to_string(kMainWindow), name};
-    }
-
     bool waitFor(const std::function<bool()>& condition) { return loop.runUntil(condition, 30s); }
     bool got(std::uint32_t message, std::optional<std::int64_t> wParam = {}, std::size_t from = 0) {
         for (std::size_t i = from; i < received.size(); ++i)
@@ -237,10 +216,10 @@ class RealPlayer : public ::testing::Test {
     platform::MonotonicClock clock;
     platform::PollLoop loop{clock};
     NoLookups resolver;
-    fs::path folder;
+    fs::path folder = makeFolder();
     RegionWindow region;
     std::optional<platform::UnixWindowMessages> messages;
-    service::ServicePages pages{service::MovieFolder(movies), "1.0", "http://127.0.0.1/"};
+    service::ServicePages pages{service::MovieFolder(folder), "1.0", "http://127.0.0.1/"};
     std::optional<service::HttpServer> web;
     std::vector<platform::WindowMessage> received;
     std::optional<std::int64_t> control;
@@ -248,9 +227,12 @@ class RealPlayer : public ::testing::Test {
 };
 
 TEST_F(RealPlayer, DrawsIntoTheRegionFromTheGivenPositionReportsAndObeysEveryCommand) {
-    std::vector<std::string> fields = playing(liveName());
-    fields.push_back("12");
-    start(fields);
+    player.emplace(loop,
+                   std::vector<std::string>{
+                       std::string(ZOV_TEST_BIN_DIR) + "/zovplayer1.exe",
+                       std::to_string(region.handle()), std::to_string(kMainWindow),
+                       "xms://127.0.0.1:" + std::to_string(web->port()) + "/live.mp4", "12"},
+                   (folder / "stderr").string());
     ASSERT_TRUE(waitFor([&] { return got(kStarted); })) << player->errorOutput();
     // Its control window lies above every handle the client gives out.
     ASSERT_TRUE(control);
@@ -289,43 +271,6 @@ TEST_F(RealPlayer, DrawsIntoTheRegionFromTheGivenPositionReportsAndObeysEveryCom
     EXPECT_EQ(player->exitStatus(), 0) << player->errorOutput();
     EXPECT_EQ(received.back().message, kEnded);
     EXPECT_FALSE(fs::exists(folder / "zov" / std::to_string(*control)));
-}
-
-TEST_F(RealPlayer, EndsQuietlyWhenTerminated) {
-    start(playing(liveName()));
-    ASSERT_TRUE(waitFor([&] { return got(kStarted); })) << player->errorOutput();
-    ::kill(player->pid(), SIGTERM);
-    ASSERT_TRUE(waitFor([&] { return player->ended(); }));
-    EXPECT_EQ(player->exitStatus(), 0) << player->errorOutput();
-    EXPECT_FALSE(got(kEnded)) << "whoever ends the player knows it has ended";
-    EXPECT_FALSE(fs::exists(folder / "zov" / std::to_string(*control)));
-}
-
-// Whatever it refuses or cannot play, the main window hears of the end (when it is known)
-// and the reason is on the error output.
-TEST_F(RealPlayer, RefusesWhatItDoesNotPlayAndTellsTheMainWindow) {
-    const std::string main = std::to_string(kMainWindow);
-    const std::string window = std::to_string(region.handle());
-    const struct {
-        std::vector<std::string> fields;
-        int status;
-        bool told;
-    } cases[] = {
-        {{window, main, "xms://--vo=null/live.mp4"}, 3, true},
-        {{window, main, "xms://127.0.0.1:1/live.mp4"}, 1, true},  // nobody serves it
-        {{window, main, "xms://127.0.0.1/x", "soon"}, 2, true},
-        {{"0", main, "xms://127.0.0.1/x"}, 2, true},
-        {{window, "main", "xms://127.0.0.1/x"}, 2, false},
-        {{window}, 2, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fields.back());
-        received.clear();
-        start(c.fields);
-        ASSERT_TRUE(waitFor([&] { return player->ended() && got(kEnded) == c.told; }));
-        EXPECT_EQ(player->exitStatus(), c.status);
-        EXPECT_NE(player->errorOutput().find("zovplayer1.exe: "), std::string::npos);
-    }
 }
 
 }  // namespace
