@@ -10,18 +10,13 @@ namespace zov::test {
 
 namespace fs = std::filesystem;
 
-fs::path* MpvPlayerFixture::folder_ = nullptr;
-
 void MpvPlayerFixture::makeFolder() {
-    folder_ =
-        new fs::path(fs::temp_directory_path() / ("zov-mpv-test-" + std::to_string(::getpid())));
-    fs::create_directories(*folder_);
+    folder_ = fs::temp_directory_path() / ("zov-mpv-test-" + std::to_string(::getpid()));
+    fs::create_directories(folder_);
 }
 
 void MpvPlayerFixture::removeFolder() {
-    fs::remove_all(*folder_);
-    delete folder_;
-    folder_ = nullptr;
+    fs::remove_all(folder_);
 }
 
 void MpvPlayerFixture::makeMovie(const std::string& name, int seconds) {
@@ -29,17 +24,17 @@ void MpvPlayerFixture::makeMovie(const std::string& name, int seconds) {
     const std::string command =
         "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + length +
         ":size=160x120:rate=10 -f lavfi -i sine=frequency=440:duration=" + length +
-        " -c:v mpeg4 -c:a aac -shortest -movflags +faststart '" + (*folder_ / name).string() + "'";
+        " -c:v mpeg4 -c:a aac -shortest -movflags +faststart '" + (folder_ / name).string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg is needed: scripts/setup installs it";
 }
 
 void MpvPlayerFixture::copyStart(const std::string& from, const std::string& to,
                                  std::uintmax_t bytes) {
-    std::ifstream in(*folder_ / from, std::ios::binary);
+    std::ifstream in(folder_ / from, std::ios::binary);
     std::string data(bytes, '\0');
     in.read(data.data(), static_cast<std::streamsize>(bytes));
     ASSERT_EQ(static_cast<std::uintmax_t>(in.gcount()), bytes);
-    std::ofstream(*folder_ / to, std::ios::binary | std::ios::trunc) << data;
+    std::ofstream(folder_ / to, std::ios::binary | std::ios::trunc) << data;
 }
 
 void MpvPlayerFixture::SetUp() {
@@ -49,7 +44,7 @@ void MpvPlayerFixture::SetUp() {
 }
 
 std::string MpvPlayerFixture::clientPath(const std::string& name) const {
-    return files_.windowsPath((*folder_ / name).string());
+    return files_.windowsPath((folder_ / name).string());
 }
 
 bool MpvPlayerFixture::waitFor(int state) {

@@ -28,7 +28,7 @@ class MpvPlayerFixture : public ::testing::Test {
     // A fresh folder for the suite, removed at its end.
     static void makeFolder();
     static void removeFolder();
-    static std::filesystem::path folder() { return *folder_; }
+    static std::filesystem::path folder() { return folder_; }
     // `seconds` of test picture and tone in a small mp4, its index at the front as the
     // delivery server's movies have it. Fails the test when ffmpeg is missing.
     static void makeMovie(const std::string& name, int seconds);
@@ -41,7 +41,7 @@ class MpvPlayerFixture : public ::testing::Test {
     std::string clientPath(const std::string& name) const;
     bool waitFor(int state);
 
-    static std::filesystem::path* folder_;
+    static inline std::filesystem::path folder_;
     platform::ManualClock clock_;
     platform::PollLoop loop_{clock_};
     platform::PosixFileSystem files_{platform::DriveMap::fromSystem(), "/"};
