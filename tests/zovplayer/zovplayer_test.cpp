@@ -102,6 +102,7 @@ class PlayerProcess {
     PlayerProcess& operator=(const PlayerProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     // Waits for the end; the exit status (-1 for a signal).
     int exitStatus() {
         if (!status_) {
@@ -162,6 +163,13 @@ class RealPlayer : public ::testing::Test {
         fs::remove_all(folder);
     }
 
+    void start(std::vector<std::string> fields) {
+        fields.insert(fields.begin(),
+                      {std::string(ZOV_TEST_BIN_DIR) + "/zovplayer1.exe",
+                       std::to_string(region.handle()), std::to_string(kMainWindow),
+                       "xms://127.0.0.1:" + std::to_string(web->port()) + "/live.mp4"});
+        player.emplace(std::move(fields));
+    }
     bool waitFor(const std::function<bool()>& condition) { return loop.runUntil(condition, 30s); }
     bool got(std::uint32_t message, std::optional<std::int64_t> wParam = {}, std::size_t from = 0) {
         for (std::size_t i = from; i < received.size(); ++i)
@@ -191,10 +199,7 @@ class RealPlayer : public ::testing::Test {
 };
 
 TEST_F(RealPlayer, DrawsIntoTheRegionFromTheGivenPositionReportsAndObeysEveryCommand) {
-    player.emplace(std::vector<std::string>{
-        std::string(ZOV_TEST_BIN_DIR) + "/zovplayer1.exe", std::to_string(region.handle()),
-        std::to_string(kMainWindow), "xms://127.0.0.1:" + std::to_string(web->port()) + "/live.mp4",
-        "12"});
+    start({"12"});
     ASSERT_TRUE(player->started());
     ASSERT_TRUE(waitFor([&] { return got(kStarted); }));
     // Its control window lies above every handle the client gives out.
@@ -233,6 +238,16 @@ TEST_F(RealPlayer, DrawsIntoTheRegionFromTheGivenPositionReportsAndObeysEveryCom
     ASSERT_TRUE(waitFor([&] { return got(kEnded); }));
     EXPECT_EQ(player->exitStatus(), 0);
     EXPECT_EQ(received.back().message, kEnded);
+    EXPECT_FALSE(fs::exists(folder / "zov" / std::to_string(*control)));
+}
+
+TEST_F(RealPlayer, EndsQuietlyWhenTerminated) {
+    start({});
+    ASSERT_TRUE(waitFor([&] { return got(kStarted); }));
+    ::kill(player->pid(), SIGTERM);
+    EXPECT_EQ(player->exitStatus(), 0);
+    loop.processPending();
+    EXPECT_FALSE(got(kEnded)) << "whoever ends the player knows it has ended";
     EXPECT_FALSE(fs::exists(folder / "zov" / std::to_string(*control)));
 }
 
