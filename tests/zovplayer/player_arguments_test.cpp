@@ -38,6 +38,9 @@ TEST(LiveChannelAddressTest, OnlyXmsNamesOfHostPortAndPathAreOpenedAsHttp) {
         else
             EXPECT_FALSE(address) << c.name << " became " << *address;
     }
+    const std::string longest = "xms://h/" + std::string(2040, 'a');  // 2048 characters
+    EXPECT_TRUE(liveChannelAddress(longest));
+    EXPECT_FALSE(liveChannelAddress(longest + "a"));
 }
 
 TEST(PlayerArgumentsTest, TheWholeCommandLineIsReadAndAKnownMainWindowIsKeptOnAFault) {
