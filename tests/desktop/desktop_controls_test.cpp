@@ -1,11 +1,11 @@
 // The desktop controls: what the factory files, and what a person's mouse and keyboard do
-// to labels, buttons, text boxes, picture boxes, lists and the drive list.
+// to labels, buttons, text boxes, picture boxes, lists and the drive list; and the desktop
+// client's command line.
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
-#include <QPushButton>
 #include <QWebEngineView>
 #include <stdexcept>
 
@@ -13,7 +13,6 @@
 #include "desktop/qt_manual_time.hpp"
 #include "desktop_options.hpp"
 #include "platform/error.hpp"
-#include "ui/browser.hpp"
 #include "ui/controls.hpp"
 #include "ui/desktop/desktop_browser.hpp"
 
