@@ -14,19 +14,6 @@ namespace {
 
 using RemoteReachTest = RemoteChannelTest;
 
-TEST_F(RemoteReachTest, BeforeLoginTheSkinAndTheGuideCannotBeReached) {
-    // The main window with its skin stays hidden until the login is accepted.
-    EXPECT_EQ(error(request(R"({"request_id":1,"command":"skin_command","name":"idv_central"})")),
-              "not visible");
-    EXPECT_EQ(error(request(R"({"request_id":2,"command":"skin_command","name":"HDEngine"})")),
-              "not visible");
-    EXPECT_EQ(error(request(R"({"request_id":3,"command":"choose_guide_item","values":{}})")),
-              "not visible");
-    EXPECT_FALSE(shown("movieGuide"));
-    EXPECT_FALSE(shown("HDEngine"));
-    EXPECT_TRUE(shown("LoginPage"));
-}
-
 TEST_F(RemoteReachTest, AfterLoginTheHiddenLoginPageAndAClosedGuideTakeNothing) {
     logIn();
     // A second "Connect" on the hidden login page would start a second login.
