@@ -67,9 +67,11 @@ TEST_F(ServiceTest, ASecondLoginOfOneSubscriberIsRefusedOnlyWhenAskedFor) {
 
 class PasswordGuessingTest : public ServiceTest {
   protected:
-    // Virtual milliseconds until the peer hears back, the clock moving 100 ms at a time;
-    // -1 when a minute passes in silence.
-    std::int64_t msUntilAnswered(Peer& peer) {
+    // Sends the line (if any); virtual milliseconds until the peer hears back, the clock
+    // moving 100 ms at a time; -1 when a minute passes in silence.
+    std::int64_t msUntilAnswered(Peer& peer, const std::string& line = {}) {
+        peer.received.clear();
+        if (!line.empty()) peer.socket->SendData(line + "\r\n");
         const std::int64_t start = clock.nowMs();
         for (int step = 0; step <= 600; ++step) {
             if (step > 0) advanceTime(loop, clock, 100);
@@ -78,11 +80,6 @@ class PasswordGuessingTest : public ServiceTest {
             if (!peer.received.empty() || peer.closed) return clock.nowMs() - start;
         }
         return -1;
-    }
-    std::int64_t msUntilAnswered(Peer& peer, const std::string& line) {
-        peer.received.clear();
-        peer.socket->SendData(line + "\r\n");
-        return msUntilAnswered(peer);
     }
 };
 

@@ -162,6 +162,30 @@ std::string ServiceTest::ask(Peer& peer, const std::string& line) {
     return peer.received;
 }
 
+std::unique_ptr<ServiceTest::Peer> ServiceTest::ftpLogIn(std::int32_t port,
+                                                         const std::string& source) {
+    auto client = connect(port, source);
+    ask(*client, "");
+    ask(*client, "USER bob");
+    EXPECT_EQ(ask(*client, "PASS s3cret"), "230 Logged in.\r\n");
+    return client;
+}
+
+std::unique_ptr<service::DeliveryServer> ServiceTest::deliveryWith(
+    service::DeliveryServer::Settings settings) {
+    auto server = std::make_unique<service::DeliveryServer>(
+        loop, resolver, subscribers, throttle, service::MovieFolder(root_ / "movies"), settings);
+    server->start();
+    return server;
+}
+
+config::MediaInfo ServiceTest::theMovie() {
+    config::MediaInfo movie;
+    movie.setRemoteFileName("movie");
+    movie.setFileExtension(".wmv");
+    return movie;
+}
+
 std::unique_ptr<ServiceTest::Peer> ServiceTest::logIn(service::AuthServer& server,
                                                       const std::string& line,
                                                       const std::string& source) {
@@ -190,6 +214,7 @@ void ServiceTest::finishDownload() {
     for (int tick = 0; tick < 5 && downloaded == 0 && errors.empty(); ++tick) {
         advanceTime(loop, clock, 1000);
     }
+    EXPECT_TRUE(errors.empty());
 }
 
 }  // namespace zov::test

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "auth_server.hpp"
+#include "config/media_info.hpp"
 #include "delivery_server.hpp"
 #include "http_server.hpp"
 #include "login_throttle.hpp"
@@ -28,6 +29,8 @@
 #include "support/temporary_drive.hpp"
 
 namespace zov::test {
+
+constexpr const char* kGreeting = "220-ZOV delivery server\r\n220 Ready.\r\n";
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
@@ -70,11 +73,16 @@ class ServiceTest : public ::testing::Test {
     std::unique_ptr<Peer> connect(std::int32_t port, const std::string& source = {});
     // Sends a command line and returns the complete FTP reply that follows it.
     std::string ask(Peer& peer, const std::string& line);
-    // Connects to the authentication server and sends the login line; returns the first
-    // reply.
-    static std::filesystem::path withFolders(const std::string& root);
+    // Connects to the delivery server on `port` and logs in as bob.
+    std::unique_ptr<Peer> ftpLogIn(std::int32_t port, const std::string& source = {});
+    // Connects to the authentication server and sends the login line; the first reply is
+    // in the peer's `received`.
     std::unique_ptr<Peer> logIn(service::AuthServer& server, const std::string& line,
                                 const std::string& source = {});
+    // Another delivery server on the same folder, started.
+    std::unique_ptr<service::DeliveryServer> deliveryWith(
+        service::DeliveryServer::Settings settings);
+    static std::filesystem::path withFolders(const std::string& root);
     // Sends the request from a plain socket and gathers the answer until the server closes.
     std::string fetch(std::int32_t port, const std::string& request);
     // Asks a logged-in client's server for the movie list and gathers it to its end
@@ -83,9 +91,11 @@ class ServiceTest : public ::testing::Test {
 
     // The client's download engine, pointed at the delivery server on `port` (ours when 0).
     std::shared_ptr<net::Brevicast> engine(std::int32_t port = 0);
-    // Runs a download until the engine reports its end; its completion check ticks once a
-    // second.
+    // Runs a download until the engine reports its end (its completion check ticks once a
+    // second), which must be no error.
     void finishDownload();
+    // "movie.wmv" in the movie folder.
+    static config::MediaInfo theMovie();
 
     TemporaryDrive drive{"zov-service"};  // first: the servers below get folders inside it
     // Drive C:, holding the service's "movies" and the client's "zov" folder.

@@ -98,15 +98,11 @@ TEST_F(ServiceProgramTest, IdleConnectionsBeyondTheDescriptorLimitLeaveAnHonestC
     ChildProcess process(program({}), 256);
     const auto service = portsOf(process);
     // A download client that was already there before the crowd came.
-    auto early = connect(service.at("ftp"));
-    ask(*early, "");
-    ask(*early, "USER bob");
-    ASSERT_EQ(ask(*early, "PASS s3cret"), "230 Logged in.\r\n");
+    auto early = ftpLogIn(service.at("ftp"));
 
     EXPECT_EQ(greetedAmongIdle(service.at("ftp"), kCrowd), kDefaultPerAddress);
     EXPECT_EQ(ask(*early, "NOOP"), "200 OK.\r\n");
-    auto late = connect(service.at("ftp"));
-    EXPECT_EQ(ask(*late, ""), "220-ZOV delivery server\r\n220 Ready.\r\n");
+    EXPECT_EQ(ask(*connect(service.at("ftp")), ""), kGreeting);
     EXPECT_EQ(logInTo(service.at("auth"), "USER acme bob s3cret"), "RPL_ACCEPTED");
     const std::string page = fetch(service.at("http"), "GET /guide.html HTTP/1.0\r\n\r\n");
     EXPECT_EQ(page.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << page.substr(0, 80);
