@@ -2,17 +2,11 @@
 // control: every request gets exactly one reply, events tell what a person would see.
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "remote/remote_channel_fixture.hpp"
-#include "remote/remote_stream.hpp"
-#include "runtime/dialogs.hpp"
-#include "runtime/yes_no_popup.hpp"
-#include "ui/headless/headless_button.hpp"
 #include "ui/headless/headless_flash_movie.hpp"
 #include "ui/headless/headless_label.hpp"
 #include "ui/headless/headless_window.hpp"
@@ -152,83 +146,6 @@ TEST_F(RemoteChannelTest, ProgressAndSkinVariablesAreEventsAndABoundedQueueCount
     EXPECT_EQ(events.size(), RemoteChannel::kMaxQueuedEvents + 1);
     EXPECT_EQ(events.back().find("event")->asString(), "queue-overflow");
     EXPECT_EQ(events.back().find("dropped")->asNumber(), 25);
-}
-
-// The same channel over a real descriptor pair, as standard input and output are.
-struct RemoteStreamTest : RemoteChannelTest {
-    int fds[2] = {-1, -1};
-    std::string received;
-    void SetUp() override {
-        RemoteChannelTest::SetUp();
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-    }
-    void TearDown() override {
-        ::close(fds[0]);
-        ::close(fds[1]);
-    }
-    void send(const std::string& bytes) {
-        ASSERT_EQ(::send(fds[1], bytes.data(), bytes.size(), 0),
-                  static_cast<ssize_t>(bytes.size()));
-    }
-    bool receives(const std::string& text) {
-        return runUntil([&] {
-            char buffer[65536];
-            const ssize_t got = ::recv(fds[1], buffer, sizeof buffer, MSG_DONTWAIT);
-            if (got > 0) received.append(buffer, static_cast<std::size_t>(got));
-            return received.find(text) != std::string::npos;
-        });
-    }
-};
-
-TEST_F(RemoteStreamTest, CarriesRequestsInPiecesAndEndsWithTheInput) {
-    remote::RemoteStream stream(loop, channel, fds[0], fds[0]);
-    bool closed = false;
-    stream.Closed.connect([&] { closed = true; });
-    send("{\"request_id\":41,\"comm");
-    loop.processPending();
-    send("and\":\"get_state\"}\nbad\n");
-    ASSERT_TRUE(receives("invalid json"));
-    EXPECT_LT(received.find("\"request_id\":41"), received.find("invalid json"));
-
-    const std::string longLine(remote::LineSplitter::kDefaultMaxLine + 10, 'x');
-    std::size_t sent = 0;
-    ASSERT_TRUE(runUntil([&] {
-        const ssize_t n =
-            ::send(fds[1], longLine.data() + sent, longLine.size() - sent, MSG_DONTWAIT);
-        if (n > 0) sent += static_cast<std::size_t>(n);
-        return sent == longLine.size();
-    }));
-    send("\n");
-    ASSERT_TRUE(receives("line too long"));
-
-    // Requests sent just before the input ends are still answered before it closes.
-    send(
-        "{\"request_id\":51,\"command\":\"get_state\"}\n"
-        "{\"request_id\":52,\"command\":\"get_state\"}\n");
-    ::shutdown(fds[1], SHUT_WR);
-    ASSERT_TRUE(runUntil([&] { return closed; }));
-    EXPECT_TRUE(receives("\"request_id\":52"));
-}
-
-// The answer to a modal question may come in the same read as the request that asks it.
-TEST_F(RemoteStreamTest, AnswersAQuestionSentRightBehindTheRequestThatAsksIt) {
-    auto window = ui.createWindow("testWindow");
-    window->show();
-    auto button = ui.createButton(*window, "ask");
-    button->setVisible(true);
-    button->setEnabled(true);
-    button->Click.connect([&] { client->dialogs().yesNoPopup().ask(); });
-    remote::RemoteStream stream(loop, channel, fds[0], fds[0]);
-    const std::string press =
-        R"({"request_id":ID,"command":"press_button","window":"testWindow","control":"ask"})";
-    // Behind the question nothing else is reachable, as for a person.
-    send(std::string(press).replace(press.find("ID"), 2, "1") + "\n" +
-         std::string(press).replace(press.find("ID"), 2, "3") + "\n" +
-         R"({"request_id":2,"command":"answer_question","answer":"yes"})" + "\n");
-    ASSERT_TRUE(receives("\"request_id\":1"));
-    EXPECT_LT(received.find("\"request_id\":2"), received.find("\"request_id\":1"));
-    EXPECT_NE(received.find(R"("error":"blocked","request_id":3)"), std::string::npos) << received;
-    EXPECT_TRUE(client->dialogs().yesNoPopup().decision);
 }
 
 }  // namespace
