@@ -20,7 +20,7 @@ TEST_F(ServiceTest, ALoginMustComeInTimeButASessionStaysAsLongAsTheClientWants) 
     RawClient refused(auth.port());  // refused, and never lets go
     refused.send("USER acme bob wrong\r\n");
     ASSERT_TRUE(until([this] { return auth.sessionCount() == 2; }));
-    auto member = logIn(auth, "USER acme bob s3cret");
+    auto member = logIn(auth.port(), "USER acme bob s3cret");
     ASSERT_EQ(member->received, "RPL_ACCEPTED");
     member->received.clear();
 
@@ -43,24 +43,24 @@ TEST_F(ServiceTest, ALoginMustComeInTimeButASessionStaysAsLongAsTheClientWants) 
 TEST_F(ServiceTest, ASecondLoginOfOneSubscriberIsRefusedOnlyWhenAskedFor) {
     service::AuthServer strict{loop, resolver, subscribers, throttle, {.refuseMultiLogin = true}};
     strict.start();
-    auto first = logIn(strict, "USER acme bob s3cret");
+    auto first = logIn(strict.port(), "USER acme bob s3cret");
     EXPECT_EQ(first->received, "RPL_ACCEPTED");
-    auto second = logIn(strict, "USER acme bob s3cret");
+    auto second = logIn(strict.port(), "USER acme bob s3cret");
     ASSERT_TRUE(until([&second] { return second->closed; }));
     EXPECT_EQ(second->received, "ERR_MULTI_LOGIN");
-    EXPECT_EQ(logIn(strict, "USER acme ann pw2")->received, "RPL_ACCEPTED");
+    EXPECT_EQ(logIn(strict.port(), "USER acme ann pw2")->received, "RPL_ACCEPTED");
     // A refused password says so even while the subscriber is logged in elsewhere.
-    EXPECT_EQ(logIn(strict, "USER acme bob wrong")->received, "ERR_INVALID_PASS");
+    EXPECT_EQ(logIn(strict.port(), "USER acme bob wrong")->received, "ERR_INVALID_PASS");
 
     // Once the first session has gone, the subscriber may log in again.
     first->socket->CloseSocket();
     ASSERT_TRUE(until([&first] { return first->closed; }));
     loop.processPending();
-    EXPECT_EQ(logIn(strict, "USER acme bob s3cret")->received, "RPL_ACCEPTED");
+    EXPECT_EQ(logIn(strict.port(), "USER acme bob s3cret")->received, "RPL_ACCEPTED");
 
     // Without the rule (the default) the same subscriber logs in as often as it likes.
-    auto one = logIn(auth, "USER acme bob s3cret");
-    auto two = logIn(auth, "USER acme bob s3cret");
+    auto one = logIn(auth.port(), "USER acme bob s3cret");
+    auto two = logIn(auth.port(), "USER acme bob s3cret");
     EXPECT_EQ(one->received, "RPL_ACCEPTED");
     EXPECT_EQ(two->received, "RPL_ACCEPTED");
 }
@@ -87,13 +87,14 @@ constexpr const char* kIncorrect = "530 Login incorrect.\r\n";
 
 TEST_F(PasswordGuessingTest, AnAddressThatKeepsGuessingWaitsLongerEachTimeWhileOthersDoNot) {
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(logIn(auth, "USER acme bob wrong", "127.0.0.2")->received, "ERR_INVALID_PASS");
+        EXPECT_EQ(logIn(auth.port(), "USER acme bob wrong", "127.0.0.2")->received,
+                  "ERR_INVALID_PASS");
     }
     // From then on every attempt from there waits its turn, the right password too...
     auto patient = connect(auth.port(), "127.0.0.2");
     patient->socket->SendData(std::string("USER acme bob s3cret\r\n"));
     // ... while a subscriber at another address is let in without waiting.
-    EXPECT_EQ(logIn(auth, "USER acme ann pw2", "127.0.0.3")->received, "RPL_ACCEPTED");
+    EXPECT_EQ(logIn(auth.port(), "USER acme ann pw2", "127.0.0.3")->received, "RPL_ACCEPTED");
     EXPECT_EQ(msUntilAnswered(*patient), 1'000);
     EXPECT_EQ(patient->received, "RPL_ACCEPTED");
 

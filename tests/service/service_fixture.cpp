@@ -4,18 +4,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <arpa/inet.h>
-
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <stdexcept>
 
+#include "config/media_info.hpp"
 #include "net/auth_reply.hpp"
-#include "platform/drive_map.hpp"
 #include "support/manual_time.hpp"
 
 using namespace std::chrono_literals;
@@ -35,15 +31,7 @@ std::string readFile(const fs::path& path) {
     return text.str();
 }
 
-RawClient::RawClient(std::int32_t port, const std::string& source)
-    : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
-    if (fd_ < 0 ||
-        (!source.empty() && (::inet_pton(AF_INET, source.c_str(), &from.sin_addr) != 1 ||
-                             ::bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0))) {
-        throw std::runtime_error("RawClient: cannot use " + source);
-    }
+RawClient::RawClient(std::int32_t port) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -179,23 +167,15 @@ std::unique_ptr<service::DeliveryServer> ServiceTest::deliveryWith(
     return server;
 }
 
-config::MediaInfo ServiceTest::theMovie() {
-    config::MediaInfo movie;
-    movie.setRemoteFileName("movie");
-    movie.setFileExtension(".wmv");
-    return movie;
-}
-
-std::unique_ptr<ServiceTest::Peer> ServiceTest::logIn(service::AuthServer& server,
-                                                      const std::string& line,
+std::unique_ptr<ServiceTest::Peer> ServiceTest::logIn(std::int32_t port, const std::string& line,
                                                       const std::string& source) {
-    auto client = connect(server.port(), source);
+    auto client = connect(port, source);
     client->socket->SendData(line + "\r\n");
     EXPECT_TRUE(until([&client] { return !client->received.empty() || client->closed; })) << line;
     return client;
 }
 
-std::shared_ptr<net::Brevicast> ServiceTest::engine(std::int32_t port) {
+std::shared_ptr<net::Brevicast> ServiceTest::startDownload(std::int32_t port) {
     auto engine = net::Brevicast::create(loop, resolver, files);
     engine->setServerURL("127.0.0.1");
     engine->setPort(port != 0 ? port : delivery.port());
@@ -206,6 +186,10 @@ std::shared_ptr<net::Brevicast> ServiceTest::engine(std::int32_t port) {
     engine->onServerReply.connect([this](std::string& transcript) {
         complete = transcript.find("226 ") != std::string::npos;
     });
+    config::MediaInfo movie;
+    movie.setRemoteFileName("movie");
+    movie.setFileExtension(".wmv");
+    engine->downloadNoTrickle(movie, "C:\\zov\\");
     return engine;
 }
 

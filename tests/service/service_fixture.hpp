@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "auth_server.hpp"
-#include "config/media_info.hpp"
 #include "delivery_server.hpp"
 #include "http_server.hpp"
 #include "login_throttle.hpp"
@@ -35,12 +34,11 @@ constexpr const char* kGreeting = "220-ZOV delivery server\r\n220 Ready.\r\n";
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 
-// A plain blocking socket that connects (from `source`, any loopback address, when given)
-// and then does only what it is told: it can stay silent, never read, never close, or
-// reset the connection.
+// A plain blocking socket that connects and then does only what it is told: it can stay
+// silent, never read, never close, or reset the connection.
 class RawClient {
   public:
-    explicit RawClient(std::int32_t port, const std::string& source = {});
+    explicit RawClient(std::int32_t port);
     ~RawClient();
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
@@ -77,7 +75,7 @@ class ServiceTest : public ::testing::Test {
     std::unique_ptr<Peer> ftpLogIn(std::int32_t port, const std::string& source = {});
     // Connects to the authentication server and sends the login line; the first reply is
     // in the peer's `received`.
-    std::unique_ptr<Peer> logIn(service::AuthServer& server, const std::string& line,
+    std::unique_ptr<Peer> logIn(std::int32_t port, const std::string& line,
                                 const std::string& source = {});
     // Another delivery server on the same folder, started.
     std::unique_ptr<service::DeliveryServer> deliveryWith(
@@ -89,13 +87,12 @@ class ServiceTest : public ::testing::Test {
     // (empty when it does not end).
     std::string movieList(Peer& client);
 
-    // The client's download engine, pointed at the delivery server on `port` (ours when 0).
-    std::shared_ptr<net::Brevicast> engine(std::int32_t port = 0);
+    // The client's download engine fetching "movie.wmv" into the client's folder from the
+    // delivery server on `port` (ours when 0).
+    std::shared_ptr<net::Brevicast> startDownload(std::int32_t port = 0);
     // Runs a download until the engine reports its end (its completion check ticks once a
     // second), which must be no error.
     void finishDownload();
-    // "movie.wmv" in the movie folder.
-    static config::MediaInfo theMovie();
 
     TemporaryDrive drive{"zov-service"};  // first: the servers below get folders inside it
     // Drive C:, holding the service's "movies" and the client's "zov" folder.

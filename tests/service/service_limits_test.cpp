@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "config/media_info.hpp"
 #include "http_server.hpp"
 #include "service/service_fixture.hpp"
 #include "support/manual_time.hpp"
@@ -45,11 +44,11 @@ TEST_F(ServiceTest, EachServerTurnsAwayConnectionsOverItsLimits) {
     service::AuthServer strict{
         loop, resolver, subscribers, throttle, {.limits = {.perAddress = 1}}};
     strict.start();
-    auto member = logIn(strict, "USER acme bob s3cret", "127.0.0.2");
+    auto member = logIn(strict.port(), "USER acme bob s3cret", "127.0.0.2");
     auto secondFromThere = connect(strict.port(), "127.0.0.2");
     ASSERT_TRUE(until([&] { return secondFromThere->closed; }));
     EXPECT_EQ(secondFromThere->received, "");
-    EXPECT_EQ(logIn(strict, "USER acme ann pw2", "127.0.0.3")->received, "RPL_ACCEPTED");
+    EXPECT_EQ(logIn(strict.port(), "USER acme ann pw2", "127.0.0.3")->received, "RPL_ACCEPTED");
     EXPECT_FALSE(member->closed);
 
     service::HttpServer web{
@@ -70,11 +69,10 @@ TEST_F(ServiceTest, AThrottledDownloadKeepsToItsRateAndIsNeverTakenForIdle) {
     auto throttled = deliveryWith({.limits = {.bytesPerSecond = kRate, .idleTimeoutMs = kIdle}});
     const std::string bytes = movieBytes(350'000);
     writeFile(root_ / "movies" / "movie.wmv", bytes);
-    auto download = engine(throttled->port());
+    auto download = startDownload(throttled->port());
     std::vector<std::pair<std::int64_t, std::int32_t>> progress;  // (virtual ms, bytes)
     download->onDownloading.connect(
         [&](std::int32_t& got) { progress.emplace_back(clock.nowMs(), got); });
-    download->downloadNoTrickle(theMovie(), "C:\\zov\\");
     // The first block goes as soon as the transfer starts; the rest wait for the clock.
     ASSERT_TRUE(until([&] { return !progress.empty() || !errors.empty(); }));
     const std::int64_t start = clock.nowMs();
@@ -151,7 +149,7 @@ TEST_F(ServiceTest, ResetConnectionsNeverBringTheServiceDown) {
         }
     }
     EXPECT_TRUE(until([this] { return auth.sessionCount() == 0 && delivery.sessionCount() == 0; }));
-    EXPECT_EQ(logIn(auth, "USER acme bob s3cret")->received, "RPL_ACCEPTED");
+    EXPECT_EQ(logIn(auth.port(), "USER acme bob s3cret")->received, "RPL_ACCEPTED");
     EXPECT_EQ(ask(*connect(delivery.port()), ""), kGreeting);
 }
 

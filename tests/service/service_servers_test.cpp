@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "config/media_info.hpp"
 #include "net/auth_reply.hpp"
 #include "platform/error.hpp"
 #include "service/service_fixture.hpp"
@@ -34,8 +33,7 @@ TEST_F(ServiceTest, TheDownloadEngineFetchesAMovieWholeAndResumesIt) {
         }
         downloaded = 0;
         complete = false;
-        auto download = engine();
-        download->downloadNoTrickle(theMovie(), "C:\\zov\\");
+        auto download = startDownload();
         finishDownload();
         ASSERT_EQ(downloaded, 1);
         EXPECT_TRUE(readFile(root_ / "zov" / "movie.wmv") == bytes);
@@ -70,7 +68,7 @@ TEST_F(ServiceTest, NamesOutsideTheMovieFolderAreRefused) {
 }
 
 TEST_F(ServiceTest, ASubscriberGetsTheMovieListTheClientReads) {
-    auto client = logIn(auth, "USER acme bob s3cret");
+    auto client = logIn(auth.port(), "USER acme bob s3cret");
     EXPECT_EQ(client->received, "RPL_ACCEPTED");  // a keyword is the whole chunk the client reads
     const std::string list = movieList(*client);
     ASSERT_FALSE(list.empty());
@@ -99,7 +97,7 @@ TEST_F(ServiceTest, RefusedLoginsGetTheirKeywordAndAreClosed) {
           Case{"USER other bob s3cret", "ERR_INVALID_USER_OR_CONTENT_DISTRIBUTOR"},
           Case{"USER acme bob", "ERR_INCOMPLETEINFO"}, Case{"MOVIELIST", "ERR_INCOMPLETEINFO"},
           Case{std::string(3000, 'x'), "ERR_INCOMPLETEINFO"}}) {
-        auto client = logIn(auth, c.line);
+        auto client = logIn(auth.port(), c.line);
         ASSERT_TRUE(until([&client] { return client->closed; })) << c.line;
         EXPECT_EQ(client->received, c.reply) << c.line;
     }
