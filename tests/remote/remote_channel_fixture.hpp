@@ -57,6 +57,9 @@ struct RemoteChannelTest : ClientFixture {
         return replies.size() == before + 1 ? replies.back() : JsonValue();
     }
 
+    // The error of the reply to a request of these members (without the braces).
+    std::string errorOf(const std::string& members) { return error(request("{" + members + "}")); }
+
     static std::string error(const JsonValue& reply) {
         const JsonValue* e = reply.find("error");
         return e && e->isString() ? e->asString() : "<none>";

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "remote/remote_channel_fixture.hpp"
+#include "runtime/dialogs.hpp"
 #include "ui/headless/headless_flash_movie.hpp"
 #include "ui/headless/headless_label.hpp"
 #include "ui/headless/headless_window.hpp"
@@ -75,9 +76,9 @@ TEST_F(RemoteChannelTest, TypingTheLoginLeavesConnectToThePerson) {
     EXPECT_FALSE(sawEvent("window-shown", "window", "frmLogo"));  // nothing was sent
 }
 
-TEST_F(RemoteChannelTest, LogsInAndChoosesAGuideItemByItsHiddenValues) {
+// A script reaches only what a person could: controls of a hidden window take nothing.
+TEST_F(RemoteChannelTest, LogsInChoosesAGuideItemAndReachesOnlyShownWindows) {
     logIn();
-    EXPECT_TRUE(shown("mainPlayer"));
     EXPECT_FALSE(shown("LoginPage"));
     // The banner comes from the movie list and is reloaded every five minutes.
     auto banner = ui.browser("mainPlayer", "commercialViewer");
@@ -88,17 +89,16 @@ TEST_F(RemoteChannelTest, LogsInAndChoosesAGuideItemByItsHiddenValues) {
     EXPECT_TRUE(runUntil([&] { return banner->loadCount() > loads; }));
 
     // A refused choice sets nothing.
-    EXPECT_EQ(error(request(R"({"request_id":2,"command":"choose_guide_item",)"
-                            R"("values":{"c_uid":"bigmovie","c_nothing":"x"}})")),
+    const auto c_uid = [&] {
+        return ui.browser("movieGuide", "epgBrowser")->memoryDocument()->all("c_uid")->value();
+    };
+    EXPECT_EQ(errorOf(R"("command":"choose_guide_item","values":{"c_uid":"big","c_nothing":"x"})"),
               "not found");
-    EXPECT_EQ(ui.browser("movieGuide", "epgBrowser")->memoryDocument()->all("c_uid")->value(), "");
-    EXPECT_EQ(error(request(R"({"request_id":3,"command":"choose_guide_item","index":1,)"
-                            R"("values":{}})")),
-              "not found");
-
-    EXPECT_EQ(error(request(R"({"request_id":4,"command":"choose_guide_item","values":)"
-                            R"({"c_uid":"bigmovie","c_filename":"bigmovie.wmv",)"
-                            R"("c_mediaTitle":"Big Movie","c_fileExtension":"wmv"}})")),
+    EXPECT_EQ(errorOf(R"("command":"choose_guide_item","index":1,"values":{})"), "not found");
+    EXPECT_EQ(c_uid(), "");
+    EXPECT_EQ(errorOf(R"("command":"choose_guide_item","values":{"c_uid":"bigmovie",)"
+                      R"("c_filename":"bigmovie.wmv","c_mediaTitle":"Big Movie",)"
+                      R"("c_fileExtension":"wmv"})"),
               "success");
     EXPECT_TRUE(sawEvent("status-line", "text", "Big Movie"));
     const JsonValue guide = *state().find("guide");
@@ -106,9 +106,32 @@ TEST_F(RemoteChannelTest, LogsInAndChoosesAGuideItemByItsHiddenValues) {
     EXPECT_TRUE(guide.find("buttons")->find("MLdownload")->find("visible")->asBool());
     EXPECT_FALSE(guide.find("buttons")->find("MLplay")->find("visible")->asBool());
 
-    // The playlist key of the guide opens the media library.
-    EXPECT_EQ(error(request(R"({"request_id":5,"command":"key","window":"movieGuide","key":108})")),
-              "success");
+    // A second "Connect" on the hidden login page would start a second login.
+    EXPECT_EQ(errorOf(R"("command":"login_command","action":"Connect","user":"eve")"),
+              "not visible");
+    EXPECT_EQ(errorOf(R"("command":"login_command","action":"End")"), "not visible");
+    loop.processPending();
+    EXPECT_FALSE(shown("frmLogo"));
+    EXPECT_EQ(state().find("login")->find("userBox")->asString(), " bob ");  // nothing typed
+    EXPECT_EQ(processEnded, 0);
+
+    // The guide's buttons keep their own flags, but once it is closed they are gone from the
+    // screen; what does not exist is still told apart from what is hidden.
+    const std::string guideButton = R"("command":"press_button","window":"movieGuide","control":)";
+    EXPECT_EQ(errorOf(guideButton + R"("close")"), "success");
+    ASSERT_FALSE(shown("movieGuide"));
+    EXPECT_EQ(errorOf(guideButton + R"("MLFavour")"), "not visible");
+    EXPECT_EQ(errorOf(guideButton + R"("nothing")"), "not found");
+    EXPECT_EQ(errorOf(R"("command":"choose_guide_item","values":{"c_uid":"bigmovie"})"),
+              "not visible");
+    EXPECT_EQ(errorOf(R"("command":"key","window":"movieGuide","key":108)"), "not visible");
+    EXPECT_FALSE(shown("mediaLibrary"));
+
+    // The skin on the shown main window brings the guide back, and its keys work again: the
+    // playlist key opens the media library.
+    EXPECT_EQ(errorOf(R"("command":"skin_command","name":"idv_central")"), "success");
+    EXPECT_TRUE(shown("movieGuide"));
+    EXPECT_EQ(errorOf(R"("command":"key","window":"movieGuide","key":108)"), "success");
     EXPECT_TRUE(sawEvent("window-shown", "window", "mediaLibrary"));
 }
 
@@ -146,6 +169,32 @@ TEST_F(RemoteChannelTest, ProgressAndSkinVariablesAreEventsAndABoundedQueueCount
     EXPECT_EQ(events.size(), RemoteChannel::kMaxQueuedEvents + 1);
     EXPECT_EQ(events.back().find("event")->asString(), "queue-overflow");
     EXPECT_EQ(events.back().find("dropped")->asNumber(), 25);
+}
+
+// The popup is reported when it is on the screen, not when text is put into it unseen.
+TEST_F(RemoteChannelTest, OnlyAShownPopupIsReportedAsAPopup) {
+    auto popups = [&] {
+        drain();
+        std::vector<std::string> texts;
+        for (const auto& e : events)
+            if (e.find("event")->asString() == "popup") texts.push_back(e.find("text")->asString());
+        events.clear();
+        return texts;
+    };
+    popups();
+    client->dialogs().showPopup("First");
+    client->dialogs().showPopup("Second");  // replaces the text while it shows
+    EXPECT_EQ(popups(), (std::vector<std::string>{"First", "Second"}));
+    advance(2000);
+    EXPECT_FALSE(shown("popupwindow"));
+    popups();
+
+    // Ending the client writes a farewell into the popup without showing it.
+    EXPECT_EQ(errorOf(R"("command":"login_command","action":"End")"), "success");
+    EXPECT_EQ(processEnded, 1);
+    EXPECT_TRUE(popups().empty());
+    EXPECT_FALSE(sawEvent("status-line", "text", "Terminating Players, Please wait"));
+    EXPECT_EQ(state().find("popup")->asString(), "");
 }
 
 }  // namespace
