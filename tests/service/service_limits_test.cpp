@@ -153,15 +153,5 @@ TEST_F(ServiceTest, ResetConnectionsNeverBringTheServiceDown) {
     EXPECT_EQ(ask(*connect(delivery.port()), ""), kGreeting);
 }
 
-TEST_F(ServiceTest, AnHttpRequestThatNeverEndsIsClosedUnanswered) {
-    RawClient client(http.port());
-    client.send("GET /guide.html HTTP/1.0\r\n");  // the blank line never comes
-    advanceTime(loop, clock, service::HttpServer::kRequestTimeoutMs - 1);
-    EXPECT_FALSE(client.hungUp());
-    advanceTime(loop, clock, 1);
-    EXPECT_EQ(client.take(), "");
-    EXPECT_TRUE(client.hungUp());
-}
-
 }  // namespace
 }  // namespace zov::test

@@ -15,6 +15,7 @@
 #include "movie_folder.hpp"
 #include "net/version_answer.hpp"
 #include "service/service_fixture.hpp"
+#include "support/manual_time.hpp"
 
 namespace zov::test {
 namespace {
@@ -137,18 +138,26 @@ TEST_F(ServiceTest, OnlyMoviesAreListedAndOnlyTheyCanBeFetched) {
 TEST_F(ServiceTest, TheHttpServerAnswersOneRequestAndRefusesGarbage) {
     const std::string answer =
         fetch(http.port(),
-              "GET /pcplayer_version_control/version_control_server.asp?5.3.134 HTTP/1.1\r\n"
-              "Host: 127.0.0.1\r\n\r\n");
+              "GET /pcplayer_version_control/version_control_server.asp?5.3.134 HTTP/1.1\r\n\r\n");
     ASSERT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answer;
     const std::string body = answer.substr(answer.find("\r\n\r\n") + 4);
-    EXPECT_NE(answer.find("Content-Length: " + std::to_string(body.size()) + "\r\n"), answer.npos);
     EXPECT_TRUE(net::VersionAnswer::flag(net::VersionAnswer::parse(body).version->newerThanYou));
+    EXPECT_NE(answer.find("Content-Length: " + std::to_string(body.size()) + "\r\n"), answer.npos);
     for (auto [request, status] :
          {std::pair<std::string, const char*>{"POST /guide.html HTTP/1.1\r\n\r\n", "405"},
           {"nonsense\r\n\r\n", "400"},
           {std::string(20'000, 'x'), "400"}}) {
         EXPECT_EQ(fetch(http.port(), request).rfind(std::string("HTTP/1.1 ") + status, 0), 0u);
     }
+
+    // A request that never ends is closed unanswered.
+    RawClient client(http.port());
+    client.send("GET /guide.html HTTP/1.0\r\n");  // the blank line never comes
+    advanceTime(loop, clock, service::HttpServer::kRequestTimeoutMs - 1);
+    EXPECT_FALSE(client.hungUp());
+    advanceTime(loop, clock, 1);
+    EXPECT_EQ(client.take(), "");
+    EXPECT_TRUE(client.hungUp());
 }
 
 }  // namespace
