@@ -57,6 +57,15 @@ TEST_F(RemoteStreamTest, CarriesRequestsInPiecesAndEndsWithTheInput) {
     ASSERT_TRUE(receives("invalid json"));
     EXPECT_LT(received.find("\"request_id\":41"), received.find("invalid json"));
 
+    // Readiness whose bytes another reader of the same input took first ends nothing.
+    send("x");
+    loop.post([&] {
+        char stolen;
+        EXPECT_EQ(::recv(fds[0], &stolen, 1, 0), 1);
+    });
+    loop.processPending();
+    EXPECT_FALSE(closed);
+
     // Requests sent just before the input ends are still answered before it closes.
     send(
         "{\"request_id\":51,\"command\":\"get_state\"}\n"
