@@ -96,8 +96,9 @@ TEST(JsonReader, TakesWellFormedUtf8AndRefusesEveryOtherByteSequence) {
     EXPECT_NE(parseError("[\"\xe2\x82"), "");  // cut short by the end of the line
 }
 
-// Bytes that are not UTF-8 are replaced, control bytes escaped, numbers written as read.
-TEST(JsonWriter, KeepsEveryValueOnOneLineOfValidUtf8AndReadsBack) {
+// Bytes that are not UTF-8 are replaced and numbers written as read (that every value is one
+// line of valid UTF-8 that reads back is the fuzz target's to show).
+TEST(JsonWriter, ReplacesBytesThatAreNotUtf8AndWritesNumbersAsRead) {
     const std::string text = "ok \xC3\xA9 \xe9t \xE2\x82 \xed\xa0\x80 \xF0\x9F\x8E\xAC";
     const std::string R = "\xEF\xBF\xBD";  // U+FFFD
     const std::string fixed =
@@ -105,51 +106,29 @@ TEST(JsonWriter, KeepsEveryValueOnOneLineOfValidUtf8AndReadsBack) {
     EXPECT_EQ(JsonValue(JsonValue::Object{{text, text}}).dump(),
               "{\"" + fixed + "\":\"" + fixed + "\"}");
 
-    const std::string nasty = "line\nbreak\r\x01\x7f \"q\" \\ end";
-    const std::string line =
-        JsonValue(JsonValue::Object{{"text", nasty}, {"n", 3}, {"f", 0.5}, {"ok", true}}).dump();
-    EXPECT_EQ(line.find_first_of("\n\r\x01"), std::string::npos);
-    EXPECT_NE(line.find("\"n\":3,"), std::string::npos);
-    auto back = JsonValue::parse(line);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->find("text")->asString(), nasty);
-    EXPECT_EQ(back->find("f")->asNumber(), 0.5);
-
     const std::string read = "[9223372036854775808,-0,1E2,0.10,12345678901234567890123456789]";
     EXPECT_EQ(JsonValue::parse(read)->dump(), read);
     EXPECT_EQ(JsonValue::parse(read)->asArray()[0].asNumber(), 9223372036854775808.0);
     EXPECT_EQ(JsonValue(JsonValue::Array{0.5, 42, -3}).dump(), "[0.5,42,-3]");
 }
 
-struct Lines {
-    std::vector<std::string> lines;
-    int overlong = 0;
-    LineSplitter splitter{[this](std::string_view line, bool tooLong) {
-                              if (tooLong)
-                                  ++overlong;
-                              else
-                                  lines.emplace_back(line);
-                          },
-                          8};
-};
-
+// Pieces are joined and batches split; a line over the bound is dropped, and said, once.
 TEST(LineSplitter, JoinsPiecesSplitsBatchesAndDropsAnOverlongLineOnce) {
-    Lines in;
-    in.splitter.feed("ab");
-    in.splitter.feed("c\r\nde\n\nf");
-    EXPECT_EQ(in.lines, (std::vector<std::string>{"abc", "de", ""}));
-    in.splitter.finish();
-    EXPECT_EQ(in.lines.back(), "f");
-
-    in.lines.clear();
-    for (const char* piece : {"12345", "67890", "more and more", " still\nok\n"})
-        in.splitter.feed(piece);
-    EXPECT_EQ(in.overlong, 1);
-    EXPECT_EQ(in.lines, (std::vector<std::string>{"ok"}));
-    in.splitter.feed("12345678\n");  // exactly the bound is fine
-    EXPECT_EQ(in.lines.back(), "12345678");
-    in.splitter.feed("123456789\n");
-    EXPECT_EQ(in.overlong, 2);
+    std::vector<std::string> lines;
+    LineSplitter splitter(
+        [&](std::string_view line, bool tooLong) {
+            lines.emplace_back(tooLong ? "<too long>" : std::string(line));
+        },
+        8);
+    splitter.feed("ab");
+    splitter.feed("c\r\nde\n\nf");
+    splitter.finish();
+    for (const char* piece :
+         {"12345", "67890", "more and more", " still\nok\n", "12345678\n", "123456789\n"}) {
+        splitter.feed(piece);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"abc", "de", "", "f", "<too long>", "ok", "12345678",
+                                               "<too long>"}));
 }
 
 }  // namespace

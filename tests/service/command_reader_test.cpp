@@ -1,5 +1,5 @@
-// The readers of what clients send: lines, commands, logins, offsets and requests are all
-// hostile input and must be bounded and refused cleanly.
+// The readers of what clients send: commands, logins, offsets and requests are all hostile
+// input and must be bounded and refused cleanly (lines are taken by the servers' own tests).
 
 #include "command_reader.hpp"
 
@@ -10,24 +10,7 @@
 namespace zov::test {
 namespace {
 
-using service::LineStatus;
 using service::RequestStatus;
-
-TEST(CommandReaderTest, LinesAreTakenOneAtATimeAndBounded) {
-    std::string buffer = "USER bob\r\nPASS x";
-    std::string line;
-    EXPECT_EQ(service::takeLine(buffer, line), LineStatus::Line);
-    EXPECT_EQ(line, "USER bob");
-    EXPECT_EQ(service::takeLine(buffer, line), LineStatus::Incomplete);
-    EXPECT_EQ(buffer, "PASS x");
-    buffer += "\n";
-    EXPECT_EQ(service::takeLine(buffer, line), LineStatus::Line);
-    EXPECT_EQ(line, "PASS x");
-    for (std::string tooLong : {std::string(service::kMaxLineLength + 1, 'A'),
-                                std::string(service::kMaxLineLength + 1, 'A') + "\n"}) {
-        EXPECT_EQ(service::takeLine(tooLong, line), LineStatus::TooLong);
-    }
-}
 
 TEST(CommandReaderTest, CommandsLoginsOffsetsAndNamesAreReadOrRefused) {
     service::FtpCommand retr = service::readFtpCommand("retr my movie.wmv");
