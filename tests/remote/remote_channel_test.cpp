@@ -8,6 +8,7 @@
 
 #include "remote/remote_channel_fixture.hpp"
 #include "runtime/dialogs.hpp"
+#include "runtime/popupwindow.hpp"
 #include "ui/headless/headless_flash_movie.hpp"
 #include "ui/headless/headless_label.hpp"
 #include "ui/headless/headless_window.hpp"
@@ -192,6 +193,8 @@ TEST_F(RemoteChannelTest, OnlyAShownPopupIsReportedAsAPopup) {
     // Ending the client writes a farewell into the popup without showing it.
     EXPECT_EQ(errorOf(R"("command":"login_command","action":"End")"), "success");
     EXPECT_EQ(processEnded, 1);
+    EXPECT_EQ(client->dialogs().popupwindow().Label1().caption(),
+              "Terminating Players, Please wait");
     EXPECT_TRUE(popups().empty());
     EXPECT_FALSE(sawEvent("status-line", "text", "Terminating Players, Please wait"));
     EXPECT_EQ(state().find("popup")->asString(), "");

@@ -3,12 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/player_properties.hpp"
-#include "net/auth_session.hpp"
-#include "runtime/c_socket.hpp"
-#include "runtime/dialogs.hpp"
-#include "runtime/popupwindow.hpp"
 #include "shell/frm_logo.hpp"
-#include "shell/login_page.hpp"
 #include "support/client_fixture.hpp"
 #include "ui/headless/headless_flash_movie.hpp"
 #include "ui/headless/headless_label.hpp"
@@ -26,9 +21,6 @@ struct MainPlayerTest : test::ClientFixture {
         auto w = ui.window(window);
         return w && w->visible();
     }
-    ui::headless::HeadlessFlashMovie& loginMovie() {
-        return *ui.flashMovie("LoginPage", "loginFlash");
-    }
 };
 
 }  // namespace
@@ -44,12 +36,16 @@ TEST_F(MainPlayerTest, StartsOnTheLoginPageWithTheMainWindowHidden) {
     EXPECT_EQ(ui.window("mainPlayer")->caption(), "ZOV Player");
     EXPECT_EQ(ui.window("LoginPage")->caption(), "_Login");
     EXPECT_EQ(ui.flashMovie("mainPlayer", "PlayerSkin")->movie(), "Z:\\opt\\zov/mainplayer.swf");
-    EXPECT_EQ(loginMovie().movie(), "Z:\\opt\\zov/Main.swf");
+    auto& loginMovie = *ui.flashMovie("LoginPage", "loginFlash");
+    EXPECT_EQ(loginMovie.movie(), "Z:\\opt\\zov/Main.swf");
     EXPECT_EQ(ui.browser("mainPlayer", "commercialViewer")->LocationURL(), "about:blank");
     EXPECT_EQ(ui.pictureBox("mainPlayer", "h264Screen")->backColour(), (ui::Colour{1, 2, 1}));
     client->frmLogo();  // made on first use
     EXPECT_EQ(ui.label("frmLogo", "lblVersion")->caption(), "Version 5.3.135");
     EXPECT_EQ(client->mainPlayer().playerProp().mediaPath(), "c:\\movies\\");
+    loginMovie.FSCommand("connect", "");  // the login movie's commands are exact
+    EXPECT_TRUE(shown("LoginPage"));
+    EXPECT_FALSE(shown("frmLogo"));
 }
 
 // The banner sits at the same place of a centred 4:3 frame whatever the screen's shape.
@@ -76,42 +72,4 @@ TEST_F(MainPlayerTest, TheBannerSitsInACentredFourByThreeFrame) {
         EXPECT_NEAR(banner.width, c.bannerWidth, 1e-9);
         EXPECT_NEAR(banner.height, c.bannerHeight, 1e-9);
     }
-}
-
-TEST_F(MainPlayerTest, LoginMovieCommandsAreExactAndEndEndsTheProgram) {
-    startClient();
-    loginMovie().FSCommand("connect", "");
-    EXPECT_TRUE(shown("LoginPage"));
-    EXPECT_FALSE(shown("frmLogo"));
-    EXPECT_EQ(processEnded, 0);
-    loginMovie().FSCommand("End", "");
-    EXPECT_EQ(processEnded, 1);
-    EXPECT_EQ(client->dialogs().popupwindow().Label1().caption(),
-              "Terminating Players, Please wait");
-    EXPECT_FALSE(shown("popupwindow"));
-}
-
-TEST_F(MainPlayerTest, ExitDuringALoginClosesTheConnectionFirstAndNothingFollows) {
-    auto server = runtime::CSocket::create(loop, resolver);
-    server->Bind(0, "127.0.0.1");
-    server->Listen();
-    auto accepted = runtime::CSocket::create(loop, resolver);
-    bool closed = false;
-    accepted->OnClose.connect([&] { closed = true; });
-    server->OnConnectionRequest.connect([&](std::int32_t id) { accepted->Accept(id); });
-
-    startClient({"ZOVAuthServer.URL=127.0.0.1"});
-    client->mainPlayer().authSession().setAuthPort(server->LocalPort());
-    loginMovie().SetVariable("userBox", "bob");
-    loginMovie().FSCommand("Connect", "");
-    EXPECT_FALSE(shown("LoginPage"));
-    EXPECT_TRUE(shown("frmLogo"));
-    ASSERT_TRUE(runUntil([&] { return accepted->State() == runtime::sckConnected; }));
-    ASSERT_TRUE(runUntil([&] { return accepted->BytesReceived() > 0; }));
-
-    client->mainPlayer().ExitPlayer();
-    EXPECT_EQ(processEnded, 1);
-    ASSERT_TRUE(runUntil([&] { return closed; }));
-    advance(60'000);
-    EXPECT_NE(ui.label("frmLogo", "status")->caption(), "Connection to Server Failed...");
 }
