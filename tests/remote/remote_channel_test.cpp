@@ -1,11 +1,6 @@
 // A script drives a whole client through the channel, as the headless front end's remote
 // control: every request gets exactly one reply, events tell what a person would see.
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "remote/remote_channel_fixture.hpp"
 #include "runtime/dialogs.hpp"
 #include "runtime/popupwindow.hpp"

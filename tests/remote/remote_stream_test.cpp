@@ -1,13 +1,11 @@
 // The channel over real descriptors: a pair, as standard input and output are, and a Unix
 // socket that serves one client at a time.
 
-#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstring>
-#include <string>
 
 #include "platform/error.hpp"
 #include "remote/remote_channel_fixture.hpp"

@@ -3,14 +3,7 @@
 // password, and an address that keeps guessing waits longer for every further attempt at
 // either server, on the loop's timers, while other addresses are let in at once.
 
-#include <gtest/gtest.h>
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "service/service_fixture.hpp"
-#include "support/manual_time.hpp"
 
 namespace zov::test {
 namespace {

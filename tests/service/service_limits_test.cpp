@@ -4,17 +4,9 @@
 // their connections or hang on to them without a word cost their own connection, never
 // the service.
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <memory>
-#include <string>
 #include <utility>
-#include <vector>
 
-#include "http_server.hpp"
 #include "service/service_fixture.hpp"
-#include "support/manual_time.hpp"
 
 namespace zov::test {
 namespace {

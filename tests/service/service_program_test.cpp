@@ -1,14 +1,8 @@
 // The real service program: what its command line says.
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <map>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
-#include "net/auth_reply.hpp"
 #include "service/service_fixture.hpp"
 #include "support/child_process.hpp"
 

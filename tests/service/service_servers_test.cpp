@@ -2,16 +2,8 @@
 // a download byte for byte and resumed, a login with its movie list, refused logins, and
 // names that try to leave the movie folder.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <memory>
-#include <string>
-
-#include "net/auth_reply.hpp"
 #include "platform/error.hpp"
 #include "service/service_fixture.hpp"
-#include "support/manual_time.hpp"
 
 namespace zov::test {
 namespace {
