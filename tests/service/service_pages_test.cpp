@@ -105,11 +105,8 @@ TEST_F(ServiceTest, OnlyMoviesAreListedAndOnlyTheyCanBeFetched) {
     fs::create_symlink(movies / "accounts.txt", movies / "accounts.mp4");
 
     service::MovieFolder folder(movies, {movies / "accounts.txt"});
-    std::vector<service::MovieFolder::Movie> listed = folder.list();
-    ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0].uid, "Ocean_Test_Card");
-    EXPECT_EQ(listed[0].extension, ".mp4");
-    EXPECT_EQ(listed[0].title, "Ocean Test Card");
+    ASSERT_EQ(folder.list().size(), 1u);
+    EXPECT_EQ(folder.list()[0].title, "Ocean Test Card");
     EXPECT_EQ(folder.locate("Ocean_Test_Card.mp4"), movies / "Ocean_Test_Card.mp4");
     for (const char* name :
          {"Ocean_Test_Card.mp4.ini", "subscribers", "accounts.txt", ".hidden", "folder.mp4",
