@@ -29,12 +29,8 @@ TEST(JsonReader, ReadsARequestWithNestedValuesAndEscapes) {
     EXPECT_EQ(value->find("request_id")->asNumber(), 7);
     EXPECT_EQ(value->find("values")->find("c_uid")->asString(),
               "a\"b\xC3\xA9\xF0\x9F\x98\x80\xC3\xBF\xC2\xAA");
-    const auto& list = value->find("list")->asArray();
-    ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(list[1].asNumber(), -250);
-    EXPECT_TRUE(list[2].asBool());
-    EXPECT_FALSE(list[3].asBool());
-    EXPECT_TRUE(list[4].isNull());
+    EXPECT_EQ(value->find("list")->asArray().at(1).asNumber(), -250);
+    EXPECT_EQ(value->find("list")->dump(), "[1,-2.5e2,true,false,null]");
 }
 
 TEST(JsonReader, RefusesMalformedAndOversizedInput) {

@@ -103,6 +103,8 @@ class RawClient {
 class ServiceTest : public ::testing::Test {
   protected:
     ServiceTest() {
+        std::filesystem::create_directories(root_ / "movies");
+        std::filesystem::create_directories(root_ / "zov");
         writeFile(root_ / "secret.txt", "not a movie");
         delivery.start();
         auth.start();
@@ -230,15 +232,9 @@ class ServiceTest : public ::testing::Test {
         EXPECT_TRUE(errors.empty());
     }
 
-    static std::filesystem::path withFolders(const std::string& root) {
-        std::filesystem::create_directories(std::filesystem::path(root) / "movies");
-        std::filesystem::create_directories(std::filesystem::path(root) / "zov");
-        return root;
-    }
-
     TemporaryDrive drive{"zov-service"};  // first: the servers below get folders inside it
     // Drive C:, holding the service's "movies" and the client's "zov" folder.
-    std::filesystem::path root_ = withFolders(drive.root());
+    std::filesystem::path root_ = drive.root();
     platform::ManualClock clock;
     platform::PollLoop loop{clock};
     platform::CaresResolver resolver{loop, {.lookups = "f"}};  // never asks a DNS server
