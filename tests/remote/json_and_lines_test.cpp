@@ -60,23 +60,18 @@ TEST(JsonReader, RefusesMalformedAndOversizedInput) {
 // What follows a lone half of a surrogate pair is not swallowed with it.
 TEST(JsonReader, ALoneSurrogateBecomesAReplacementCharacter) {
     const std::string R = "\xEF\xBF\xBD";  // U+FFFD
-    for (auto [json, text] : {std::pair<const char*, std::string>{R"("\ud800")", R},
-                              {R"("\udc00x")", R + "x"},
-                              {R"("\ud800\u0041")", R + "A"},
-                              {R"("\ud800\ud800\udc00")", R + "\xF0\x90\x80\x80"}}) {
-        auto value = JsonValue::parse(json);
-        ASSERT_TRUE(value) << json;
-        EXPECT_EQ(value->asString(), text) << json;
-    }
+    auto value = JsonValue::parse(R"(["\ud800", "\udc00x", "\ud800\u0041", "\ud800\ud800\udc00"])");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->dump(),
+              "[\"" + R + "\",\"" + R + "x\",\"" + R + "A\",\"" + R + "\xF0\x90\x80\x80\"]");
 }
 
 TEST(JsonReader, TakesWellFormedUtf8AndRefusesEveryOtherByteSequence) {
     // The first and last code points of each sequence length, and those beside the
     // surrogates.
     const std::string good =
-        "\x7f \xc2\x80 \xdf\xbf \xe0\xa0\x80 \xed\x9f\xbf \xee\x80\x80 \xef\xbf\xbf "
-        "\xf0\x90\x80\x80 "
-        "\xf4\x8f\xbf\xbf";
+        "\x7f \xc2\x80 \xdf\xbf \xe0\xa0\x80 \xed\x9f\xbf \xee\x80\x80 "
+        "\xef\xbf\xbf \xf0\x90\x80\x80 \xf4\x8f\xbf\xbf";
     auto value = JsonValue::parse("\"" + good + "\"");
     ASSERT_TRUE(value);
     EXPECT_EQ(value->asString(), good);

@@ -16,9 +16,8 @@ TEST_F(RemoteChannelTest, EchoesTheRequestIdFunnelsEveryRefusalIntoOneReplyAndTy
     EXPECT_EQ(error(ok), "success");
     EXPECT_EQ(ok.find("request_id")->asString(), "abc");
     EXPECT_TRUE(ok.find("data")->find("windows")->find("LoginPage")->find("visible")->asBool());
-    EXPECT_EQ(ok.find("data")->find("front_end")->asString(), "headless");
     // A number comes back digit for digit, however large.
-    request(R"({"request_id":-12345678901234567890123456789,"command":"get_state"})");
+    request(R"({"request_id":-12345678901234567890123456789,"command":"x"})");
     EXPECT_NE(lastReplyLine.find(R"("request_id":-12345678901234567890123456789})"),
               std::string::npos);
 
