@@ -53,7 +53,7 @@ TEST(CommandReaderTest, HttpRequestHeadsAreReadOrRefused) {
                   "GET /l HTTP/1.1\r\nX-Range: bytes=1-\r\nrANGE:  bytes=5- \r\n\r\n", request),
               RequestStatus::Complete);
     EXPECT_EQ(request.range, "bytes=5-");
-    for (const std::string wrong :
+    for (const std::string& wrong :
          {std::string("GET\r\n\r\n"), std::string("GET a HTTP/1.0\r\n\r\n"),
           std::string(service::kMaxRequestHead + 1, 'x')}) {
         EXPECT_EQ(service::readHttpRequest(wrong, request), RequestStatus::Malformed);
