@@ -1,5 +1,5 @@
-// What a hostile or clumsy client can send: the reader refuses it cleanly, the writer never
-// lets a line break or control byte into an output line, and lines stay bounded.
+// What a hostile or clumsy client can send: the reader refuses it cleanly, the writer
+// replaces what is not UTF-8, and lines stay bounded.
 
 #include <gtest/gtest.h>
 

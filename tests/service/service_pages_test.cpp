@@ -111,7 +111,7 @@ TEST_F(ServiceTest, OnlyMoviesAreListedAndOnlyTheyCanBeFetched) {
     EXPECT_TRUE(service::MovieFolder(root_ / "absent").list().empty());
 }
 
-TEST_F(ServiceTest, TheHttpServerAnswersOneRequestAndRefusesGarbage) {
+TEST_F(ServiceTest, TheHttpServerAnswersOneRequestAndRefusesGarbageAndSilence) {
     const std::string answer =
         fetch(http.port(),
               "GET /pcplayer_version_control/version_control_server.asp?5.3.134 HTTP/1.1\r\n\r\n");

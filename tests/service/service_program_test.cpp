@@ -20,7 +20,7 @@ std::int32_t authPortOf(ChildProcess& service) {
 
 // An outside delivery server reaches the movie list, and waits for wrong passwords can be
 // turned off; a command line the program cannot use ends it before it names a port.
-TEST_F(ServiceTest, TheProgramsCommandLineNamesAnOutsideDeliveryServerAndTheLoginWaits) {
+TEST_F(ServiceTest, TheProgramsCommandLineNamesAnOutsideDeliveryServerAndCanTurnOffLoginWaits) {
     writeFile(root_ / "subscribers", "acme bob s3cret\n");
     const auto program = [&](std::vector<std::string> more) {
         std::vector<std::string> words{ZOV_TEST_BIN_DIR "/zov-service", "--movies",
