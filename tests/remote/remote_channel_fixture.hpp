@@ -57,6 +57,9 @@ struct RemoteChannelTest : ClientFixture {
         return replies.size() == before + 1 ? replies.back() : JsonValue();
     }
 
+    // The error of the reply to a request of these members (without the braces).
+    std::string errorOf(const std::string& members) { return error(request("{" + members + "}")); }
+
     static std::string error(const JsonValue& reply) {
         const JsonValue* e = reply.find("error");
         return e && e->isString() ? e->asString() : "<none>";
@@ -84,8 +87,8 @@ struct RemoteChannelTest : ClientFixture {
             "epgGuide=\"" +
             std::string(kGuideUrl) + "\" AdsUrl=\"" + std::string(kBannerUrl) + "\"></movieList>";
         auth.expect("USER demo bob secret").send("RPL_ACCEPTED").expect("MOVIELIST").send(list);
-        EXPECT_EQ(error(request(R"({"request_id":1,"command":"login_command","action":"Connect",)"
-                                R"("user":" bob ","password":"secret"})")),
+        EXPECT_EQ(errorOf(R"("command":"login_command","action":"Connect","user":" bob ",)"
+                          R"("password":"secret")"),
                   "success");
         ASSERT_TRUE(runUntil([&] {
             auto epg = ui.browser("movieGuide", "epgBrowser");

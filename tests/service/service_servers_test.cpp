@@ -1,95 +1,73 @@
 // The service's servers on loopback, spoken to by the client's own engine and readers:
-// a download byte for byte, a resumed download, a login with its movie list, and names
-// that try to leave the movie folder.
+// a throttled download byte for byte and resumed, a login with its movie list, refused
+// logins, and names that try to leave the movie folder.
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "config/media_info.hpp"
-#include "net/auth_reply.hpp"
 #include "platform/error.hpp"
 #include "service/service_fixture.hpp"
-#include "support/manual_time.hpp"
 
 namespace zov::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-TEST_F(ServiceTest, TheDownloadEngineFetchesAMovieWholeAndResumesIt) {
-    const std::string bytes = movieBytes(700'000);  // many blocks
+// A throttled server keeps to its rate and never takes flowing data for idle; the movie
+// comes whole, and an interrupted download is resumed to it.
+TEST_F(ServiceTest, TheDownloadEngineFetchesAMovieAtTheServersRateAndResumesIt) {
+    constexpr std::int64_t kRate = 100'000;  // blocks of 10,000 bytes
+    constexpr std::int64_t kBlock = kRate / 10;
+    // Longer than the engine's one-second completion check, shorter than the transfer.
+    constexpr std::int64_t kIdle = 1'500;
+    auto throttled = deliveryWith({.limits = {.bytesPerSecond = kRate, .idleTimeoutMs = kIdle}});
+    const std::string bytes = movieBytes(350'000);
     writeFile(root_ / "movies" / "movie.wmv", bytes);
-    config::MediaInfo movie;
-    movie.setRemoteFileName("movie");
-    movie.setFileExtension(".wmv");
-
-    auto first = engine();
-    first->downloadNoTrickle(movie, "C:\\zov\\");
+    auto download = startDownload(throttled->port());
+    std::vector<std::pair<std::int64_t, std::int32_t>> progress;  // (virtual ms, bytes)
+    download->onDownloading.connect(
+        [&](std::int32_t& got) { progress.emplace_back(clock.nowMs(), got); });
+    // The first block goes as soon as the transfer starts; the rest wait for the clock.
+    ASSERT_TRUE(until([&] { return !progress.empty() || !errors.empty(); }));
+    const std::int64_t start = clock.nowMs();
+    while (progress.back().second < static_cast<std::int32_t>(bytes.size()) && errors.empty() &&
+           clock.nowMs() - start < 10'000) {
+        advanceTime(loop, clock, 100);
+        for (int i = 0; i < 3; ++i)
+            loop.processPending();
+    }
+    // The server finds the file ended at its next turn and says so; the engine's
+    // completion check then runs a second later.
+    advanceTime(loop, clock, 100);
     finishDownload();
     ASSERT_EQ(downloaded, 1);
-    EXPECT_TRUE(errors.empty());
     EXPECT_TRUE(readFile(root_ / "zov" / "movie.wmv") == bytes);
-    EXPECT_FALSE(fs::exists(root_ / "zov" / "movie.wmv.ini"));
+    for (auto [at, got] : progress)
+        EXPECT_LE(got, kRate * (at - start) / 1000 + kBlock) << "at " << at - start;
+    // Data still came well after one idle period: flowing data is activity.
+    EXPECT_GT(progress.back().first - start, 2 * kIdle);
 
-    // An interrupted download: the first 300,000 bytes and a side file saying so. The
-    // resume starts 1,280 bytes earlier, which only a correct REST leaves intact.
+    // The first 300,000 bytes and a side file saying so. The resume starts 1,280 bytes
+    // earlier, which only a correct REST leaves intact.
     std::string partial = bytes.substr(0, 300'000);
     partial[298'720] = 'X';  // overwritten again by the resumed transfer
     writeFile(root_ / "zov" / "movie.wmv", partial);
     writeFile(root_ / "zov" / "movie.wmv.ini", "300000\r\n\r\n");
     downloaded = 0;
     complete = false;
-    auto second = engine();
-    second->downloadNoTrickle(movie, "C:\\zov\\");
+    auto resumed = startDownload();
     finishDownload();
     ASSERT_EQ(downloaded, 1);
     EXPECT_TRUE(readFile(root_ / "zov" / "movie.wmv") == bytes);
-}
-
-TEST_F(ServiceTest, EnginesDownloadingAtTheSameTimeEachGetTheWholeMovie) {
-    const std::string bytes = movieBytes(400'000);
-    writeFile(root_ / "movies" / "movie.wmv", bytes);
-    config::MediaInfo movie;
-    movie.setRemoteFileName("movie");
-    movie.setFileExtension(".wmv");
-    constexpr int kEngines = 8;
-    std::vector<std::shared_ptr<net::Brevicast>> engines;
-    int transferred = 0;
-    for (int i = 0; i < kEngines; ++i) {
-        fs::create_directories(root_ / "zov" / std::to_string(i));
-        engines.push_back(engine());
-        engines.back()->onServerReply.connect([&transferred](std::string& transcript) {
-            if (transcript.find("226 ") != std::string::npos) ++transferred;
-        });
-        engines.back()->downloadNoTrickle(movie, "C:\\zov\\" + std::to_string(i) + "\\");
-    }
-    ASSERT_TRUE(until([&] { return transferred >= kEngines || !errors.empty(); }));
-    for (int tick = 0; tick < 5 && downloaded < kEngines; ++tick)
-        advanceTime(loop, clock, 1000);
-    EXPECT_EQ(downloaded, kEngines);
-    EXPECT_TRUE(errors.empty());
-    for (int i = 0; i < kEngines; ++i) {
-        EXPECT_TRUE(readFile(root_ / "zov" / std::to_string(i) / "movie.wmv") == bytes) << i;
-    }
+    EXPECT_FALSE(fs::exists(root_ / "zov" / "movie.wmv.ini"));
 }
 
 TEST_F(ServiceTest, NamesOutsideTheMovieFolderAreRefused) {
     writeFile(root_ / "movies" / "movie.wmv", "movie");
     fs::create_symlink(root_ / "secret.txt", root_ / "movies" / "link.wmv");
     auto control = connect(delivery.port());
-    EXPECT_EQ(ask(*control, ""), "220-ZOV delivery server\r\n220 Ready.\r\n");
+    EXPECT_EQ(ask(*control, ""), kGreeting);
     EXPECT_EQ(ask(*control, "SIZE movie.wmv"), "530 Please log in with USER and PASS.\r\n");
     ask(*control, "USER bob");
-    EXPECT_EQ(ask(*control, "PASS wrong"), "530 Login incorrect.\r\n");
-    ask(*control, "USER bob");
     ask(*control, "PASS s3cret");
-    for (const char* name : {"../secret.txt", "..", "/etc/passwd", "sub/../../secret.txt",
-                             "..\\secret.txt", "link.wmv", "", "absent.wmv"}) {
+    for (const char* name : {"../secret.txt", "sub/../../secret.txt", "link.wmv", "absent.wmv"}) {
         EXPECT_EQ(ask(*control, std::string("SIZE ") + name), "550 No such file.\r\n") << name;
         EXPECT_EQ(ask(*control, std::string("RETR ") + name), "550 No such file.\r\n") << name;
     }
@@ -97,8 +75,6 @@ TEST_F(ServiceTest, NamesOutsideTheMovieFolderAreRefused) {
     EXPECT_EQ(ask(*control, "RETR movie.wmv"), "425 Use PASV first.\r\n");
     EXPECT_EQ(ask(*control, "REST -1"), "501 REST needs a decimal byte offset.\r\n");
     EXPECT_EQ(ask(*control, "FEAT"), "502 Command not implemented.\r\n");
-    EXPECT_EQ(delivery.sessionCount(), 1u);
-
     // A line with no end is cut off, not gathered forever.
     EXPECT_EQ(ask(*control, std::string(5000, 'A')), "500 Line too long.\r\n");
     EXPECT_TRUE(until([&control] { return control->closed; }));
@@ -110,13 +86,8 @@ TEST_F(ServiceTest, NamesOutsideTheMovieFolderAreRefused) {
 }
 
 TEST_F(ServiceTest, ASubscriberGetsTheMovieListTheClientReads) {
-    auto client = connect(auth.port());
-    client->socket->SendData(std::string("USER acme bob s3cret\r\n"));
-    ASSERT_TRUE(until([&client] { return !client->received.empty(); }));
-    // A keyword is the whole chunk the client reads.
-    EXPECT_EQ(client->received, "RPL_ACCEPTED");
-    EXPECT_EQ(net::classifyChunk(client->received).kind, net::ChunkKind::Accepted);
-
+    auto client = logIn(auth.port(), "USER acme bob s3cret");
+    EXPECT_EQ(client->received, "RPL_ACCEPTED");  // a keyword is the whole chunk the client reads
     const std::string list = movieList(*client);
     ASSERT_FALSE(list.empty());
     EXPECT_EQ(net::readReplyValue(list, "location"), "127.0.0.1");
@@ -144,8 +115,7 @@ TEST_F(ServiceTest, RefusedLoginsGetTheirKeywordAndAreClosed) {
           Case{"USER other bob s3cret", "ERR_INVALID_USER_OR_CONTENT_DISTRIBUTOR"},
           Case{"USER acme bob", "ERR_INCOMPLETEINFO"}, Case{"MOVIELIST", "ERR_INCOMPLETEINFO"},
           Case{std::string(3000, 'x'), "ERR_INCOMPLETEINFO"}}) {
-        auto client = connect(auth.port());
-        client->socket->SendData(c.line + "\r\n");
+        auto client = logIn(auth.port(), c.line);
         ASSERT_TRUE(until([&client] { return client->closed; })) << c.line;
         EXPECT_EQ(client->received, c.reply) << c.line;
     }
@@ -153,9 +123,8 @@ TEST_F(ServiceTest, RefusedLoginsGetTheirKeywordAndAreClosed) {
 }
 
 TEST(SubscribersTest, MalformedLinesAreRefusedNotSkipped) {
-    EXPECT_THROW(service::Subscribers::parse("acme bob\n"), Error);
-    EXPECT_THROW(service::Subscribers::parse("acme bob pw extra\n"), Error);
-    EXPECT_THROW(service::Subscribers::parse("acme bob pa\"ss\n"), Error);
+    for (const char* wrong : {"acme bob\n", "acme bob pw extra\n", "acme bob pa\"ss\n"})
+        EXPECT_THROW(service::Subscribers::parse(wrong), Error) << wrong;
     service::Subscribers two = service::Subscribers::parse("acme bob pw\r\nacme ann pw2\r\n");
     EXPECT_EQ(two.check("acme", "ann", "pw2"), service::Subscribers::Check::Accepted);
     EXPECT_TRUE(two.acceptsAccount("bob", "pw"));

@@ -8,13 +8,7 @@
 #include <map>
 #include <sstream>
 
-#include "config/player_properties.hpp"
-#include "playback/h264_player.hpp"
-#include "shell/main_player.hpp"
-#include "support/client_fixture.hpp"
 #include "support/temporary_drive.hpp"
-#include "ui/headless/headless_flash_movie.hpp"
-#include "ui/headless/memory_browser.hpp"
 
 using namespace zov;
 
@@ -25,43 +19,35 @@ std::string installedFiles(const std::string& bin) {
     return std::filesystem::path(bin + "/" + kInstalledProgramFiles).lexically_normal().string();
 }
 
-struct Case {
-    const char* what;
-    bool installed;
-    std::optional<std::string> clientDir;
-    std::map<std::string, std::string> environment;
-    std::optional<std::string> client;  // nullopt: no folder can be named
-    bool perUser;
-};
-
 }  // namespace
 
 TEST(ClientFolders, BuiltOrInstalledTheClientFolderIsTheOneGivenElseTheUsersOwn) {
     const std::string bin = "/opt/zov/bin";
-    const std::map<std::string, std::string> home{{"HOME", "/home/ann"}};
-    const Case cases[] = {
-        {"where it was built", false, {}, home, bin, false},
-        {"built, a folder given", false, "/srv/c", home, "/srv/c", false},
-        {"installed",
-         true,
-         {},
-         {{"XDG_DATA_HOME", "/data/ann"}, {"HOME", "/home/ann"}},
-         "/data/ann/zov",
-         true},
-        {"installed, no XDG_DATA_HOME", true, {}, home, "/home/ann/.local/share/zov", true},
+    using Environment = std::map<std::string, std::string>;
+    const Environment home{{"HOME", "/home/ann"}};
+    const struct {
+        const char* what;
+        bool installed;
+        std::optional<std::string> clientDir;
+        Environment environment;
+        std::optional<std::string> client;  // nullopt: no folder can be named
+    } cases[] = {
+        {"where it was built", false, {}, home, bin},
+        {"built, a folder given", false, "/srv/c", home, "/srv/c"},
+        {"installed", true, {}, {{"XDG_DATA_HOME", "/data/ann"}, {"HOME", "/x"}}, "/data/ann/zov"},
+        {"installed, no XDG_DATA_HOME", true, {}, home, "/home/ann/.local/share/zov"},
         {"installed, a relative XDG_DATA_HOME is no folder",
          true,
          {},
          {{"XDG_DATA_HOME", "data"}, {"HOME", "/home/ann/"}},
-         "/home/ann/.local/share/zov",
-         true},
-        {"installed, the root as home", true, {}, {{"HOME", "/"}}, "/.local/share/zov", true},
-        {"installed, a folder given", true, "/srv/c", home, "/srv/c", false},
-        {"installed, no home at all", true, {}, {{"HOME", ""}}, std::nullopt, false},
+         "/home/ann/.local/share/zov"},
+        {"installed, the root as home", true, {}, {{"HOME", "/"}}, "/.local/share/zov"},
+        {"installed, a folder given", true, "/srv/c", home, "/srv/c"},
+        {"installed, no home at all", true, {}, {{"HOME", ""}}, std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<std::string> probed;
+        int probes = 0;
         const auto folders = chooseClientFolders(
             bin, c.clientDir,
             [&](const std::string& name) -> std::optional<std::string> {
@@ -70,15 +56,16 @@ TEST(ClientFolders, BuiltOrInstalledTheClientFolderIsTheOneGivenElseTheUsersOwn)
                 return found->second;
             },
             [&](const std::string& path) {
-                probed.push_back(path);
+                ++probes;
                 return c.installed && path == installedFiles(bin) + "/mainplayer.html";
             });
-        ASSERT_EQ(probed.size(), 1u);  // one look at the disk decides
+        ASSERT_EQ(probes, 1);  // one look at the disk decides
         ASSERT_EQ(folders.has_value(), c.client.has_value());
         if (!folders) continue;
         EXPECT_EQ(folders->client, *c.client);
         EXPECT_EQ(folders->programFiles, c.installed ? installedFiles(bin) : bin);
-        EXPECT_EQ(folders->perUser, c.perUser);
+        // Only a folder of the user's own, chosen here, is made on the first start.
+        EXPECT_EQ(folders->perUser, c.installed && !c.clientDir);
     }
 }
 
@@ -87,11 +74,8 @@ TEST(ClientFolders, TheFirstStartMakesTheUsersFolderWithTheDefaultSettingsAndLat
     const ClientFolders folders{"/usr/lib/zov", disk.root() + "/data/zov", true};
     ASSERT_EQ(prepareClientFolder(folders), "");
     const std::string ini = folders.client + "/zov.ini";
-    std::stringstream text;
-    text << std::ifstream(ini).rdbuf();
-    EXPECT_EQ(text.str(),
-              "ZOVAuthServer.URL=vod.zov.example\r\nZOVLogOn.userID=\r\nZOVLogOn.userPass=\r\n"
-              "ZOVAuthServer.contentDistributor=\r\nZOVPlayer.path=c:\\zov\\\r\n");
+    const auto text = [&ini] { return (std::stringstream() << std::ifstream(ini).rdbuf()).str(); };
+    EXPECT_NE(text().find("ZOVAuthServer.URL=vod.zov.example\r\n"), std::string::npos);
     struct stat about {};
     ASSERT_EQ(::stat(ini.c_str(), &about), 0);
     EXPECT_EQ(about.st_mode & 0777, 0600u);  // the password will be kept there
@@ -99,9 +83,7 @@ TEST(ClientFolders, TheFirstStartMakesTheUsersFolderWithTheDefaultSettingsAndLat
     // The user's own settings stay as they are.
     std::ofstream(ini) << "ZOVAuthServer.URL=vod.example.org\r\n";
     ASSERT_EQ(prepareClientFolder(folders), "");
-    text.str("");
-    text << std::ifstream(ini).rdbuf();
-    EXPECT_EQ(text.str(), "ZOVAuthServer.URL=vod.example.org\r\n");
+    EXPECT_EQ(text(), "ZOVAuthServer.URL=vod.example.org\r\n");
 
     // A settings file that cannot be written is named; a folder the user gave is used as is.
     std::filesystem::create_directories(disk.root() + "/other/zov.ini");
@@ -109,23 +91,4 @@ TEST(ClientFolders, TheFirstStartMakesTheUsersFolderWithTheDefaultSettingsAndLat
               "cannot write the settings file " + disk.root() + "/other/zov.ini");
     EXPECT_EQ(prepareClientFolder({"/usr/lib/zov", disk.root() + "/given", false}), "");
     EXPECT_FALSE(std::filesystem::exists(disk.root() + "/given"));
-}
-
-struct InstalledClient : test::ClientFixture {};
-
-TEST_F(InstalledClient, ReadsItsPagesAndStartsItsPlayerFromTheProgramFilesAndZovIniFromItsFolder) {
-    programFiles = "/usr/lib/zov";
-    files.createFolderPath("Z:\\usr\\lib\\zov\\");
-    files.writeFile("Z:\\usr\\lib\\zov\\playlistSkin.html", "<table id='myPlayList'></table>");
-    startClient({"ZOVPlayer.path=c:\\movies"});
-    auto& playlist = *ui.browser("mediaLibrary", "PlayListView");
-    ASSERT_TRUE(runUntil([&] { return playlist.loadCount() == 2 && !playlist.busy(); }));
-    EXPECT_EQ(client->mainPlayer().playerProp().mediaPath(), "c:\\movies\\");
-    EXPECT_EQ(ui.flashMovie("mainPlayer", "PlayerSkin")->movie(),
-              "Z:\\usr\\lib\\zov/mainplayer.swf");
-    EXPECT_EQ(ui.flashMovie("LoginPage", "loginFlash")->movie(), "Z:\\usr\\lib\\zov/Main.swf");
-    EXPECT_EQ(playlist.LocationURL(), "Z:\\usr\\lib\\zov/playlistSkin.html");
-    client->mainPlayer().streamingPlayer().loadContent("xms://127.0.0.1:8000/live.mp4");
-    ASSERT_EQ(launcher.started.size(), 1u);
-    EXPECT_EQ(launcher.started[0][0], "/usr/lib/zov/zovplayer1.exe");
 }

@@ -3,12 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/player_properties.hpp"
-#include "net/auth_session.hpp"
-#include "runtime/c_socket.hpp"
-#include "runtime/dialogs.hpp"
-#include "runtime/popupwindow.hpp"
 #include "shell/frm_logo.hpp"
-#include "shell/login_page.hpp"
 #include "support/client_fixture.hpp"
 #include "ui/headless/headless_flash_movie.hpp"
 #include "ui/headless/headless_label.hpp"
@@ -26,10 +21,6 @@ struct MainPlayerTest : test::ClientFixture {
         auto w = ui.window(window);
         return w && w->visible();
     }
-    std::string status() { return ui.label("frmLogo", "status")->caption(); }
-    ui::headless::HeadlessFlashMovie& loginMovie() {
-        return *ui.flashMovie("LoginPage", "loginFlash");
-    }
 };
 
 }  // namespace
@@ -45,12 +36,16 @@ TEST_F(MainPlayerTest, StartsOnTheLoginPageWithTheMainWindowHidden) {
     EXPECT_EQ(ui.window("mainPlayer")->caption(), "ZOV Player");
     EXPECT_EQ(ui.window("LoginPage")->caption(), "_Login");
     EXPECT_EQ(ui.flashMovie("mainPlayer", "PlayerSkin")->movie(), "Z:\\opt\\zov/mainplayer.swf");
-    EXPECT_EQ(loginMovie().movie(), "Z:\\opt\\zov/Main.swf");
+    auto& loginMovie = *ui.flashMovie("LoginPage", "loginFlash");
+    EXPECT_EQ(loginMovie.movie(), "Z:\\opt\\zov/Main.swf");
     EXPECT_EQ(ui.browser("mainPlayer", "commercialViewer")->LocationURL(), "about:blank");
     EXPECT_EQ(ui.pictureBox("mainPlayer", "h264Screen")->backColour(), (ui::Colour{1, 2, 1}));
     client->frmLogo();  // made on first use
     EXPECT_EQ(ui.label("frmLogo", "lblVersion")->caption(), "Version 5.3.135");
     EXPECT_EQ(client->mainPlayer().playerProp().mediaPath(), "c:\\movies\\");
+    loginMovie.FSCommand("connect", "");  // the login movie's commands are exact
+    EXPECT_TRUE(shown("LoginPage"));
+    EXPECT_FALSE(shown("frmLogo"));
 }
 
 // The banner sits at the same place of a centred 4:3 frame whatever the screen's shape.
@@ -62,59 +57,19 @@ TEST_F(MainPlayerTest, TheBannerSitsInACentredFourByThreeFrame) {
     const Case cases[] = {{1600, 1000, 1040, 900, 460, 1000.0 / 9},
                           {1024, 768, 696.32, 691.2, 353.28, 768.0 / 9},
                           {768, 1024, 522.24, 742.4, 264.96, 64}};
+    ui.headlessScreen().setSize(1600, 1000);
+    startClient();
+    const auto player = ui.mediaPlayer("mainPlayer", "wmpPlayer")->rect();
+    EXPECT_DOUBLE_EQ(player.top, 125);
+    EXPECT_DOUBLE_EQ(player.height, 650);
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
         ui.headlessScreen().setSize(c.width, c.height);
-        if (client) {
-            client->mainPlayer().layoutPlayer();
-        } else {
-            startClient();
-            auto player = ui.mediaPlayer("mainPlayer", "wmpPlayer")->rect();
-            EXPECT_DOUBLE_EQ(player.top, 125);
-            EXPECT_DOUBLE_EQ(player.height, 650);
-        }
+        client->mainPlayer().layoutPlayer();
         const auto banner = ui.browser("mainPlayer", "commercialViewer")->rect();
         EXPECT_NEAR(banner.left, c.left, 1e-9);
         EXPECT_NEAR(banner.top, c.top, 1e-9);
         EXPECT_NEAR(banner.width, c.bannerWidth, 1e-9);
         EXPECT_NEAR(banner.height, c.bannerHeight, 1e-9);
     }
-}
-
-TEST_F(MainPlayerTest, LoginMovieCommandsAreExactAndEndEndsTheProgram) {
-    startClient();
-    loginMovie().FSCommand("connect", "");
-    EXPECT_TRUE(shown("LoginPage"));
-    EXPECT_FALSE(shown("frmLogo"));
-    EXPECT_EQ(processEnded, 0);
-    loginMovie().FSCommand("End", "");
-    EXPECT_EQ(processEnded, 1);
-    EXPECT_EQ(client->dialogs().popupwindow().Label1().caption(),
-              "Terminating Players, Please wait");
-    EXPECT_FALSE(shown("popupwindow"));
-}
-
-TEST_F(MainPlayerTest, ExitDuringALoginClosesTheConnectionFirstAndNothingFollows) {
-    auto server = runtime::CSocket::create(loop, resolver);
-    server->Bind(0, "127.0.0.1");
-    server->Listen();
-    auto accepted = runtime::CSocket::create(loop, resolver);
-    bool closed = false;
-    accepted->OnClose.connect([&] { closed = true; });
-    server->OnConnectionRequest.connect([&](std::int32_t id) { accepted->Accept(id); });
-
-    startClient({"ZOVAuthServer.URL=127.0.0.1"});
-    client->mainPlayer().authSession().setAuthPort(server->LocalPort());
-    loginMovie().SetVariable("userBox", "bob");
-    loginMovie().FSCommand("Connect", "");
-    EXPECT_FALSE(shown("LoginPage"));
-    EXPECT_TRUE(shown("frmLogo"));
-    ASSERT_TRUE(runUntil([&] { return accepted->State() == runtime::sckConnected; }));
-    ASSERT_TRUE(runUntil([&] { return accepted->BytesReceived() > 0; }));
-
-    client->mainPlayer().ExitPlayer();
-    EXPECT_EQ(processEnded, 1);
-    ASSERT_TRUE(runUntil([&] { return closed; }));
-    advance(60'000);
-    EXPECT_NE(status(), "Connection to Server Failed...");
 }
