@@ -69,7 +69,7 @@ struct SocketTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(SocketTest, ListenAcceptAndConnectGiveAConnectedPairThatTalksBothWays) {
+TEST_F(SocketTest, AConnectedPairTalksBothWaysAndTheReceiverTakesWhatIsWaitingInParts) {
     bool connected = false;
     client->OnConnect.connect([&] { connected = true; });
     connectPair();
@@ -78,38 +78,27 @@ TEST_F(SocketTest, ListenAcceptAndConnectGiveAConnectedPairThatTalksBothWays) {
     EXPECT_EQ(accepted->RemotePort(), client->LocalPort());
     EXPECT_EQ(accepted->RemoteHostIP(), "127.0.0.1");
 
-    client->SendData(std::string("USER bob\r\n"));
-    ASSERT_TRUE(until([&] { return accepted->BytesReceived() == 10; }));
-    std::string line;
-    accepted->GetData(line);
-    EXPECT_EQ(line, "USER bob\r\n");
-
-    accepted->SendData(std::string("331 ok\r\n"));
-    ASSERT_TRUE(until([&] { return client->BytesReceived() == 8; }));
-}
-
-TEST_F(SocketTest, ChunksAccumulateAndEachArrivalReportsTheWholeWaitingCount) {
-    connectPair();
     std::vector<int> totals;
     accepted->OnDataArrival.connect([&](std::int32_t total) { totals.push_back(total); });
     client->SendData(std::string("abc"));
     ASSERT_TRUE(until([&] { return accepted->BytesReceived() == 3; }));
     client->SendData(std::string("defg"));
     ASSERT_TRUE(until([&] { return accepted->BytesReceived() == 7; }));
-    EXPECT_EQ(totals, (std::vector<int>{3, 7}));
+    EXPECT_EQ(totals, (std::vector<int>{3, 7}));  // each arrival tells the whole waiting count
 
     std::string part;
     accepted->PeekData(part, 2);
     EXPECT_EQ(part, "ab");
-    EXPECT_EQ(accepted->BytesReceived(), 7);
     accepted->GetData(part, 2);
     EXPECT_EQ(part, "ab");
     EXPECT_EQ(accepted->BytesReceived(), 5);
-    accepted->GetData(part, 5);  // maxLen equal to the waiting count takes everything
+    accepted->GetData(part, 5);
     EXPECT_EQ(part, "cdefg");
-    EXPECT_EQ(accepted->BytesReceived(), 0);
-    accepted->GetData(part);  // an empty buffer leaves the target alone
+    accepted->GetData(part);  // nothing waiting leaves the target alone
     EXPECT_EQ(part, "cdefg");
+
+    accepted->SendData(std::string("331 ok\r\n"));
+    ASSERT_TRUE(until([&] { return client->BytesReceived() == 8; }));
 }
 
 TEST_F(SocketTest, APeerThatSendsAndClosesDeliversAllDataBeforeOnClose) {
@@ -135,30 +124,11 @@ TEST_F(SocketTest, APeerThatSendsAndClosesDeliversAllDataBeforeOnClose) {
     ASSERT_TRUE(until([&] { return accepted->State() == runtime::sckClosed; }));
 }
 
-TEST_F(SocketTest, SendWhileAnEarlierMessageIsStillGoingQueuesBehindIt) {
-    connectPair();
-    std::string big(8 << 20, 'a');
-    for (std::size_t i = 0; i < big.size(); i += 4096)
-        big[i] = static_cast<char>('a' + i % 26);
-    int complete = 0;
-    client->OnSendComplete.connect([&] { ++complete; });
-    client->SendData(big);
-    client->SendData(std::string("TAIL"));
-    std::string got;
-    accepted->OnDataArrival.connect([&](std::int32_t) {
-        std::string chunk;
-        accepted->GetData(chunk);
-        got += chunk;
-    });
-    ASSERT_TRUE(until([&] { return got.size() == big.size() + 4 && complete > 0; }));
-    EXPECT_EQ(got, big + "TAIL");
-}
-
 TEST_F(SocketTest, CloseWhileConnectingDestroysTheSocketWithoutOnClose) {
     int port = listen();
-    bool closed = false, connected = false;
-    client->OnClose.connect([&] { closed = true; });
-    client->OnConnect.connect([&] { connected = true; });
+    bool told = false;
+    client->OnClose.connect([&] { told = true; });
+    client->OnConnect.connect([&] { told = true; });
     client->Connect("127.0.0.1", port);
     EXPECT_EQ(client->State(), runtime::sckConnecting);
     client->CloseSocket();
@@ -166,24 +136,23 @@ TEST_F(SocketTest, CloseWhileConnectingDestroysTheSocketWithoutOnClose) {
     EXPECT_EQ(client->SocketHandle(), -1);
     for (int i = 0; i < 5; ++i)
         loop.processPending();
-    EXPECT_FALSE(closed);
-    EXPECT_FALSE(connected);
+    EXPECT_FALSE(told);
 }
 
-TEST_F(SocketTest, ConnectWithoutAHostRaises10049AndLeavesStateClosed) {
-    try {
-        client->Connect();
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), 10049);
-        EXPECT_EQ(e.description(), "Cannot assign requested address.");
-        EXPECT_EQ(e.source(), "CSocket.Connect");
-    }
+TEST_F(SocketTest, MisuseRaisesAtOnceAndARefusedConnectionIsAnErrorEvent) {
+    const auto raises = [](auto call, int number, const char* source) {
+        try {
+            call();
+            ADD_FAILURE() << source;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), number);
+            EXPECT_EQ(e.source(), source);
+        }
+    };
+    raises([&] { client->SendData(std::string("x")); }, 40006, "CSocket.SendData");
+    raises([&] { client->Connect(); }, 10049, "CSocket.Connect");
     EXPECT_EQ(client->State(), runtime::sckClosed);
-    EXPECT_NE(client->SocketHandle(), -1);  // the socket itself was already made
-}
 
-TEST_F(SocketTest, RefusedConnectionIsAnErrorEventAndState9) {
     auto probe = newSocket();
     probe->Bind(0, "127.0.0.1");
     int closedPort = probe->LocalPort();
@@ -196,8 +165,6 @@ TEST_F(SocketTest, RefusedConnectionIsAnErrorEventAndState9) {
     EXPECT_EQ(errors.front().description, "Connection refused.");
     EXPECT_EQ(client->State(), runtime::sckError);
     EXPECT_EQ(client->SocketHandle(), -1);
-    client->CloseSocket();  // without a socket: nothing
-    EXPECT_EQ(client->State(), runtime::sckError);
 }
 
 TEST_F(SocketTest, HostNamesAreLookedUpFirstAndUnknownNamesFailWith11001) {
@@ -239,39 +206,6 @@ TEST_F(SocketTest, SocketReleasedInsideItsOwnHandlerGetsNothingAfterwards) {
     EXPECT_EQ(arrivals, 1);
 }
 
-TEST_F(SocketTest, SendWithoutAConnectionRaises40006) {
-    try {
-        client->SendData(std::string("x"));
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), 40006);
-        EXPECT_EQ(e.source(), "CSocket.SendData");
-    }
-}
-
-TEST_F(SocketTest, TypedValuesTravelInTheirByteForms) {
-    connectPair();
-    client->SendData(std::int16_t{-2});
-    client->SendData(std::int32_t{70000});
-    client->SendData(true);
-    client->SendData(runtime::ByteArray{1, 2, 3});
-    ASSERT_TRUE(until([&] { return accepted->BytesReceived() == 11; }));
-    runtime::SocketValue value;
-    accepted->GetData(value, runtime::VarType::Integer, 2);
-    EXPECT_EQ(std::get<std::int16_t>(value), -2);
-    accepted->GetData(value, runtime::VarType::Long, 4);
-    EXPECT_EQ(std::get<std::int32_t>(value), 70000);
-    accepted->PeekData(value, runtime::VarType::Byte, 1);
-    EXPECT_EQ(std::get<std::uint8_t>(value), 0xff);
-    accepted->GetData(value, runtime::VarType::Boolean, 2);
-    EXPECT_EQ(std::get<bool>(value), true);
-    accepted->GetData(value, runtime::VarType::Other, 1);  // taken, target untouched
-    EXPECT_EQ(std::get<bool>(value), true);
-    runtime::ByteArray rest;
-    accepted->GetData(rest);
-    EXPECT_EQ(rest, (runtime::ByteArray{2, 3}));
-}
-
 TEST_F(SocketTest, AConnectionNobodyAcceptsIsClosedNotLeaked) {
     server->Bind(0, "127.0.0.1");
     server->Listen();
@@ -285,26 +219,11 @@ TEST_F(SocketTest, AConnectionNobodyAcceptsIsClosedNotLeaked) {
     EXPECT_THROW(accepted->Accept(12345), Error);  // not a handed-out connection
 }
 
-TEST_F(SocketTest, DatagramsCarryTheSenderAddress) {
-    auto receiver = newSocket();
-    receiver->setProtocol(runtime::sckUDPProtocol);
-    receiver->Bind(0, "127.0.0.1");
-    auto sender = newSocket();
-    sender->setProtocol(runtime::sckUDPProtocol);
-    sender->setRemoteHost("127.0.0.1");
-    sender->setRemotePort(receiver->LocalPort());
-    sender->SendData(std::string("ping"));
-    ASSERT_TRUE(until([&] { return receiver->BytesReceived() == 4; }));
-    EXPECT_EQ(receiver->RemoteHostIP(), "127.0.0.1");
-    std::string ping;
-    receiver->GetData(ping);
-    EXPECT_EQ(ping, "ping");
-}
-
 namespace {
 
-// The test's loop, counting how often each descriptor's readiness reaches its watcher: a
-// listener that spins shows as one call per pass of the loop.
+// The test's loop, counting how often each descriptor's readiness reaches its watcher (a
+// listener that spins shows as one call per pass) and keeping each watcher, so that the
+// test can wake one when nothing is there.
 class CountingLoop final : public platform::EventLoop {
   public:
     explicit CountingLoop(platform::PollLoop& inner) : inner_(inner) {}
@@ -315,6 +234,7 @@ class CountingLoop final : public platform::EventLoop {
     void killTimer(platform::TimerKey key) override { inner_.killTimer(key); }
     bool hasTimer(platform::TimerKey key) const override { return inner_.hasTimer(key); }
     void watch(int fd, platform::Interest interest, FdCallback callback) override {
+        watchers[fd] = callback;
         inner_.watch(fd, interest,
                      [this, fd, callback = std::move(callback)](platform::Readiness r) {
                          ++calls[fd];
@@ -331,9 +251,11 @@ class CountingLoop final : public platform::EventLoop {
         return inner_.runUntil(predicate, watchdog);
     }
     const platform::Clock& clock() const override { return inner_.clock(); }
-    platform::TimerKey newTimerKey() override { return inner_.newTimerKey(); }
+    platform::TimerKey newTimerKey() override { return lastTimerKey = inner_.newTimerKey(); }
 
     std::map<int, int> calls;
+    std::map<int, FdCallback> watchers;
+    platform::TimerKey lastTimerKey = 0;
 
   private:
     platform::PollLoop& inner_;
@@ -359,6 +281,29 @@ class NoMoreDescriptors {
 };
 
 }  // namespace
+
+TEST_F(SocketTest, DatagramsCarryTheSenderAddressAndAWakeUpWithNothingThereIsNoError) {
+    CountingLoop counting(loop);
+    auto receiver = CSocket::create(counting, resolver);
+    receiver->setProtocol(runtime::sckUDPProtocol);
+    receiver->Bind(0, "127.0.0.1");
+    std::vector<ErrorSeen> errors;
+    recordErrors(*receiver, errors);
+    auto sender = newSocket();
+    sender->setProtocol(runtime::sckUDPProtocol);
+    sender->setRemoteHost("127.0.0.1");
+    sender->setRemotePort(receiver->LocalPort());
+    sender->SendData(std::string("ping"));
+    ASSERT_TRUE(until([&] { return receiver->BytesReceived() == 4; }));
+    EXPECT_EQ(receiver->RemoteHostIP(), "127.0.0.1");
+    std::string ping;
+    receiver->GetData(ping);
+    EXPECT_EQ(ping, "ping");
+
+    counting.watchers[receiver->SocketHandle()]({.readable = true});
+    EXPECT_TRUE(errors.empty());
+    EXPECT_NE(receiver->State(), runtime::sckError);
+}
 
 TEST_F(SocketTest, AListenerOutOfDescriptorsBacksOffInsteadOfSpinningAndLaterTakesTheConnection) {
     CountingLoop counting(loop);
@@ -403,4 +348,15 @@ TEST_F(SocketTest, AListenerOutOfDescriptorsBacksOffInsteadOfSpinningAndLaterTak
     // The connection that waited is a working one.
     client->SendData(std::string("hello"));
     ASSERT_TRUE(until([&] { return taker->BytesReceived() == 5; }));
+
+    // A listener that goes while it backs off leaves no timer behind.
+    auto late = newSocket();
+    late->Connect("127.0.0.1", listener->LocalPort());
+    {
+        NoMoreDescriptors exhausted;
+        loop.processPending();
+    }
+    ASSERT_TRUE(counting.hasTimer(counting.lastTimerKey));
+    listener.reset();
+    EXPECT_FALSE(counting.hasTimer(counting.lastTimerKey));
 }

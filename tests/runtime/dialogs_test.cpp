@@ -38,10 +38,11 @@ struct DialogsTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(DialogsTest, ATimedMessageHidesTwoSecondsAfterTheLatestOne) {
+TEST_F(DialogsTest, ATimedMessageHidesTwoSecondsAfterTheLatestOneAndNeverShowsOverFullScreen) {
     dialogs.showPopup("first");
     EXPECT_TRUE(popupShown());
     EXPECT_EQ(ui.window("popupwindow")->caption(), "Message");
+    EXPECT_EQ(ui.window("popupwindow")->opacity(), 180);
     advance(1000);
     dialogs.showPopup("second");
     EXPECT_EQ(popupText(), "second");
@@ -50,43 +51,32 @@ TEST_F(DialogsTest, ATimedMessageHidesTwoSecondsAfterTheLatestOne) {
     advance(1);
     EXPECT_FALSE(popupShown());
     EXPECT_EQ(popupText(), "");
-}
 
-TEST_F(DialogsTest, TimedMessagesDuringFullScreenPlaybackAreDropped) {
     fullScreen = true;
     dialogs.showPopup("nobody would see this");
     EXPECT_FALSE(popupShown());
-    fullScreen = false;
-    dialogs.showPopup("seen");
-    EXPECT_TRUE(popupShown());
-}
-
-TEST_F(DialogsTest, APersistentMessageStaysUntilTheClientHidesIt) {
-    fullScreen = true;  // persistent messages do not look at full screen
-    dialogs.showPersistentPopup("Loading.  Please Wait...");
-    EXPECT_TRUE(popupShown());
+    dialogs.showPersistentPopup("Loading.  Please Wait...");  // stays, full screen or not
     EXPECT_TRUE(dialogs.popupwindow().diableKey);
     advance(60'000);
     EXPECT_TRUE(popupShown());
     EXPECT_EQ(popupText(), "Loading.  Please Wait...");
 }
 
-TEST_F(DialogsTest, BothWindowsAreTranslucent) {
-    dialogs.showPopup("x");
-    dialogs.yesNoPopup();
-    EXPECT_EQ(ui.window("popupwindow")->opacity(), 180);
-    EXPECT_EQ(ui.window("yesNoPopup")->opacity(), 180);
-}
-
-TEST_F(DialogsTest, TheQuestionAnswersWithTheHighlightedChoice) {
+TEST_F(DialogsTest, TheQuestionAnswersWithTheHighlightedChoiceWhileEventsKeepFlowing) {
     auto& question = dialogs.yesNoPopup();
     EXPECT_EQ(ui.window("yesNoPopup")->caption(), "Warning");
+    EXPECT_EQ(ui.window("yesNoPopup")->opacity(), 180);
     EXPECT_EQ(ui.label("yesNoPopup", "Label1")->caption(), "Do you want to delete this file?");
 
-    // Yes by default, answered without moving the mouse.
+    // Yes by default, answered with a click while the loop's timers still run.
     question.defaultToYes();
-    loop.post([&] { question.onControlClick(); });
+    int ticks = 0;
+    loop.setTimer(99, 500, [&] {
+        if (++ticks == 3) ui.label("yesNoPopup", "YesControl")->click();
+    });
+    loop.post([&] { advance(1500); });
     question.ask();
+    loop.killTimer(99);
     EXPECT_TRUE(question.decision);
     EXPECT_TRUE(question.shutdown);
     EXPECT_FALSE(ui.window("yesNoPopup")->visible());
@@ -105,16 +95,4 @@ TEST_F(DialogsTest, TheQuestionAnswersWithTheHighlightedChoice) {
     loop.post([&] { question.onControlClick(); });
     question.ask();
     EXPECT_FALSE(question.decision);
-}
-
-TEST_F(DialogsTest, EventsKeepFlowingWhileTheQuestionIsOpen) {
-    auto& question = dialogs.yesNoPopup();
-    int ticks = 0;
-    loop.setTimer(99, 500, [&] {
-        if (++ticks == 3) ui.label("yesNoPopup", "YesControl")->click();
-    });
-    loop.post([&] { advance(1500); });
-    question.ask();
-    EXPECT_EQ(ticks, 3);
-    EXPECT_TRUE(question.decision);
 }

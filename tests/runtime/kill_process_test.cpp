@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,9 +11,10 @@
 #include <filesystem>
 #include <map>
 
+#include "platform/clock.hpp"
+#include "platform/poll_loop.hpp"
 #include "platform/proc_process_table.hpp"
-
-extern char** environ;
+#include "platform/spawn_process_launcher.hpp"
 
 using namespace zov::platform;
 using zov::runtime::KillProcessById;
@@ -22,13 +22,16 @@ using zov::runtime::KillProcessByName;
 
 namespace {
 
-// Real children: copies of sleep named after this test run ("zovtest<pid>player.exe"), so
-// nothing but the test's own children can ever match.
+// Real children, started as the client starts its player: copies of sleep named after this
+// test run ("zovtest<pid>player.exe"), so nothing but the test's own children can match.
 struct KillProcessTest : ::testing::Test {
     std::string folder;
     std::string player;
     std::map<pid_t, bool> reaped;
     ProcProcessTable table;
+    ManualClock clock;
+    PollLoop loop{clock};
+    SpawnProcessLauncher launcher{loop};
 
     void SetUp() override {
         char pattern[] = "/tmp/zov-kill-XXXXXX";
@@ -48,27 +51,27 @@ struct KillProcessTest : ::testing::Test {
         const std::string path = folder + "/" + name;
         std::filesystem::copy_file("/bin/sleep", path,
                                    std::filesystem::copy_options::skip_existing);
-        std::string argv0 = path, seconds = "60";
-        char* argv[] = {argv0.data(), seconds.data(), nullptr};
-        pid_t pid = 0;
-        EXPECT_EQ(::posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ), 0);
+        const pid_t pid = launcher.start(path, {path, "60"});
         reaped[pid] = false;
         return pid;
     }
 
-    // The signal that ended the child, once it has ended (a 10 s hang guard, never a delay);
-    // 0 when it did not end or ended by itself.
-    int endingSignal(pid_t pid) {
+    // Whether the child has ended, left for its parent to collect (a 10 s hang guard,
+    // never a delay).
+    static bool ended(pid_t pid) {
         pollfd ended{static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)), POLLIN, 0};
         const bool gone = ended.fd >= 0 && ::poll(&ended, 1, 10000) == 1;
         if (ended.fd >= 0) ::close(ended.fd);
+        return gone;
+    }
+
+    // The signal that ended the child; 0 when it did not end or ended by itself.
+    int endingSignal(pid_t pid) {
         int status = 0;
-        if (!gone || ::waitpid(pid, &status, 0) != pid) return 0;
+        if (!ended(pid) || ::waitpid(pid, &status, 0) != pid) return 0;
         reaped[pid] = true;
         return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     }
-
-    bool running(pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) == 0; }
 };
 
 }  // namespace
@@ -86,21 +89,26 @@ TEST_F(KillProcessTest, ProcessesWhoseNameEndsWithTheNameAreEndedAtOnce) {
     EXPECT_EQ(endingSignal(first), SIGKILL);
     EXPECT_EQ(endingSignal(second), SIGKILL);
     EXPECT_EQ(endingSignal(longer), SIGKILL);
-    EXPECT_TRUE(running(bystander));
+    EXPECT_TRUE(launcher.running(bystander));
 
     EXPECT_FALSE(KillProcessByName(table, "nomatch" + player));
     EXPECT_FALSE(KillProcessByName(table, ""));  // every name ends with nothing
-    EXPECT_TRUE(running(bystander));
+    EXPECT_TRUE(launcher.running(bystander));
 }
 
-TEST_F(KillProcessTest, ByIdEndsTheChildButNeverTheCaller) {
+TEST_F(KillProcessTest, ByIdEndsTheChildButNeverTheCallerAndTheLauncherCollectsIt) {
     const pid_t pid = start(player);
     EXPECT_FALSE(KillProcessById(table, ::getpid(), 0));
     EXPECT_TRUE(KillProcessById(table, pid, 0));
-    EXPECT_EQ(endingSignal(pid), SIGKILL);
+    ASSERT_TRUE(ended(pid));
+    launcher.reap();
+    EXPECT_EQ(launcher.outstanding(), 0u);
+    EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), -1);  // no zombie left behind
+    reaped[pid] = true;
+    EXPECT_FALSE(launcher.running(pid));
 }
 
-TEST_F(KillProcessTest, ListingNamesTheProgramAndOwner) {
+TEST_F(KillProcessTest, ListingNamesTheProgramAndOwnerAndAPidGivenAgainIsNotEnded) {
     const pid_t pid = start("xyz" + player);
     auto child = table.process(pid);
     ASSERT_TRUE(child);
@@ -112,19 +120,14 @@ TEST_F(KillProcessTest, ListingNamesTheProgramAndOwner) {
     ASSERT_TRUE(self);
     EXPECT_EQ(self->argv0, program_invocation_name);
     EXPECT_EQ(self->commandName, std::string(program_invocation_short_name).substr(0, 15));
-}
 
-TEST_F(KillProcessTest, APidThatPassedToAnotherProcessIsNotEnded) {
-    const pid_t pid = start(player);
-    auto info = table.process(pid);
-    ASSERT_TRUE(info);
-    info->startTime -= 1;  // as if the listed process ended and its pid was given again
-    EXPECT_FALSE(table.terminate(*info));
-    info->pid = 0;  // signals to 0 and -1 would reach whole groups of processes
-    EXPECT_FALSE(table.terminate(*info));
-    info->pid = -1;
-    EXPECT_FALSE(table.terminate(*info));
-    EXPECT_TRUE(running(pid));
+    child->startTime -= 1;  // as if the listed process ended and its pid was given again
+    EXPECT_FALSE(table.terminate(*child));
+    child->pid = 0;  // signals to 0 and -1 would reach whole groups of processes
+    EXPECT_FALSE(table.terminate(*child));
+    child->pid = -1;
+    EXPECT_FALSE(table.terminate(*child));
+    EXPECT_TRUE(launcher.running(pid));
 }
 
 namespace {
