@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "config/delivery_server_info.hpp"
 #include "config/media_info.hpp"
 #include "platform/memory_file_system.hpp"
 #include "ui/headless/memory_browser.hpp"
@@ -8,69 +7,37 @@
 namespace zov::test {
 namespace {
 
-using config::DeliveryServerInfo;
 using config::MediaInfo;
 using ui::headless::MemoryBrowser;
 
-TEST(DeliveryServerInfo, StartsWithTheDeploymentDefaults) {
-    DeliveryServerInfo server;
-    EXPECT_EQ(server.serverURL(), "cdn.zov.example");
-    EXPECT_EQ(server.accountName(), "anonymous");
-    EXPECT_EQ(server.password(), "guest@zov.example");
-    EXPECT_EQ(server.port(), 21);
-}
-
-TEST(MediaInfo, FileExtensionGetsALeadingDotUnlessEmpty) {
-    MediaInfo media;
-    EXPECT_EQ(media.fileExtension(), ".wmv");
-    media.setFileExtension("avi");
-    EXPECT_EQ(media.fileExtension(), ".avi");
-    media.setFileExtension(".streaming");
-    EXPECT_EQ(media.fileExtension(), ".streaming");
-    media.setFileExtension("");
-    EXPECT_EQ(media.fileExtension(), "");
-}
-
-TEST(MediaInfo, FillsFromTheGuidePage) {
-    MemoryBrowser browser;
-    auto& page = browser.showNewDocument();
-    page.addElement("c_uid", "m1234");
-    page.addElement("c_filename", "Movie One.wmv");
-    page.addElement("c_mediaTitle", "Movie One");
-    page.addElement("c_fileExtension", "mp4");
-
-    MediaInfo media;
-    media.fillNeededInfo(&browser);
-    EXPECT_EQ(media.remoteFileName(), "m1234");
-    EXPECT_EQ(media.localFileName(), "Movie One.wmv");
-    EXPECT_EQ(media.mediaTitle(), "Movie One");
-    EXPECT_EQ(media.fileExtension(), ".mp4");
-    EXPECT_EQ(media.guideBrowser(), &browser);
-}
-
-TEST(MediaInfo, SkipsMissingFieldsAndStillReadsTheOthers) {
+TEST(MediaInfo, FillsFromTheGuidePageSkippingMissingFieldsAndKeepsTheExtensionsDot) {
     MemoryBrowser browser;
     auto& page = browser.showNewDocument();
     page.addElementWithoutValue("c_uid");
+    page.addElement("c_filename", "Movie One.wmv");
     page.addElement("c_mediaTitle", "");
-    page.addElement("c_filename", "two.wmv");
+    page.addElement("c_fileExtension", "mp4");
 
     MediaInfo media;
+    EXPECT_EQ(media.fileExtension(), ".wmv");
     media.setRemoteFileName("kept");
     media.setMediaTitle("replaced");
     media.fillNeededInfo(&browser);
     EXPECT_EQ(media.remoteFileName(), "kept");
-    EXPECT_EQ(media.localFileName(), "two.wmv");
+    EXPECT_EQ(media.localFileName(), "Movie One.wmv");
     EXPECT_EQ(media.mediaTitle(), "");
-    EXPECT_EQ(media.fileExtension(), ".wmv");
+    EXPECT_EQ(media.fileExtension(), ".mp4");
+    EXPECT_EQ(media.guideBrowser(), &browser);
+    media.setFileExtension(".streaming");
+    EXPECT_EQ(media.fileExtension(), ".streaming");
+    media.setFileExtension("");
+    EXPECT_EQ(media.fileExtension(), "");
 
     browser.closeDocument();
     MediaInfo blank;
     blank.fillNeededInfo(&browser);
     EXPECT_EQ(blank.remoteFileName(), "");
     EXPECT_EQ(blank.guideBrowser(), &browser);
-    blank.fillNeededInfo(nullptr);
-    EXPECT_EQ(blank.guideBrowser(), nullptr);
 }
 
 TEST(MediaInfo, KeepsTheDownloadedCountInASmallFileAndReadsAnUnusableOneAsZero) {
