@@ -101,29 +101,6 @@ TEST_F(SocketTest, AConnectedPairTalksBothWaysAndTheReceiverTakesWhatIsWaitingIn
     ASSERT_TRUE(until([&] { return client->BytesReceived() == 8; }));
 }
 
-TEST_F(SocketTest, APeerThatSendsAndClosesDeliversAllDataBeforeOnClose) {
-    connectPair();
-    std::string got;
-    std::vector<std::string> order;
-    client->OnDataArrival.connect([&](std::int32_t) {
-        std::string chunk;
-        client->GetData(chunk);
-        got += chunk;
-        order.push_back("data");
-    });
-    client->OnClose.connect([&] { order.push_back("close"); });
-    std::string payload(300000, 'x');
-    accepted->SendData(payload);
-    accepted->CloseSocket();
-    EXPECT_EQ(accepted->State(), runtime::sckClosing);
-    ASSERT_TRUE(until([&] { return !order.empty() && order.back() == "close"; }));
-    EXPECT_EQ(got, payload);
-    EXPECT_EQ(client->State(), runtime::sckClosed);
-    EXPECT_EQ(client->SocketHandle(), -1);
-    // our own close completes when the peer's close arrives
-    ASSERT_TRUE(until([&] { return accepted->State() == runtime::sckClosed; }));
-}
-
 TEST_F(SocketTest, CloseWhileConnectingDestroysTheSocketWithoutOnClose) {
     int port = listen();
     bool told = false;
