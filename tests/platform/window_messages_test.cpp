@@ -12,7 +12,6 @@
 
 #include "platform/clock.hpp"
 #include "platform/error.hpp"
-#include "platform/memory_window_messages.hpp"
 #include "platform/poll_loop.hpp"
 #include "platform/unix_window_messages.hpp"
 
@@ -42,16 +41,16 @@ struct UnixMessagesTest : ::testing::Test {
     bool waitFor(const std::vector<WindowMessage>& got, std::size_t count) {
         return loop.runUntil([&] { return got.size() >= count; }, 10s);
     }
-    // Sends raw bytes to an endpoint the way a stranger to our record format might.
-    void sendRaw(std::int64_t hWnd, const void* bytes, std::size_t size) {
+    // A socket of a stranger to our record format at handle hWnd's endpoint: connected to it,
+    // or bound there as a process that died without cleaning up leaves it.
+    int stranger(std::int64_t hWnd, bool bind) {
         const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        const std::string path = folder + "/" + std::to_string(hWnd);
-        std::strcpy(address.sun_path, path.c_str());
-        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ASSERT_EQ(::send(fd, bytes, size, MSG_NOSIGNAL), static_cast<ssize_t>(size));
-        ::close(fd);
+        std::strcpy(address.sun_path, (folder + "/" + std::to_string(hWnd)).c_str());
+        const auto* at = reinterpret_cast<sockaddr*>(&address);
+        EXPECT_EQ(bind ? ::bind(fd, at, sizeof address) : ::connect(fd, at, sizeof address), 0);
+        return fd;
     }
 };
 
@@ -103,15 +102,7 @@ TEST_F(UnixMessagesTest, PostsToAWindowThatIsGoneAreLostUntilItIsMadeAgain) {
 }
 
 TEST_F(UnixMessagesTest, AnEndpointLeftByACrashIsTakenOverButALiveOneIsNot) {
-    // What a process that died without cleaning up leaves: a bound socket file, nobody behind.
-    {
-        const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, (folder + "/9").c_str());
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ::close(fd);
-    }
+    ::close(stranger(9, true));  // an endpoint left behind by a crash
     UnixWindowMessages owner(loop, folder), sender(loop, folder), rival(loop, folder);
     std::vector<WindowMessage> got;
     owner.listen(9, into(got));
@@ -158,10 +149,12 @@ TEST_F(UnixMessagesTest, OnlyWholeRecordsAreDeliveredAndAReceiverMayStopInsideIt
         if (record.message == 2)
             receiver.unlisten(11);  // the window closes while its messages are read
     });
-    const char shortPacket[10] = {1, 2, 3};
-    sendRaw(11, shortPacket, sizeof shortPacket);
-    const char longPacket[40] = {4, 5, 6};
-    sendRaw(11, longPacket, sizeof longPacket);
+    for (std::size_t size : {10, 40}) {  // too short, too long: not records of ours
+        const int fd = stranger(11, false);
+        const char packet[40] = {1, 2, 3};
+        ASSERT_EQ(::send(fd, packet, size, MSG_NOSIGNAL), static_cast<ssize_t>(size));
+        ::close(fd);
+    }
     sender.post(11, 1, 0, 0);
     sender.post(11, 2, 0, 0);
     sender.post(11, 3, 0, 0);  // already on its way when the window closes
@@ -185,26 +178,4 @@ TEST_F(UnixMessagesTest, AFolderOthersMayEnterIsRefused) {
     struct stat info {};
     ASSERT_EQ(::stat((folder + "/inner").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-}
-
-TEST(MemoryWindowMessagesTest, DeliversOnTheLoopKeepsALogAndDropsWhatIsUnlistened) {
-    ManualClock clock;
-    PollLoop loop{clock};
-    MemoryWindowMessages messages(loop);
-    std::vector<WindowMessage> got;
-    messages.listen(1, [&](const WindowMessage& record) { got.push_back(record); });
-
-    EXPECT_TRUE(messages.post(1, 0x404, 30, 0));
-    EXPECT_FALSE(messages.post(2, 0x405, 0, 0));  // nobody there: lost, but in the log
-    EXPECT_TRUE(got.empty());                     // a post, not a call
-    loop.processPending();
-    EXPECT_EQ(got, (std::vector<WindowMessage>{{0x404, 30, 0}}));
-
-    messages.post(1, 0x406, 0, 0);
-    messages.unlisten(1);
-    loop.processPending();
-    EXPECT_EQ(got.size(), 1u);
-    using Posted = MemoryWindowMessages::Posted;
-    EXPECT_EQ(messages.posted(),
-              (std::vector<Posted>{{1, {0x404, 30, 0}}, {2, {0x405, 0, 0}}, {1, {0x406, 0, 0}}}));
 }
