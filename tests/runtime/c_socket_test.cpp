@@ -22,11 +22,6 @@ using test::advanceTime;
 
 namespace {
 
-struct ErrorSeen {
-    int number = 0;
-    std::string description;
-};
-
 struct SocketTest : ::testing::Test {
     platform::ManualClock clock;
     platform::PollLoop loop{clock};
@@ -58,11 +53,12 @@ struct SocketTest : ::testing::Test {
         }));
     }
 
-    static void recordErrors(CSocket& socket, std::vector<ErrorSeen>& errors) {
-        socket.OnError.connect([&errors](std::int16_t number, const std::string& text, std::int32_t,
-                                         const std::string&, const std::string&, std::int32_t,
-                                         bool&) {
-            errors.push_back({number, text});
+    // The errors a socket reports, as "number text".
+    std::vector<std::string> errors;
+    void recordErrors(CSocket& socket) {
+        socket.OnError.connect([this](std::int16_t number, const std::string& text, std::int32_t,
+                                      const std::string&, const std::string&, std::int32_t, bool&) {
+            errors.push_back(std::to_string(number) + " " + text);
         });
     }
 };
@@ -87,12 +83,9 @@ TEST_F(SocketTest, AConnectedPairTalksBothWaysAndTheReceiverTakesWhatIsWaitingIn
     EXPECT_EQ(totals, (std::vector<int>{3, 7}));  // each arrival tells the whole waiting count
 
     std::string part;
-    accepted->PeekData(part, 2);
-    EXPECT_EQ(part, "ab");
     accepted->GetData(part, 2);
     EXPECT_EQ(part, "ab");
-    EXPECT_EQ(accepted->BytesReceived(), 5);
-    accepted->GetData(part, 5);
+    accepted->GetData(part);
     EXPECT_EQ(part, "cdefg");
     accepted->GetData(part);  // nothing waiting leaves the target alone
     EXPECT_EQ(part, "cdefg");
@@ -101,22 +94,7 @@ TEST_F(SocketTest, AConnectedPairTalksBothWaysAndTheReceiverTakesWhatIsWaitingIn
     ASSERT_TRUE(until([&] { return client->BytesReceived() == 8; }));
 }
 
-TEST_F(SocketTest, CloseWhileConnectingDestroysTheSocketWithoutOnClose) {
-    int port = listen();
-    bool told = false;
-    client->OnClose.connect([&] { told = true; });
-    client->OnConnect.connect([&] { told = true; });
-    client->Connect("127.0.0.1", port);
-    EXPECT_EQ(client->State(), runtime::sckConnecting);
-    client->CloseSocket();
-    EXPECT_EQ(client->State(), runtime::sckClosed);
-    EXPECT_EQ(client->SocketHandle(), -1);
-    for (int i = 0; i < 5; ++i)
-        loop.processPending();
-    EXPECT_FALSE(told);
-}
-
-TEST_F(SocketTest, MisuseRaisesAtOnceAndARefusedConnectionIsAnErrorEvent) {
+TEST_F(SocketTest, MisuseRaisesAtOnceAConnectionClosedEarlyIsGoneAndARefusedOneIsAnError) {
     const auto raises = [](auto call, int number, const char* source) {
         try {
             call();
@@ -130,16 +108,26 @@ TEST_F(SocketTest, MisuseRaisesAtOnceAndARefusedConnectionIsAnErrorEvent) {
     raises([&] { client->Connect(); }, 10049, "CSocket.Connect");
     EXPECT_EQ(client->State(), runtime::sckClosed);
 
+    // Closed while it connects, a socket is simply gone: no OnConnect, no OnClose.
+    bool told = false;
+    client->OnClose.connect([&] { told = true; });
+    client->OnConnect.connect([&] { told = true; });
+    client->Connect("127.0.0.1", listen());
+    EXPECT_EQ(client->State(), runtime::sckConnecting);
+    client->CloseSocket();
+    EXPECT_EQ(client->SocketHandle(), -1);
+    for (int i = 0; i < 5; ++i)
+        loop.processPending();
+    EXPECT_FALSE(told);
+
     auto probe = newSocket();
     probe->Bind(0, "127.0.0.1");
     int closedPort = probe->LocalPort();
     probe->CloseSocket();  // bound, never listening: the port refuses
-    std::vector<ErrorSeen> errors;
-    recordErrors(*client, errors);
+    recordErrors(*client);
     client->Connect("127.0.0.1", closedPort);
     ASSERT_TRUE(until([&] { return !errors.empty(); }));
-    EXPECT_EQ(errors.front().number, 10061);
-    EXPECT_EQ(errors.front().description, "Connection refused.");
+    EXPECT_EQ(errors, (std::vector<std::string>{"10061 Connection refused."}));
     EXPECT_EQ(client->State(), runtime::sckError);
     EXPECT_EQ(client->SocketHandle(), -1);
 }
@@ -155,12 +143,10 @@ TEST_F(SocketTest, HostNamesAreLookedUpFirstAndUnknownNamesFailWith11001) {
     EXPECT_EQ(client->RemoteHostIP(), "127.0.0.1");
 
     auto lost = newSocket();
-    std::vector<ErrorSeen> errors;
-    recordErrors(*lost, errors);
+    recordErrors(*lost);
     lost->Connect("no-such-host.invalid", port);
     ASSERT_TRUE(until([&] { return !errors.empty(); }));
-    EXPECT_EQ(errors.front().number, 11001);
-    EXPECT_EQ(errors.front().description, "Host not found.");
+    EXPECT_EQ(errors, (std::vector<std::string>{"11001 Host not found."}));
     EXPECT_EQ(lost->State(), runtime::sckError);
 }
 
@@ -264,8 +250,7 @@ TEST_F(SocketTest, DatagramsCarryTheSenderAddressAndAWakeUpWithNothingThereIsNoE
     auto receiver = CSocket::create(counting, resolver);
     receiver->setProtocol(runtime::sckUDPProtocol);
     receiver->Bind(0, "127.0.0.1");
-    std::vector<ErrorSeen> errors;
-    recordErrors(*receiver, errors);
+    recordErrors(*receiver);
     auto sender = newSocket();
     sender->setProtocol(runtime::sckUDPProtocol);
     sender->setRemoteHost("127.0.0.1");
