@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/drive_map.hpp"
+#include "platform/memory_file_system.hpp"
 #include "platform/plain_file_name.hpp"
 
 using namespace zov::platform;
@@ -67,6 +68,7 @@ TEST_F(PosixFileSystemTest, WindowsPathsLandInTheirDrivesFolders) {
     EXPECT_EQ(fs->hostPath("Z:\\tmp\\m\\"), "/tmp/m/");
     EXPECT_EQ(fs->hostPath("q:\\zov\\a.wmv"), "");
     EXPECT_EQ(fs->hostPath("\\\\server\\share\\a.wmv"), "");
+    EXPECT_EQ(fs->hostPath("\\\\"), "");
     EXPECT_EQ(fs->hostPath(std::string("c:\\a.wmv\0\\..\\..", 15)), "");
 
     EXPECT_EQ(fs->windowsPath("/tmp/m/"), "Z:\\tmp\\m\\");
@@ -104,7 +106,7 @@ TEST_F(PosixFileSystemTest, CreateFolderPathMakesEveryMissingFolder) {
     EXPECT_FALSE(fs->createFolderPath("q:\\zov\\"));
 }
 
-TEST_F(PosixFileSystemTest, WholeFilesAreWrittenReadReplacedAndDeleted) {
+TEST_F(PosixFileSystemTest, WholeRegularFilesAreWrittenReadReplacedAndDeleted) {
     std::string movie(300000, '\0');
     for (std::size_t i = 0; i < movie.size(); ++i)
         movie[i] = static_cast<char>(i * 7);
@@ -125,9 +127,8 @@ TEST_F(PosixFileSystemTest, WholeFilesAreWrittenReadReplacedAndDeleted) {
     EXPECT_FALSE(fs->fileExists("c:\\m.wmv"));
     EXPECT_FALSE(fs->deleteFile("c:\\m.wmv"));
     EXPECT_FALSE(fs->deleteFile("c:\\"));
-}
 
-TEST_F(PosixFileSystemTest, FifoUnderAMoviesNameIsRefusedWithoutBlocking) {
+    // A FIFO under a movie's name is refused without blocking.
     ASSERT_EQ(::mkfifo(onDisk("c/pipe.wmv").c_str(), 0600), 0);
     EXPECT_FALSE(fs->fileExists("c:\\pipe.wmv"));
     EXPECT_EQ(fs->readFile("c:\\pipe.wmv"), std::nullopt);
@@ -212,4 +213,19 @@ TEST(PlainFileNameTest, OnlyNamesThatStayInTheirFolderPass) {
           std::string("del\x7f"), std::string("nul\0byte", 8)}) {
         EXPECT_FALSE(isPlainFileName(name)) << name;
     }
+}
+
+// The stand-in disk of the other tests keeps to the same rules where they could tell.
+TEST(MemoryFileSystemTest, KeepsFilesAsTheDiskDoes) {
+    EXPECT_THROW(MemoryFileSystem("1:\\zov"), std::invalid_argument);
+    MemoryFileSystem fs;
+    ASSERT_TRUE(fs.writeFile("c:\\m.wmv", "HELLO"));
+    EXPECT_TRUE(fs.setAttributes("c:\\m.wmv", kAttributeHidden));
+    EXPECT_EQ(fs.attributes("c:\\m.wmv"), kAttributeHidden);
+    auto file = fs.openReadWrite("c:\\m.wmv");
+    ASSERT_NE(file, nullptr);
+    EXPECT_FALSE(file->seek(-1));
+    ASSERT_TRUE(file->seek(6));
+    ASSERT_TRUE(file->write("Z", 1));
+    EXPECT_EQ(fs.readFile("c:\\m.wmv"), std::string("HELLO\0Z", 7));
 }
