@@ -2,43 +2,11 @@
 
 #include "config/media_info.hpp"
 #include "platform/memory_file_system.hpp"
-#include "ui/headless/memory_browser.hpp"
 
 namespace zov::test {
 namespace {
 
 using config::MediaInfo;
-using ui::headless::MemoryBrowser;
-
-TEST(MediaInfo, FillsFromTheGuidePageSkippingMissingFieldsAndKeepsTheExtensionsDot) {
-    MemoryBrowser browser;
-    auto& page = browser.showNewDocument();
-    page.addElementWithoutValue("c_uid");
-    page.addElement("c_filename", "Movie One.wmv");
-    page.addElement("c_mediaTitle", "");
-    page.addElement("c_fileExtension", "mp4");
-
-    MediaInfo media;
-    EXPECT_EQ(media.fileExtension(), ".wmv");
-    media.setRemoteFileName("kept");
-    media.setMediaTitle("replaced");
-    media.fillNeededInfo(&browser);
-    EXPECT_EQ(media.remoteFileName(), "kept");
-    EXPECT_EQ(media.localFileName(), "Movie One.wmv");
-    EXPECT_EQ(media.mediaTitle(), "");
-    EXPECT_EQ(media.fileExtension(), ".mp4");
-    EXPECT_EQ(media.guideBrowser(), &browser);
-    media.setFileExtension(".streaming");
-    EXPECT_EQ(media.fileExtension(), ".streaming");
-    media.setFileExtension("");
-    EXPECT_EQ(media.fileExtension(), "");
-
-    browser.closeDocument();
-    MediaInfo blank;
-    blank.fillNeededInfo(&browser);
-    EXPECT_EQ(blank.remoteFileName(), "");
-    EXPECT_EQ(blank.guideBrowser(), &browser);
-}
 
 TEST(MediaInfo, KeepsTheDownloadedCountInASmallFileAndReadsAnUnusableOneAsZero) {
     platform::MemoryFileSystem fs;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/clock.hpp"
-#include "platform/error.hpp"
 #include "platform/poll_loop.hpp"
 #include "support/manual_time.hpp"
 
@@ -28,27 +27,6 @@ struct TimerTest : ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(TimerTest, AnIntervalOfNoSecondsOrBeyondThirtyTwoBitMillisecondsNeverRuns) {
-    int fired = 0;
-    auto zero = counting(0, fired);
-    auto negative = counting(-5, fired);
-    zero->StartTimer();
-    negative->StartTimer();
-    advanceSeconds(100);
-    EXPECT_EQ(fired, 0);
-
-    auto timer = CTimeout::create(loop, 2147484);
-    try {
-        timer->StartTimer();
-        FAIL() << "expected an error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), 17002);
-        EXPECT_EQ(e.source(), "MTimeOutSupport.RegisterTimer");
-    }
-    timer->setTimeOutValue(2147483);
-    EXPECT_NO_THROW(timer->StartTimer());
-}
 
 TEST_F(TimerTest, AHandlerMayStopOrReleaseItsTimerAndADestroyedTimerLeavesTheLoop) {
     int once = 0, kept = 0;

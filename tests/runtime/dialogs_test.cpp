@@ -6,10 +6,8 @@
 #include "platform/memory_file_system.hpp"
 #include "platform/poll_loop.hpp"
 #include "runtime/popupwindow.hpp"
-#include "runtime/yes_no_popup.hpp"
 #include "support/manual_time.hpp"
 #include "ui/headless/headless_label.hpp"
-#include "ui/headless/headless_shape.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
 #include "ui/headless/headless_window.hpp"
 
@@ -42,7 +40,7 @@ TEST_F(DialogsTest, ATimedMessageHidesTwoSecondsAfterTheLatestOneAndNeverShowsOv
     dialogs.showPopup("first");
     EXPECT_TRUE(popupShown());
     EXPECT_EQ(ui.window("popupwindow")->caption(), "Message");
-    EXPECT_EQ(ui.window("popupwindow")->opacity(), 180);  // both windows are translucent
+    EXPECT_EQ(ui.window("popupwindow")->opacity(), 180);
     advance(1000);
     dialogs.showPopup("second");
     EXPECT_EQ(popupText(), "second");
@@ -60,32 +58,4 @@ TEST_F(DialogsTest, ATimedMessageHidesTwoSecondsAfterTheLatestOneAndNeverShowsOv
     advance(60'000);
     EXPECT_TRUE(popupShown());
     EXPECT_EQ(popupText(), "Loading.  Please Wait...");
-}
-
-TEST_F(DialogsTest, TheQuestionAnswersWithTheHighlightedChoiceWhileEventsKeepFlowing) {
-    auto& question = dialogs.yesNoPopup();
-    EXPECT_EQ(ui.window("yesNoPopup")->caption(), "Warning");
-    EXPECT_EQ(ui.label("yesNoPopup", "Label1")->caption(), "Do you want to delete this file?");
-
-    // The mouse over No moves the highlight from the default Yes; Enter then answers No.
-    question.defaultToYes();
-    loop.post([&] {
-        ui.label("yesNoPopup", "NoControl")->mouseMove();
-        ui.window("yesNoPopup")->pressKey('\r');
-    });
-    question.ask();
-    EXPECT_FALSE(question.decision);
-    EXPECT_TRUE(question.shutdown);
-    EXPECT_FALSE(ui.window("yesNoPopup")->visible());
-
-    // Asked again, without defaultToYes the highlight stays on No; a click on Yes answers
-    // Yes, while the loop's timers still run.
-    EXPECT_EQ(ui.shape("yesNoPopup", "Selector")->rect().left, 2880);
-    int ticks = 0;
-    loop.setTimer(99, 500, [&] {
-        if (++ticks == 3) ui.label("yesNoPopup", "YesControl")->click();
-    });
-    loop.post([&] { advance(1500); });
-    question.ask();
-    EXPECT_TRUE(question.decision);
 }
