@@ -169,19 +169,6 @@ TEST_F(SocketTest, SocketReleasedInsideItsOwnHandlerGetsNothingAfterwards) {
     EXPECT_EQ(arrivals, 1);
 }
 
-TEST_F(SocketTest, AConnectionNobodyAcceptsIsClosedNotLeaked) {
-    server->Bind(0, "127.0.0.1");
-    server->Listen();
-    int requests = 0;
-    server->OnConnectionRequest.connect([&](std::int32_t) { ++requests; });
-    bool closed = false;
-    client->OnClose.connect([&] { closed = true; });
-    client->Connect("127.0.0.1", server->LocalPort());
-    ASSERT_TRUE(until([&] { return closed; }));
-    EXPECT_EQ(requests, 1);
-    EXPECT_THROW(accepted->Accept(12345), Error);  // not a handed-out connection
-}
-
 namespace {
 
 // The test's loop, counting how often each descriptor's readiness reaches its watcher (a
@@ -214,11 +201,10 @@ class CountingLoop final : public platform::EventLoop {
         return inner_.runUntil(predicate, watchdog);
     }
     const platform::Clock& clock() const override { return inner_.clock(); }
-    platform::TimerKey newTimerKey() override { return lastTimerKey = inner_.newTimerKey(); }
+    platform::TimerKey newTimerKey() override { return inner_.newTimerKey(); }
 
     std::map<int, int> calls;
     std::map<int, FdCallback> watchers;
-    platform::TimerKey lastTimerKey = 0;
 
   private:
     platform::PollLoop& inner_;
@@ -264,7 +250,6 @@ TEST_F(SocketTest, DatagramsCarryTheSenderAddressAndAWakeUpWithNothingThereIsNoE
 
     counting.watchers[receiver->SocketHandle()]({.readable = true});
     EXPECT_TRUE(errors.empty());
-    EXPECT_NE(receiver->State(), runtime::sckError);
 }
 
 TEST_F(SocketTest, AListenerOutOfDescriptorsBacksOffInsteadOfSpinningAndLaterTakesTheConnection) {
@@ -310,15 +295,4 @@ TEST_F(SocketTest, AListenerOutOfDescriptorsBacksOffInsteadOfSpinningAndLaterTak
     // The connection that waited is a working one.
     client->SendData(std::string("hello"));
     ASSERT_TRUE(until([&] { return taker->BytesReceived() == 5; }));
-
-    // A listener that goes while it backs off leaves no timer behind.
-    auto late = newSocket();
-    late->Connect("127.0.0.1", listener->LocalPort());
-    {
-        NoMoreDescriptors exhausted;
-        loop.processPending();
-    }
-    ASSERT_TRUE(counting.hasTimer(counting.lastTimerKey));
-    listener.reset();
-    EXPECT_FALSE(counting.hasTimer(counting.lastTimerKey));
 }
