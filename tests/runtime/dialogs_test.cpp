@@ -13,49 +13,36 @@
 
 using namespace zov;
 
-namespace {
-
-struct DialogsTest : ::testing::Test {
+TEST(DialogsTest, ATimedMessageHidesTwoSecondsAfterTheLatestOneAndNeverShowsOverFullScreen) {
     platform::ManualClock clock;
     platform::PollLoop loop{clock};
     platform::MemoryFileSystem files;
     ui::headless::HeadlessUiFactory ui{loop, files};
     runtime::Dialogs dialogs{loop, ui};
     bool fullScreen = false;
+    dialogs.setFullScreenQuery([&] { return fullScreen; });
+    auto& window = dialogs.popupwindow().window();
+    const auto text = [&] { return ui.label("popupwindow", "Label1")->caption(); };
 
-    DialogsTest() {
-        dialogs.setFullScreenQuery([this] { return fullScreen; });
-    }
-    void advance(std::int64_t ms) { test::advanceTime(loop, clock, ms); }
-    bool popupShown() {
-        auto window = ui.window("popupwindow");
-        return window && window->visible();
-    }
-    std::string popupText() { return ui.label("popupwindow", "Label1")->caption(); }
-};
-
-}  // namespace
-
-TEST_F(DialogsTest, ATimedMessageHidesTwoSecondsAfterTheLatestOneAndNeverShowsOverFullScreen) {
     dialogs.showPopup("first");
-    EXPECT_TRUE(popupShown());
+    EXPECT_TRUE(window.visible());
     EXPECT_EQ(ui.window("popupwindow")->caption(), "Message");
     EXPECT_EQ(ui.window("popupwindow")->opacity(), 180);
-    advance(1000);
+    test::advanceTime(loop, clock, 1000);
     dialogs.showPopup("second");
-    EXPECT_EQ(popupText(), "second");
-    advance(1999);
-    EXPECT_TRUE(popupShown());
-    advance(1);
-    EXPECT_FALSE(popupShown());
-    EXPECT_EQ(popupText(), "");
+    EXPECT_EQ(text(), "second");
+    test::advanceTime(loop, clock, 1999);
+    EXPECT_TRUE(window.visible());
+    test::advanceTime(loop, clock, 1);
+    EXPECT_FALSE(window.visible());
+    EXPECT_EQ(text(), "");
 
     fullScreen = true;
     dialogs.showPopup("nobody would see this");
-    EXPECT_FALSE(popupShown());
+    EXPECT_FALSE(window.visible());
     dialogs.showPersistentPopup("Loading.  Please Wait...");  // stays, full screen or not
     EXPECT_TRUE(dialogs.popupwindow().diableKey);
-    advance(60'000);
-    EXPECT_TRUE(popupShown());
-    EXPECT_EQ(popupText(), "Loading.  Please Wait...");
+    test::advanceTime(loop, clock, 60'000);
+    EXPECT_TRUE(window.visible());
+    EXPECT_EQ(text(), "Loading.  Please Wait...");
 }
