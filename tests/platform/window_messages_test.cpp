@@ -86,18 +86,18 @@ TEST_F(UnixMessagesTest,
     EXPECT_FALSE(player.post(-5, 4, 0, 0));
 }
 
-TEST_F(UnixMessagesTest, PostsToAWindowThatIsGoneAreLostUntilItIsMadeAgain) {
-    UnixWindowMessages sender(loop, folder);
+TEST_F(UnixMessagesTest, AnEndpointLeftByACrashIsTakenOverALiveOneIsNotAndAGoneOneLosesPosts) {
+    ::close(stranger(77, true));  // what a process that died without cleaning up leaves
+    UnixWindowMessages sender(loop, folder), rival(loop, folder);
     std::vector<WindowMessage> got;
-    EXPECT_FALSE(sender.post(77, 0x407, 0, 0));  // never existed
-
+    EXPECT_FALSE(sender.post(77, 0x407, 0, 0));  // nobody behind it
     {
         UnixWindowMessages first(loop, folder);
         first.listen(77, into(got));
+        EXPECT_THROW(rival.listen(77, into(got)), zov::Error);  // a live endpoint is kept
         EXPECT_TRUE(sender.post(77, 0x405, 1, 0));
         ASSERT_TRUE(waitFor(got, 1));
     }  // the receiving process ends with its endpoint
-
     EXPECT_FALSE(sender.post(77, 0x406, 2, 0));
     EXPECT_FALSE(std::filesystem::exists(folder + "/77"));
 
@@ -109,24 +109,6 @@ TEST_F(UnixMessagesTest, PostsToAWindowThatIsGoneAreLostUntilItIsMadeAgain) {
     EXPECT_EQ(got.back(), (WindowMessage{0x407, 3, 0}));
     second.unlisten(77);
     EXPECT_FALSE(sender.post(77, 0x407, 4, 0));
-}
-
-TEST_F(UnixMessagesTest, AnEndpointLeftByACrashIsTakenOverButALiveOneIsNot) {
-    ::close(stranger(9, true));  // an endpoint left behind by a crash
-    UnixWindowMessages owner(loop, folder), sender(loop, folder), rival(loop, folder);
-    std::vector<WindowMessage> got;
-    owner.listen(9, into(got));
-    EXPECT_TRUE(sender.post(9, 1, 2, 3));
-    ASSERT_TRUE(waitFor(got, 1));
-
-    try {
-        rival.listen(9, [](const WindowMessage&) {});
-        FAIL() << "a live endpoint was taken over";
-    } catch (const zov::Error& error) {
-        EXPECT_EQ(error.source(), "WindowMessages.listen");
-    }
-    EXPECT_TRUE(sender.post(9, 4, 5, 6));  // still reaches its owner
-    ASSERT_TRUE(waitFor(got, 2));
 }
 
 TEST_F(UnixMessagesTest, AFullQueueLosesPostsWithoutEverWaiting) {

@@ -1,3 +1,4 @@
+// Where the client's Windows paths land on the host, and the disk under them.
 #include "platform/posix_file_system.hpp"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/drive_map.hpp"
 #include "platform/memory_file_system.hpp"
@@ -17,6 +20,15 @@
 using namespace zov::platform;
 
 namespace {
+
+DriveMap mapOf(std::map<std::string, std::string> variables,
+               std::vector<std::string> volumes = {}) {
+    auto environment = [variables](const std::string& name) -> std::optional<std::string> {
+        auto found = variables.find(name);
+        return found == variables.end() ? std::nullopt : std::optional(found->second);
+    };
+    return DriveMap(environment, volumes);
+}
 
 // A temporary folder holds drives C: and E:, an F: not created yet, a G: whose folder
 // never exists, and the client folder.
@@ -30,15 +42,11 @@ struct PosixFileSystemTest : ::testing::Test {
         root = pattern;
         for (auto folder : {"/c", "/e", "/client"})
             std::filesystem::create_directory(root + folder);
-        std::map<std::string, std::string> variables{{"ZOV_DRIVE_C", root + "/c"},
-                                                     {"ZOV_DRIVE_E", root + "/e/"},
-                                                     {"ZOV_DRIVE_F", root + "/f"},
-                                                     {"ZOV_DRIVE_G", root + "/never"}};
-        auto environment = [variables](const std::string& name) -> std::optional<std::string> {
-            auto found = variables.find(name);
-            return found == variables.end() ? std::nullopt : std::optional(found->second);
-        };
-        fs = std::make_unique<PosixFileSystem>(DriveMap(environment, {}), root + "/client");
+        fs = std::make_unique<PosixFileSystem>(mapOf({{"ZOV_DRIVE_C", root + "/c"},
+                                                      {"ZOV_DRIVE_E", root + "/e/"},
+                                                      {"ZOV_DRIVE_F", root + "/f"},
+                                                      {"ZOV_DRIVE_G", root + "/never"}}),
+                                               root + "/client");
     }
     void TearDown() override { std::filesystem::remove_all(root); }
 
@@ -59,7 +67,7 @@ struct PosixFileSystemTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(PosixFileSystemTest, WindowsPathsLandInTheirDrivesFolders) {
+TEST_F(PosixFileSystemTest, WindowsPathsLandInTheirDrivesFoldersAndNeverClimbAboveThem) {
     EXPECT_EQ(fs->hostPath("c:\\zov\\a.wmv"), onDisk("c/zov/a.wmv"));
     EXPECT_EQ(fs->hostPath("C:\\ZOV\\"), onDisk("c/ZOV/"));
     EXPECT_EQ(fs->hostPath("E:/zov//x"), onDisk("e/zov/x"));
@@ -76,9 +84,8 @@ TEST_F(PosixFileSystemTest, WindowsPathsLandInTheirDrivesFolders) {
     EXPECT_EQ(fs->windowsPath("relative/x"),
               fs->windowsPath(std::filesystem::current_path().string() + "/relative/x"));
     EXPECT_EQ(fs->hostPath(fs->windowsPath(onDisk("c/x.wmv"))), onDisk("c/x.wmv"));
-}
 
-TEST_F(PosixFileSystemTest, DotDotNeverClimbsAboveTheDrive) {
+    // ".." never climbs above the drive.
     EXPECT_EQ(fs->hostPath("c:\\zov\\.\\sub\\..\\a.wmv"), onDisk("c/zov/a.wmv"));
     // A relative path climbs out of the client folder as it would on its own drive.
     EXPECT_EQ(fs->hostPath("..\\c\\zov.ini"), onDisk("c/zov.ini"));
@@ -171,7 +178,7 @@ TEST_F(PosixFileSystemTest, RandomAccessWritesInPlaceWithoutTruncating) {
     EXPECT_EQ(fs->openReadWrite("c:\\"), nullptr);
 }
 
-TEST_F(PosixFileSystemTest, DiskSpaceIsThatOfTheVolumeHoldingTheDrive) {
+TEST_F(PosixFileSystemTest, DiskSpaceIsThatOfTheVolumeHoldingTheDriveAndAttributesAreKept) {
     struct statvfs volume {};
     ASSERT_EQ(::statvfs(onDisk("c").c_str(), &volume), 0);
     const std::uint64_t total = static_cast<std::uint64_t>(volume.f_blocks) * volume.f_frsize;
@@ -184,12 +191,7 @@ TEST_F(PosixFileSystemTest, DiskSpaceIsThatOfTheVolumeHoldingTheDrive) {
     ASSERT_TRUE(notYetMade);
     EXPECT_EQ(notYetMade->totalBytes, total);
 
-    // No medium: the drive's own folder is missing, or the letter is not mapped.
-    EXPECT_EQ(fs->diskSpace("g:\\zov\\"), std::nullopt);
-    EXPECT_EQ(fs->diskSpace("q:"), std::nullopt);
-}
-
-TEST_F(PosixFileSystemTest, HiddenAndSystemAttributesAreKeptAsFileServersKeepThem) {
+    // Hidden and system attributes are kept as file servers keep them.
     ASSERT_TRUE(fs->createFolderPath("c:\\zov\\"));
     const std::string host = onDisk("c/zov");
     const bool supported = ::setxattr(host.c_str(), "user.zov-probe", "1", 1, 0) == 0;
@@ -201,6 +203,10 @@ TEST_F(PosixFileSystemTest, HiddenAndSystemAttributesAreKeptAsFileServersKeepThe
         EXPECT_EQ(std::string(value, length > 0 ? static_cast<std::size_t>(length) : 0), "0x6");
     }
     EXPECT_FALSE(fs->setAttributes("c:\\missing\\", 6));
+
+    // No medium: the drive's own folder is missing, or the letter is not mapped.
+    EXPECT_EQ(fs->diskSpace("g:\\zov\\"), std::nullopt);
+    EXPECT_EQ(fs->diskSpace("q:"), std::nullopt);
 }
 
 TEST(PlainFileNameTest, OnlyNamesThatStayInTheirFolderPass) {
@@ -219,13 +225,61 @@ TEST(PlainFileNameTest, OnlyNamesThatStayInTheirFolderPass) {
 TEST(MemoryFileSystemTest, KeepsFilesAsTheDiskDoes) {
     EXPECT_THROW(MemoryFileSystem("1:\\zov"), std::invalid_argument);
     MemoryFileSystem fs;
-    ASSERT_TRUE(fs.writeFile("c:\\m.wmv", "HELLO"));
+    ASSERT_TRUE(fs.writeFile("c:\\m.wmv", ""));
     EXPECT_TRUE(fs.setAttributes("c:\\m.wmv", kAttributeHidden));
     EXPECT_EQ(fs.attributes("c:\\m.wmv"), kAttributeHidden);
     auto file = fs.openReadWrite("c:\\m.wmv");
     ASSERT_NE(file, nullptr);
     EXPECT_FALSE(file->seek(-1));
-    ASSERT_TRUE(file->seek(6));
-    ASSERT_TRUE(file->write("Z", 1));
-    EXPECT_EQ(fs.readFile("c:\\m.wmv"), std::string("HELLO\0Z", 7));
+}
+
+TEST(DriveMapTest, DataDriveFollowsTheUsersDataFolderOrIsNotThere) {
+    const std::pair<std::map<std::string, std::string>, const char*> cases[] = {
+        {{{"HOME", "/home/ann"}}, "/home/ann/.local/share/zov/c"},
+        {{{"HOME", "/home/ann"}, {"XDG_DATA_HOME", "/data/ann/"}}, "/data/ann/zov/c"},
+        {{{"HOME", "/home/ann"}, {"XDG_DATA_HOME", "data"}}, "/home/ann/.local/share/zov/c"},
+        {{{"HOME", "/"}}, "/.local/share/zov/c"},
+        {{{"HOME", "/home/ann"}, {"ZOV_DRIVE_C", "/tmp/t/c/"}}, "/tmp/t/c"},
+        {{}, ""},  // nowhere to put it: rather no C: than one somewhere unexpected
+        {{{"ZOV_DRIVE_C", "relative/c"}}, ""}};
+    for (const auto& [variables, folder] : cases)
+        EXPECT_EQ(mapOf(variables).folder('c'), folder) << folder;
+}
+
+TEST(DriveMapTest, VolumesTakeTheFreeLettersFromDInOrderButNeverZ) {
+    auto drives = mapOf({{"HOME", "/home/ann"}, {"ZOV_DRIVE_E", "/media/usb"}},
+                        {"/media/cam", "/media/usb", "/mnt/disk", "relative"});
+    EXPECT_EQ(drives.folder('D'), "/media/cam");
+    EXPECT_EQ(drives.folder('E'), "/media/usb");  // named once, by the environment
+    EXPECT_EQ(drives.folder('F'), "/mnt/disk");
+    EXPECT_EQ(drives.folder('z'), "/");
+    EXPECT_EQ(drives.letters(), (std::vector<char>{'C', 'D', 'E', 'F', 'Z'}));
+    EXPECT_EQ(drives.folder('1'), "");
+
+    std::vector<std::string> volumes;
+    for (int i = 0; i < 30; ++i)
+        volumes.push_back("/mnt/v" + std::to_string(100 + i));
+    drives = mapOf({{"HOME", "/h"}, {"ZOV_DRIVE_D", ""}, {"ZOV_DRIVE_Z", ""}}, volumes);
+    EXPECT_EQ(drives.folder('D'), "");  // an empty variable keeps a letter free
+    EXPECT_EQ(drives.folder('E'), "/mnt/v100");
+    EXPECT_EQ(drives.folder('Y'), "/mnt/v120");
+    EXPECT_EQ(drives.folder('Z'), "");
+    EXPECT_EQ(drives.letters().size(), 22u);  // C, and E to Y
+}
+
+TEST(DriveMapTest, MountTableGivesTheRemovableVolumesSortedOnce) {
+    const char* table =
+        "/dev/vda / ext4 rw 0 0\n"
+        "proc /proc proc rw 0 0\n"
+        "/dev/sdc1 /run/media/ann/My\\040Stick vfat rw 0 0\n"
+        "/dev/sdb1 /media/usb vfat rw 0 0\n"
+        "/dev/sdd1 /mnt ext4 rw 0 0\n"
+        "/dev/sdb1 /media/usb vfat rw 0 0\n"
+        "tmpfs /mediafiles tmpfs rw 0 0\n"
+        "/dev/sde1 /srv/mnt ext4 rw 0 0\n"
+        "garbage\n"
+        "/dev/sdf1 /mnt/back\\134slash ext4 rw 0 0";  // no final newline
+    EXPECT_EQ(DriveMap::volumesFromMounts(table),
+              (std::vector<std::string>{"/media/usb", "/mnt", "/mnt/back\\slash",
+                                        "/run/media/ann/My Stick"}));
 }
