@@ -44,15 +44,6 @@ struct SocketTest : ::testing::Test {
         return server->LocalPort();
     }
 
-    void connectPair() {
-        int port = listen();
-        client->Connect("127.0.0.1", port);
-        ASSERT_TRUE(until([&] {
-            return client->State() == runtime::sckConnected &&
-                   accepted->State() == runtime::sckConnected;
-        }));
-    }
-
     // The errors a socket reports, as "number text".
     std::vector<std::string> errors;
     void recordErrors(CSocket& socket) {
@@ -65,11 +56,11 @@ struct SocketTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(SocketTest, AConnectedPairTalksBothWaysAndTheReceiverTakesWhatIsWaitingInParts) {
+TEST_F(SocketTest, AConnectedPairTalksBothWaysUntilTheReceiverIsReleasedInItsOwnHandler) {
     bool connected = false;
     client->OnConnect.connect([&] { connected = true; });
-    connectPair();
-    EXPECT_TRUE(connected);
+    client->Connect("127.0.0.1", listen());
+    ASSERT_TRUE(until([&] { return accepted->State() == runtime::sckConnected && connected; }));
     EXPECT_EQ(server->State(), runtime::sckListening);
     EXPECT_EQ(accepted->RemotePort(), client->LocalPort());
     EXPECT_EQ(accepted->RemoteHostIP(), "127.0.0.1");
@@ -92,6 +83,22 @@ TEST_F(SocketTest, AConnectedPairTalksBothWaysAndTheReceiverTakesWhatIsWaitingIn
 
     accepted->SendData(std::string("331 ok\r\n"));
     ASSERT_TRUE(until([&] { return client->BytesReceived() == 8; }));
+
+    // Released by its owner inside its own handler, a socket gets nothing afterwards.
+    std::weak_ptr<CSocket> watch = accepted;
+    int arrivals = 0;
+    accepted->OnDataArrival.connect([&](std::int32_t) {
+        ++arrivals;
+        accepted.reset();
+        EXPECT_FALSE(watch.expired());
+    });
+    client->SendData(std::string("first"));
+    ASSERT_TRUE(until([&] { return watch.expired(); }));
+    client->SendData(std::string("second"));
+    client->CloseSocket();
+    for (int i = 0; i < 10; ++i)
+        loop.processPending();
+    EXPECT_EQ(arrivals, 1);
 }
 
 TEST_F(SocketTest, MisuseRaisesAtOnceAConnectionClosedEarlyIsGoneAndARefusedOneIsAnError) {
@@ -134,12 +141,9 @@ TEST_F(SocketTest, MisuseRaisesAtOnceAConnectionClosedEarlyIsGoneAndARefusedOneI
 
 TEST_F(SocketTest, HostNamesAreLookedUpFirstAndUnknownNamesFailWith11001) {
     int port = listen();
-    std::vector<int> states;
-    client->OnConnect.connect([&] { states.push_back(client->State()); });
     client->Connect("localhost", port);
-    states.push_back(client->State());
+    EXPECT_EQ(client->State(), runtime::sckResolvingHost);
     ASSERT_TRUE(until([&] { return client->State() == runtime::sckConnected; }));
-    EXPECT_EQ(states, (std::vector<int>{runtime::sckResolvingHost, runtime::sckConnected}));
     EXPECT_EQ(client->RemoteHostIP(), "127.0.0.1");
 
     auto lost = newSocket();
@@ -148,25 +152,6 @@ TEST_F(SocketTest, HostNamesAreLookedUpFirstAndUnknownNamesFailWith11001) {
     ASSERT_TRUE(until([&] { return !errors.empty(); }));
     EXPECT_EQ(errors, (std::vector<std::string>{"11001 Host not found."}));
     EXPECT_EQ(lost->State(), runtime::sckError);
-}
-
-TEST_F(SocketTest, SocketReleasedInsideItsOwnHandlerGetsNothingAfterwards) {
-    connectPair();
-    std::weak_ptr<CSocket> watch = accepted;
-    int arrivals = 0;
-    accepted->OnDataArrival.connect([&](std::int32_t) {
-        ++arrivals;
-        accepted.reset();  // the owner drops it while handling its event
-        EXPECT_FALSE(watch.expired());
-    });
-    client->SendData(std::string("first"));
-    ASSERT_TRUE(until([&] { return arrivals == 1; }));
-    EXPECT_TRUE(watch.expired());
-    client->SendData(std::string("second"));
-    client->CloseSocket();
-    for (int i = 0; i < 10; ++i)
-        loop.processPending();
-    EXPECT_EQ(arrivals, 1);
 }
 
 namespace {
