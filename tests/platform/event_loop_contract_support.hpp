@@ -44,8 +44,6 @@ class RunWatchdog {
         loop_.unwatch(fd_);
         ::close(fd_);
     }
-    RunWatchdog(const RunWatchdog&) = delete;
-    RunWatchdog& operator=(const RunWatchdog&) = delete;
 
     bool expired() const { return expired_; }
 
@@ -69,8 +67,6 @@ struct TestPipe {
         if (readEnd >= 0) ::close(readEnd);
         closeWriteEnd();
     }
-    TestPipe(const TestPipe&) = delete;
-    TestPipe& operator=(const TestPipe&) = delete;
     void put() const { ASSERT_EQ(::write(writeEnd, "x", 1), 1); }
     void take() const {
         char byte;

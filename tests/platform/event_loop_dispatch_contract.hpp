@@ -69,30 +69,9 @@ TYPED_TEST_P(EventLoopDispatch, PostFromAnotherThreadWakesASleepingRunAndAFailed
     EXPECT_TRUE(done);
 }
 
-// A socket changes its interest from inside its own callback (connected: now read).
-TYPED_TEST_P(EventLoopDispatch, WatchIsLevelTriggeredMayBeReplacedInsideItsCallbackAndUnwatched) {
-    TestPipe pipe;
-    Steps steps;
-    this->loop.watch(pipe.readEnd, Interest::Read, [&](Readiness r) {
-        EXPECT_TRUE(r.readable);
-        steps.push_back("old");
-        this->loop.watch(pipe.readEnd, Interest::Read, [&](Readiness) { steps.push_back("new"); });
-    });
-    this->loop.processPending();
-    EXPECT_TRUE(steps.empty());
-    pipe.put();
-    for (int pass = 0; pass < 3; ++pass)
-        this->loop.processPending();
-    EXPECT_EQ(steps, (Steps{"old", "new", "new"}));  // still readable: nothing was read
-    this->loop.unwatch(pipe.readEnd);
-    this->loop.processPending();
-    EXPECT_EQ(steps.size(), 3u);
-}
-
-TYPED_TEST_P(EventLoopDispatch, AllReadinessComesInOneCallbackUnlessAnEarlierOneUnwatched) {
+TYPED_TEST_P(EventLoopDispatch, DescriptorsAreLevelTriggeredWithAllTheirReadinessInOneCallback) {
     int pair[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
-    ASSERT_EQ(::write(pair[1], "x", 1), 1);
     TestPipe gone;  // a peer that has gone: reported, whatever interest is watched
     gone.closeWriteEnd();
     ASSERT_LT(pair[0], gone.readEnd);  // so served first in a pass
@@ -100,18 +79,24 @@ TYPED_TEST_P(EventLoopDispatch, AllReadinessComesInOneCallbackUnlessAnEarlierOne
     const auto record = [&](Readiness r) { seen.push_back(r); };
     this->loop.watch(pair[0], Interest::ReadWrite, [&](Readiness r) {
         seen.push_back(r);
-        this->loop.unwatch(gone.readEnd);
+        this->loop.unwatch(gone.readEnd);  // before its turn in this pass: it is not called
+        // A socket changes its interest from inside its own callback (connected: now read).
+        this->loop.watch(pair[0], Interest::Read, record);
     });
     this->loop.watch(gone.readEnd, Interest::Read, record);
+    ASSERT_EQ(::write(pair[1], "x", 1), 1);
     this->loop.processPending();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(seen[0].readable && seen[0].writable);
+    this->loop.processPending();
+    this->loop.processPending();
+    EXPECT_EQ(seen.size(), 3u);  // still readable: nothing was read
 
     this->loop.unwatch(pair[0]);
     this->loop.watch(gone.readEnd, Interest::Read, record);
     this->loop.processPending();
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_TRUE(seen[1].hangup);
+    ASSERT_EQ(seen.size(), 4u);  // the unwatched one is silent, though still readable
+    EXPECT_TRUE(seen[3].hangup);
     ::close(pair[0]);
     ::close(pair[1]);
 }
@@ -144,8 +129,7 @@ TYPED_TEST_P(EventLoopDispatch, OtherDescriptorsAreServedInsideAModalRunOfAWatch
 REGISTER_TYPED_TEST_SUITE_P(EventLoopDispatch,
                             PostedCallbacksRunInOrderAndACallbackMayYieldToPendingEvents,
                             PostFromAnotherThreadWakesASleepingRunAndAFailedRunLeavesNoTrace,
-                            WatchIsLevelTriggeredMayBeReplacedInsideItsCallbackAndUnwatched,
-                            AllReadinessComesInOneCallbackUnlessAnEarlierOneUnwatched,
+                            DescriptorsAreLevelTriggeredWithAllTheirReadinessInOneCallback,
                             OtherDescriptorsAreServedInsideAModalRunOfAWatchCallback);
 
 }  // namespace zov::test

