@@ -48,10 +48,8 @@ TEST(NumericText, IntegersRoundHalfToEvenAndRefuseWhatDoesNotFit) {
 }
 
 TEST(NumericText, OnlyPlainDecimalPortsAreTaken) {
-    EXPECT_EQ(platform::portNumber("8080"), 8080);
-    EXPECT_EQ(platform::portNumber("0"), 0);
-    EXPECT_EQ(platform::portNumber("65535"), 65535);
-    EXPECT_EQ(platform::portNumber("00021"), 21);
+    for (auto [text, port] : {std::pair{"8080", 8080}, {"0", 0}, {"65535", 65535}, {"00021", 21}})
+        EXPECT_EQ(platform::portNumber(text), port) << text;
     for (const char* text :
          {"", "65536", "99999", "123456", "+21", " 21", "21 ", "-1", "0x50", "2l"})
         EXPECT_FALSE(platform::portNumber(text)) << '"' << text << '"';
