@@ -1,6 +1,7 @@
 #include "runtime/c_socket.hpp"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -199,6 +200,8 @@ TEST_F(SocketTest, DatagramsCarryTheSenderAddressAndAWakeUpWithNothingThereIsNoE
     });
     thief.put();
     sender->SendData(std::string("pong"));
+    pollfd arrived{receiver->SocketHandle(), POLLIN, 0};  // a hang guard, never a delay
+    ASSERT_EQ(::poll(&arrived, 1, 10000), 1);
     loop.processPending();
     loop.unwatch(thief.readEnd);
     EXPECT_TRUE(errors.empty());
