@@ -10,16 +10,12 @@
 // where advance moves the manual clock as real time would pass (support/manual_time.hpp).
 
 #include <gtest/gtest.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <stdexcept>
-#include <string>
-#include <thread>
-#include <vector>
 
 #include "platform/clock.hpp"
 #include "platform/event_loop.hpp"
@@ -27,51 +23,34 @@
 namespace zov::test {
 
 // Ends the innermost run of a loop if the test has not ended it within a generous real
-// time. It wakes the loop through a descriptor of its own, so a loop that misses a post or
-// a timer still returns and the test fails instead of hanging. A hang guard, not a timing.
+// time. It wakes the loop through a timer descriptor of its own, so a loop that misses a post
+// or a timer still returns and the test fails instead of hanging. A hang guard, not a timing.
 class RunWatchdog {
   public:
     explicit RunWatchdog(platform::EventLoop& loop,
                          std::chrono::seconds limit = std::chrono::seconds(20))
-        : loop_(loop) {
-        if (::pipe(pipe_) != 0) throw std::runtime_error("pipe");
-        loop_.watch(pipe_[0], platform::Interest::Read, [this](platform::Readiness) {
-            char byte;
-            [[maybe_unused]] auto got = ::read(pipe_[0], &byte, 1);
+        : loop_(loop), fd_(::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC)) {
+        const itimerspec due{{}, {static_cast<time_t>(limit.count()), 0}};
+        if (fd_ < 0 || ::timerfd_settime(fd_, 0, &due, nullptr) != 0) {
+            throw std::runtime_error("timerfd");
+        }
+        loop_.watch(fd_, platform::Interest::Read, [this](platform::Readiness) {
+            loop_.unwatch(fd_);
             expired_ = true;
             loop_.quit();
         });
-        thread_ = std::thread([this, limit] {
-            std::unique_lock lock(mutex_);
-            if (!finished_.wait_for(lock, limit, [this] { return done_; })) {
-                [[maybe_unused]] auto put = ::write(pipe_[1], "!", 1);
-            }
-        });
     }
     ~RunWatchdog() {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        finished_.notify_one();
-        thread_.join();
-        loop_.unwatch(pipe_[0]);
-        ::close(pipe_[0]);
-        ::close(pipe_[1]);
+        loop_.unwatch(fd_);
+        ::close(fd_);
     }
-    RunWatchdog(const RunWatchdog&) = delete;
-    RunWatchdog& operator=(const RunWatchdog&) = delete;
 
     bool expired() const { return expired_; }
 
   private:
     platform::EventLoop& loop_;
-    int pipe_[2] = {-1, -1};
+    int fd_;
     bool expired_ = false;
-    std::mutex mutex_;
-    std::condition_variable finished_;
-    bool done_ = false;
-    std::thread thread_;
 };
 
 // A pipe that closes both ends when the test ends, however it ends.
@@ -88,8 +67,6 @@ struct TestPipe {
         if (readEnd >= 0) ::close(readEnd);
         closeWriteEnd();
     }
-    TestPipe(const TestPipe&) = delete;
-    TestPipe& operator=(const TestPipe&) = delete;
     void put() const { ASSERT_EQ(::write(writeEnd, "x", 1), 1); }
     void take() const {
         char byte;

@@ -6,115 +6,43 @@
 #include "platform/memory_file_system.hpp"
 #include "platform/poll_loop.hpp"
 #include "runtime/popupwindow.hpp"
-#include "runtime/yes_no_popup.hpp"
 #include "support/manual_time.hpp"
 #include "ui/headless/headless_label.hpp"
-#include "ui/headless/headless_shape.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
 #include "ui/headless/headless_window.hpp"
 
 using namespace zov;
 
-namespace {
-
-struct DialogsTest : ::testing::Test {
+TEST(DialogsTest, ATimedMessageHidesTwoSecondsAfterTheLatestOneAndNeverShowsOverFullScreen) {
     platform::ManualClock clock;
     platform::PollLoop loop{clock};
     platform::MemoryFileSystem files;
     ui::headless::HeadlessUiFactory ui{loop, files};
     runtime::Dialogs dialogs{loop, ui};
     bool fullScreen = false;
+    dialogs.setFullScreenQuery([&] { return fullScreen; });
+    auto& window = dialogs.popupwindow().window();
+    const auto text = [&] { return ui.label("popupwindow", "Label1")->caption(); };
 
-    DialogsTest() {
-        dialogs.setFullScreenQuery([this] { return fullScreen; });
-    }
-    void advance(std::int64_t ms) { test::advanceTime(loop, clock, ms); }
-    bool popupShown() {
-        auto window = ui.window("popupwindow");
-        return window && window->visible();
-    }
-    std::string popupText() { return ui.label("popupwindow", "Label1")->caption(); }
-};
-
-}  // namespace
-
-TEST_F(DialogsTest, ATimedMessageHidesTwoSecondsAfterTheLatestOne) {
     dialogs.showPopup("first");
-    EXPECT_TRUE(popupShown());
+    EXPECT_TRUE(window.visible());
     EXPECT_EQ(ui.window("popupwindow")->caption(), "Message");
-    advance(1000);
+    EXPECT_EQ(ui.window("popupwindow")->opacity(), 180);
+    test::advanceTime(loop, clock, 1000);
     dialogs.showPopup("second");
-    EXPECT_EQ(popupText(), "second");
-    advance(1999);
-    EXPECT_TRUE(popupShown());
-    advance(1);
-    EXPECT_FALSE(popupShown());
-    EXPECT_EQ(popupText(), "");
-}
+    EXPECT_EQ(text(), "second");
+    test::advanceTime(loop, clock, 1999);
+    EXPECT_TRUE(window.visible());
+    test::advanceTime(loop, clock, 1);
+    EXPECT_FALSE(window.visible());
+    EXPECT_EQ(text(), "");
 
-TEST_F(DialogsTest, TimedMessagesDuringFullScreenPlaybackAreDropped) {
     fullScreen = true;
     dialogs.showPopup("nobody would see this");
-    EXPECT_FALSE(popupShown());
-    fullScreen = false;
-    dialogs.showPopup("seen");
-    EXPECT_TRUE(popupShown());
-}
-
-TEST_F(DialogsTest, APersistentMessageStaysUntilTheClientHidesIt) {
-    fullScreen = true;  // persistent messages do not look at full screen
-    dialogs.showPersistentPopup("Loading.  Please Wait...");
-    EXPECT_TRUE(popupShown());
+    EXPECT_FALSE(window.visible());
+    dialogs.showPersistentPopup("Loading.  Please Wait...");  // stays, full screen or not
     EXPECT_TRUE(dialogs.popupwindow().diableKey);
-    advance(60'000);
-    EXPECT_TRUE(popupShown());
-    EXPECT_EQ(popupText(), "Loading.  Please Wait...");
-}
-
-TEST_F(DialogsTest, BothWindowsAreTranslucent) {
-    dialogs.showPopup("x");
-    dialogs.yesNoPopup();
-    EXPECT_EQ(ui.window("popupwindow")->opacity(), 180);
-    EXPECT_EQ(ui.window("yesNoPopup")->opacity(), 180);
-}
-
-TEST_F(DialogsTest, TheQuestionAnswersWithTheHighlightedChoice) {
-    auto& question = dialogs.yesNoPopup();
-    EXPECT_EQ(ui.window("yesNoPopup")->caption(), "Warning");
-    EXPECT_EQ(ui.label("yesNoPopup", "Label1")->caption(), "Do you want to delete this file?");
-
-    // Yes by default, answered without moving the mouse.
-    question.defaultToYes();
-    loop.post([&] { question.onControlClick(); });
-    question.ask();
-    EXPECT_TRUE(question.decision);
-    EXPECT_TRUE(question.shutdown);
-    EXPECT_FALSE(ui.window("yesNoPopup")->visible());
-
-    // The mouse over No moves the highlight; Enter then answers No.
-    question.defaultToYes();
-    loop.post([&] {
-        ui.label("yesNoPopup", "NoControl")->mouseMove();
-        ui.window("yesNoPopup")->pressKey('\r');
-    });
-    question.ask();
-    EXPECT_FALSE(question.decision);
-    EXPECT_EQ(ui.shape("yesNoPopup", "Selector")->rect().left, 2880);
-
-    // Without defaultToYes the highlight stays where the last use left it.
-    loop.post([&] { question.onControlClick(); });
-    question.ask();
-    EXPECT_FALSE(question.decision);
-}
-
-TEST_F(DialogsTest, EventsKeepFlowingWhileTheQuestionIsOpen) {
-    auto& question = dialogs.yesNoPopup();
-    int ticks = 0;
-    loop.setTimer(99, 500, [&] {
-        if (++ticks == 3) ui.label("yesNoPopup", "YesControl")->click();
-    });
-    loop.post([&] { advance(1500); });
-    question.ask();
-    EXPECT_EQ(ticks, 3);
-    EXPECT_TRUE(question.decision);
+    test::advanceTime(loop, clock, 60'000);
+    EXPECT_TRUE(window.visible());
+    EXPECT_EQ(text(), "Loading.  Please Wait...");
 }

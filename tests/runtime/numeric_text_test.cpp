@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include "platform/port_number.hpp"
+
 namespace zov::test {
 namespace {
 
@@ -43,6 +45,14 @@ TEST(NumericText, IntegersRoundHalfToEvenAndRefuseWhatDoesNotFit) {
         {"abc", {}}};
     for (const auto& [text, number] : longs)
         EXPECT_EQ(runtime::toInt32(text), number) << text;
+}
+
+TEST(NumericText, OnlyPlainDecimalPortsAreTaken) {
+    for (auto [text, port] : {std::pair{"8080", 8080}, {"0", 0}, {"65535", 65535}, {"00021", 21}})
+        EXPECT_EQ(platform::portNumber(text), port) << text;
+    for (const char* text :
+         {"", "65536", "99999", "123456", "+21", " 21", "21 ", "-1", "0x50", "2l"})
+        EXPECT_FALSE(platform::portNumber(text)) << '"' << text << '"';
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Where the client's Windows paths land on the host, and the disk under them.
 #include "platform/posix_file_system.hpp"
 
 #include <gtest/gtest.h>
@@ -9,13 +10,25 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/drive_map.hpp"
+#include "platform/memory_file_system.hpp"
 #include "platform/plain_file_name.hpp"
 
 using namespace zov::platform;
 
 namespace {
+
+DriveMap mapOf(std::map<std::string, std::string> variables,
+               std::vector<std::string> volumes = {}) {
+    auto environment = [variables](const std::string& name) -> std::optional<std::string> {
+        auto found = variables.find(name);
+        return found == variables.end() ? std::nullopt : std::optional(found->second);
+    };
+    return DriveMap(environment, volumes);
+}
 
 // A temporary folder holds drives C: and E:, an F: not created yet, a G: whose folder
 // never exists, and the client folder.
@@ -29,15 +42,11 @@ struct PosixFileSystemTest : ::testing::Test {
         root = pattern;
         for (auto folder : {"/c", "/e", "/client"})
             std::filesystem::create_directory(root + folder);
-        std::map<std::string, std::string> variables{{"ZOV_DRIVE_C", root + "/c"},
-                                                     {"ZOV_DRIVE_E", root + "/e/"},
-                                                     {"ZOV_DRIVE_F", root + "/f"},
-                                                     {"ZOV_DRIVE_G", root + "/never"}};
-        auto environment = [variables](const std::string& name) -> std::optional<std::string> {
-            auto found = variables.find(name);
-            return found == variables.end() ? std::nullopt : std::optional(found->second);
-        };
-        fs = std::make_unique<PosixFileSystem>(DriveMap(environment, {}), root + "/client");
+        fs = std::make_unique<PosixFileSystem>(mapOf({{"ZOV_DRIVE_C", root + "/c"},
+                                                      {"ZOV_DRIVE_E", root + "/e/"},
+                                                      {"ZOV_DRIVE_F", root + "/f"},
+                                                      {"ZOV_DRIVE_G", root + "/never"}}),
+                                               root + "/client");
     }
     void TearDown() override { std::filesystem::remove_all(root); }
 
@@ -58,7 +67,7 @@ struct PosixFileSystemTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(PosixFileSystemTest, WindowsPathsLandInTheirDrivesFolders) {
+TEST_F(PosixFileSystemTest, WindowsPathsLandInTheirDrivesFoldersAndNeverClimbAboveThem) {
     EXPECT_EQ(fs->hostPath("c:\\zov\\a.wmv"), onDisk("c/zov/a.wmv"));
     EXPECT_EQ(fs->hostPath("C:\\ZOV\\"), onDisk("c/ZOV/"));
     EXPECT_EQ(fs->hostPath("E:/zov//x"), onDisk("e/zov/x"));
@@ -67,6 +76,7 @@ TEST_F(PosixFileSystemTest, WindowsPathsLandInTheirDrivesFolders) {
     EXPECT_EQ(fs->hostPath("Z:\\tmp\\m\\"), "/tmp/m/");
     EXPECT_EQ(fs->hostPath("q:\\zov\\a.wmv"), "");
     EXPECT_EQ(fs->hostPath("\\\\server\\share\\a.wmv"), "");
+    EXPECT_EQ(fs->hostPath("\\\\"), "");
     EXPECT_EQ(fs->hostPath(std::string("c:\\a.wmv\0\\..\\..", 15)), "");
 
     EXPECT_EQ(fs->windowsPath("/tmp/m/"), "Z:\\tmp\\m\\");
@@ -74,9 +84,8 @@ TEST_F(PosixFileSystemTest, WindowsPathsLandInTheirDrivesFolders) {
     EXPECT_EQ(fs->windowsPath("relative/x"),
               fs->windowsPath(std::filesystem::current_path().string() + "/relative/x"));
     EXPECT_EQ(fs->hostPath(fs->windowsPath(onDisk("c/x.wmv"))), onDisk("c/x.wmv"));
-}
 
-TEST_F(PosixFileSystemTest, DotDotNeverClimbsAboveTheDrive) {
+    // ".." never climbs above the drive.
     EXPECT_EQ(fs->hostPath("c:\\zov\\.\\sub\\..\\a.wmv"), onDisk("c/zov/a.wmv"));
     // A relative path climbs out of the client folder as it would on its own drive.
     EXPECT_EQ(fs->hostPath("..\\c\\zov.ini"), onDisk("c/zov.ini"));
@@ -104,7 +113,7 @@ TEST_F(PosixFileSystemTest, CreateFolderPathMakesEveryMissingFolder) {
     EXPECT_FALSE(fs->createFolderPath("q:\\zov\\"));
 }
 
-TEST_F(PosixFileSystemTest, WholeFilesAreWrittenReadReplacedAndDeleted) {
+TEST_F(PosixFileSystemTest, WholeRegularFilesAreWrittenReadReplacedAndDeleted) {
     std::string movie(300000, '\0');
     for (std::size_t i = 0; i < movie.size(); ++i)
         movie[i] = static_cast<char>(i * 7);
@@ -125,9 +134,8 @@ TEST_F(PosixFileSystemTest, WholeFilesAreWrittenReadReplacedAndDeleted) {
     EXPECT_FALSE(fs->fileExists("c:\\m.wmv"));
     EXPECT_FALSE(fs->deleteFile("c:\\m.wmv"));
     EXPECT_FALSE(fs->deleteFile("c:\\"));
-}
 
-TEST_F(PosixFileSystemTest, FifoUnderAMoviesNameIsRefusedWithoutBlocking) {
+    // A FIFO under a movie's name is refused without blocking.
     ASSERT_EQ(::mkfifo(onDisk("c/pipe.wmv").c_str(), 0600), 0);
     EXPECT_FALSE(fs->fileExists("c:\\pipe.wmv"));
     EXPECT_EQ(fs->readFile("c:\\pipe.wmv"), std::nullopt);
@@ -164,13 +172,11 @@ TEST_F(PosixFileSystemTest, RandomAccessWritesInPlaceWithoutTruncating) {
     EXPECT_EQ(contents(onDisk("c/m.wmv")), std::string("HELLO ZOV!!") + std::string(9, '\0') + "E");
     EXPECT_FALSE(file->seek(-1));
 
-    auto created = fs->openReadWrite("e:\\new.wmv");
-    ASSERT_NE(created, nullptr);
-    EXPECT_EQ(created->size(), 0);
+    EXPECT_EQ(fs->openReadWrite("e:\\new.wmv")->size(), 0);  // made when missing
     EXPECT_EQ(fs->openReadWrite("c:\\"), nullptr);
 }
 
-TEST_F(PosixFileSystemTest, DiskSpaceIsThatOfTheVolumeHoldingTheDrive) {
+TEST_F(PosixFileSystemTest, DiskSpaceIsThatOfTheVolumeHoldingTheDriveAndAttributesAreKept) {
     struct statvfs volume {};
     ASSERT_EQ(::statvfs(onDisk("c").c_str(), &volume), 0);
     const std::uint64_t total = static_cast<std::uint64_t>(volume.f_blocks) * volume.f_frsize;
@@ -183,12 +189,7 @@ TEST_F(PosixFileSystemTest, DiskSpaceIsThatOfTheVolumeHoldingTheDrive) {
     ASSERT_TRUE(notYetMade);
     EXPECT_EQ(notYetMade->totalBytes, total);
 
-    // No medium: the drive's own folder is missing, or the letter is not mapped.
-    EXPECT_EQ(fs->diskSpace("g:\\zov\\"), std::nullopt);
-    EXPECT_EQ(fs->diskSpace("q:"), std::nullopt);
-}
-
-TEST_F(PosixFileSystemTest, HiddenAndSystemAttributesAreKeptAsFileServersKeepThem) {
+    // Hidden and system attributes are kept as file servers keep them.
     ASSERT_TRUE(fs->createFolderPath("c:\\zov\\"));
     const std::string host = onDisk("c/zov");
     const bool supported = ::setxattr(host.c_str(), "user.zov-probe", "1", 1, 0) == 0;
@@ -200,6 +201,10 @@ TEST_F(PosixFileSystemTest, HiddenAndSystemAttributesAreKeptAsFileServersKeepThe
         EXPECT_EQ(std::string(value, length > 0 ? static_cast<std::size_t>(length) : 0), "0x6");
     }
     EXPECT_FALSE(fs->setAttributes("c:\\missing\\", 6));
+
+    // No medium: the drive's own folder is missing, or the letter is not mapped.
+    EXPECT_EQ(fs->diskSpace("g:\\zov\\"), std::nullopt);
+    EXPECT_EQ(fs->diskSpace("q:"), std::nullopt);
 }
 
 TEST(PlainFileNameTest, OnlyNamesThatStayInTheirFolderPass) {
@@ -212,4 +217,65 @@ TEST(PlainFileNameTest, OnlyNamesThatStayInTheirFolderPass) {
           std::string("del\x7f"), std::string("nul\0byte", 8)}) {
         EXPECT_FALSE(isPlainFileName(name)) << name;
     }
+}
+
+// The stand-in disk of the other tests keeps to the same rules where they could tell.
+TEST(MemoryFileSystemTest, KeepsFilesAsTheDiskDoes) {
+    EXPECT_THROW(MemoryFileSystem("1:\\zov"), std::invalid_argument);
+    MemoryFileSystem fs;
+    ASSERT_TRUE(fs.writeFile("c:\\m.wmv", ""));
+    EXPECT_TRUE(fs.setAttributes("c:\\m.wmv", kAttributeHidden));
+    EXPECT_EQ(fs.attributes("c:\\m.wmv"), kAttributeHidden);
+    EXPECT_FALSE(fs.openReadWrite("c:\\m.wmv")->seek(-1));
+}
+
+TEST(DriveMapTest, DataDriveFollowsTheUsersDataFolderOrIsNotThere) {
+    const std::pair<std::map<std::string, std::string>, const char*> cases[] = {
+        {{{"HOME", "/home/ann"}}, "/home/ann/.local/share/zov/c"},
+        {{{"HOME", "/home/ann"}, {"XDG_DATA_HOME", "/data/ann/"}}, "/data/ann/zov/c"},
+        {{{"HOME", "/home/ann"}, {"XDG_DATA_HOME", "data"}}, "/home/ann/.local/share/zov/c"},
+        {{{"HOME", "/"}}, "/.local/share/zov/c"},
+        {{{"HOME", "/home/ann"}, {"ZOV_DRIVE_C", "/tmp/t/c/"}}, "/tmp/t/c"},
+        {{}, ""},  // nowhere to put it: rather no C: than one somewhere unexpected
+        {{{"ZOV_DRIVE_C", "relative/c"}}, ""}};
+    for (const auto& [variables, folder] : cases)
+        EXPECT_EQ(mapOf(variables).folder('c'), folder) << folder;
+}
+
+TEST(DriveMapTest, VolumesTakeTheFreeLettersFromDInOrderButNeverZ) {
+    auto drives = mapOf({{"HOME", "/home/ann"}, {"ZOV_DRIVE_E", "/media/usb"}},
+                        {"/media/cam", "/media/usb", "/mnt/disk", "relative"});
+    EXPECT_EQ(drives.folder('D'), "/media/cam");
+    EXPECT_EQ(drives.folder('E'), "/media/usb");  // named once, by the environment
+    EXPECT_EQ(drives.folder('F'), "/mnt/disk");
+    EXPECT_EQ(drives.folder('z'), "/");
+    EXPECT_EQ(drives.letters(), (std::vector<char>{'C', 'D', 'E', 'F', 'Z'}));
+    EXPECT_EQ(drives.folder('1'), "");
+
+    std::vector<std::string> volumes;
+    for (int i = 0; i < 30; ++i)
+        volumes.push_back("/mnt/v" + std::to_string(100 + i));
+    drives = mapOf({{"HOME", "/h"}, {"ZOV_DRIVE_D", ""}, {"ZOV_DRIVE_Z", ""}}, volumes);
+    EXPECT_EQ(drives.folder('D'), "");  // an empty variable keeps a letter free
+    EXPECT_EQ(drives.folder('E'), "/mnt/v100");
+    EXPECT_EQ(drives.folder('Y'), "/mnt/v120");
+    EXPECT_EQ(drives.folder('Z'), "");
+    EXPECT_EQ(drives.letters().size(), 22u);  // C, and E to Y
+}
+
+TEST(DriveMapTest, MountTableGivesTheRemovableVolumesSortedOnce) {
+    const char* table =
+        "/dev/vda / ext4 rw 0 0\n"
+        "proc /proc proc rw 0 0\n"
+        "/dev/sdc1 /run/media/ann/My\\040Stick vfat rw 0 0\n"
+        "/dev/sdb1 /media/usb vfat rw 0 0\n"
+        "/dev/sdd1 /mnt ext4 rw 0 0\n"
+        "/dev/sdb1 /media/usb vfat rw 0 0\n"
+        "tmpfs /mediafiles tmpfs rw 0 0\n"
+        "/dev/sde1 /srv/mnt ext4 rw 0 0\n"
+        "garbage\n"
+        "/dev/sdf1 /mnt/back\\134slash ext4 rw 0 0";  // no final newline
+    EXPECT_EQ(DriveMap::volumesFromMounts(table),
+              (std::vector<std::string>{"/media/usb", "/mnt", "/mnt/back\\slash",
+                                        "/run/media/ann/My Stick"}));
 }
