@@ -1,12 +1,7 @@
 // Deleting downloaded movies from the guide: all of a movie's files go after a Yes, a
 // loaded movie is unloaded first, and only movies that are fully on disk can be deleted.
 
-#include <gtest/gtest.h>
-
 #include "guide_fixture.hpp"
-#include "ui/headless/headless_window.hpp"
-#include "ui/media_player_control.hpp"
-#include "ui/window.hpp"
 
 namespace zov::test {
 namespace {
@@ -55,7 +50,7 @@ TEST_F(DeleteMediaTest, ALoadedMovieIsUnloadedAndAllItsFilesGo) {
 }
 
 TEST_F(DeleteMediaTest, AGuideItemWithoutItsMarkerCannotBeDeleted) {
-    putMovie("m1", ".wmv", /*withMarker=*/false);
+    putMovie("m1", /*withMarker=*/false);
     clickItem("m1", "First");
     ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);
     EXPECT_EQ(popups, (std::vector<std::string>{"This media content has not been retrieved yet"}));

@@ -2,21 +2,14 @@
 // messages the user sees, the progress figures, the completion marker on disk, and the
 // status text on the skin.
 
-#include <gtest/gtest.h>
-
 #include "guide/queue.hpp"
 #include "guide_fixture.hpp"
 #include "net/brevicast.hpp"
-#include "ui/controls.hpp"
-#include "ui/headless/headless_button.hpp"
 #include "ui/headless/headless_list_box.hpp"
 #include "ui/headless/simulated_media_player.hpp"
-#include "ui/window.hpp"
 
 namespace zov::test {
 namespace {
-
-using Lines = std::vector<std::string>;
 
 // Bytes that differ from their neighbours, so a misplaced block shows.
 std::string movieBytes(std::size_t size) {
@@ -49,13 +42,10 @@ TEST_F(DownloadQueueTest, TheFirstDownloadStartsAtOnceAndLeavesTheMovieAndItsMar
     scriptDownload("m1.wmv", bytes);
     clickItem("m1", "First", ".wmv", "first film");
     ASSERT_TRUE(click("MLdownload"));
-
-    EXPECT_TRUE(popupsContaining("Add ").empty());
-    EXPECT_EQ(popups.back(),
-              "Start Downloading First\r\nVideo is ready for playing after 5% download");
+    EXPECT_EQ(popups,
+              Lines{"Start Downloading First\r\nVideo is ready for playing after 5% download"});
     EXPECT_TRUE(queueLines().empty());
     EXPECT_FALSE(shown("view_queue"));
-    EXPECT_TRUE(guide->IsDownloadingMedia());
     EXPECT_EQ(caption("currentDLLabel"), "First");
     EXPECT_TRUE(shown("stopDownload"));
     EXPECT_TRUE(shown("previewbt"));
@@ -63,11 +53,9 @@ TEST_F(DownloadQueueTest, TheFirstDownloadStartsAtOnceAndLeavesTheMovieAndItsMar
     ASSERT_TRUE(runUntil([&] { return peer.finished(); })) << peer.mismatch();
     advance(1000);  // the engine's completion check
     ASSERT_TRUE(runUntil([&] { return !host.downloadsEnded.empty(); }));
-
     EXPECT_EQ(readFile("m1.wmv"), bytes);
     EXPECT_EQ(readFile("m1.conf"), "done\r\n\r\n");
     EXPECT_EQ(popups.back(), "first film Download Completed");
-    EXPECT_EQ(host.skin["_root.progressbar.percentage"], "0");  // reset by the main window
     EXPECT_EQ(host.skin["videoName"], "First");  // no longer "First-Downloading...0%"
     EXPECT_TRUE(shown("MLplay"));
     EXPECT_TRUE(shown("MLDelete"));
@@ -75,7 +63,6 @@ TEST_F(DownloadQueueTest, TheFirstDownloadStartsAtOnceAndLeavesTheMovieAndItsMar
     EXPECT_FALSE(guide->IsDownloadingMedia());
     EXPECT_EQ(caption("currentDLLabel"), "");
     EXPECT_EQ(caption("percentLabel"), "");
-    EXPECT_EQ(guide->progressBarValue(), 0);
 }
 
 TEST_F(DownloadQueueTest, WaitingMoviesQueueOnceAndTheQueueMovesOnAfterAFailure) {
@@ -94,7 +81,6 @@ TEST_F(DownloadQueueTest, WaitingMoviesQueueOnceAndTheQueueMovesOnAfterAFailure)
     clickItem("m3", "Third");
     click("MLdownload");
     EXPECT_EQ(queueLines(), (Lines{"Second", "Third"}));
-    EXPECT_EQ(guide->mediaQueue().size(), 2u);
     EXPECT_TRUE(shown("view_queue"));
     click("view_queue");
     EXPECT_TRUE(ui.window("queue")->visible());
@@ -107,10 +93,12 @@ TEST_F(DownloadQueueTest, WaitingMoviesQueueOnceAndTheQueueMovesOnAfterAFailure)
     const auto messages = popups.size();
     guide->downloadSelected();
     EXPECT_EQ(popups.size(), messages);
-    EXPECT_EQ(guide->mediaQueue().size(), 2u);
 
-    // The viewer drops the second movie from the queue window.
-    ui.listBox("queue", "movieNameList")->setListIndex(0);
+    // The viewer drops the second movie from the queue window; with no line chosen, none.
+    auto& list = *ui.listBox("queue", "movieNameList");
+    list.setListIndex(-1);
+    ASSERT_TRUE(ui.button("queue", "removeQueued")->click());
+    list.setListIndex(0);
     ASSERT_TRUE(ui.button("queue", "removeQueued")->click());
     EXPECT_EQ(queueLines(), (Lines{"Third"}));
     ASSERT_EQ(guide->mediaQueue().size(), 1u);
@@ -125,10 +113,8 @@ TEST_F(DownloadQueueTest, WaitingMoviesQueueOnceAndTheQueueMovesOnAfterAFailure)
     EXPECT_EQ(popups.back(),
               "Start Downloading Third\r\nVideo is ready for playing after 5% download");
     EXPECT_TRUE(queueLines().empty());
-    EXPECT_TRUE(guide->mediaQueue().empty());
     EXPECT_FALSE(shown("stopDownload"));  // the selected m1 no longer downloads
     ASSERT_TRUE(downloadedBytesReach(10'000));
-    EXPECT_EQ(peer.controlConnections(), 2);
 }
 
 TEST_F(DownloadQueueTest, ProgressIsARoundedPercentageShownOnlyWhileTheGuideIsVisible) {
@@ -136,10 +122,8 @@ TEST_F(DownloadQueueTest, ProgressIsARoundedPercentageShownOnlyWhileTheGuideIsVi
     clickItem("m1", "First");
     click("MLdownload");
     ASSERT_TRUE(downloadedBytesReach(5'000));
-    EXPECT_EQ(guide->currentDownload()->fileSize(), 1'000'000);
     EXPECT_EQ(guide->progressBarValue(), 0);  // 0.5 % rounds to 0
     EXPECT_EQ(caption("percentLabel"), "0%");
-    EXPECT_EQ(host.skin["_root.progressbar.percentage"], "0");
 
     // Hidden, only the record follows the bytes.
     guide->window().hide();
@@ -148,7 +132,6 @@ TEST_F(DownloadQueueTest, ProgressIsARoundedPercentageShownOnlyWhileTheGuideIsVi
     engine.onDownloading(bytes);
     EXPECT_EQ(guide->currentDownload()->downloadedBytes(), 25'000);
     EXPECT_EQ(guide->progressBarValue(), 0);
-    EXPECT_EQ(caption("percentLabel"), "0%");
 
     // Visible again: 2.5 % rounds to the even 2, 3.5 % to 4.
     guide->window().show();
@@ -157,6 +140,7 @@ TEST_F(DownloadQueueTest, ProgressIsARoundedPercentageShownOnlyWhileTheGuideIsVi
     bytes = 35'000;
     engine.onDownloading(bytes);
     EXPECT_EQ(guide->progressBarValue(), 4);
+    EXPECT_EQ(caption("percentLabel"), "4%");
     EXPECT_EQ(host.skin["_root.progressbar.percentage"], "4");
 }
 
@@ -165,11 +149,8 @@ TEST_F(DownloadQueueTest, EngineEventsWithoutAKnownSizeOrACurrentDownloadChangeN
     clickItem("m1", "First");
     click("MLdownload");
     auto& engine = guide->brevicastEngine();
-
-    // Progress before the size: 0, never a division by zero.
     std::int32_t bytes = 4'000;
-    engine.onDownloading(bytes);
-    EXPECT_EQ(guide->progressBarValue(), 0);
+    engine.onDownloading(bytes);  // before the size: 0, never a division by zero
     EXPECT_EQ(caption("percentLabel"), "0%");
 
     click("stopDownload");
@@ -178,7 +159,6 @@ TEST_F(DownloadQueueTest, EngineEventsWithoutAKnownSizeOrACurrentDownloadChangeN
     const auto messages = popups.size();
 
     // Late events after the stop find no record and change nothing.
-    bytes = 9'000;
     engine.onDownloading(bytes);
     engine.onDownloaded();
     std::int32_t code = 0;
@@ -190,22 +170,24 @@ TEST_F(DownloadQueueTest, EngineEventsWithoutAKnownSizeOrACurrentDownloadChangeN
     EXPECT_EQ(host.downloadsEnded.size(), 1u);
 }
 
-TEST_F(DownloadQueueTest, ADiskThatStopsADownloadIsNamedAndTheQueueMovesOn) {
-    files.failWrites(platform::DiskFailure::NoSpace);
-    scriptDownload("m1.wmv", movieBytes(50'000));
-    clickItem("m1", "First");
-    click("MLdownload");
-    ASSERT_TRUE(runUntil([&] { return !guide->IsDownloadingMedia(); }));
-    EXPECT_EQ(popups.back(), "Not enough disk space to finish First");
-    EXPECT_FALSE(fileExists("m1.conf"));
-
-    files.failWrites(platform::DiskFailure::CannotWrite);
-    peer.nextConnection();
-    scriptDownload("m2.wmv", movieBytes(50'000));
-    clickItem("m2", "Second");
-    click("MLdownload");
-    ASSERT_TRUE(runUntil([&] { return !guide->IsDownloadingMedia(); }));
-    EXPECT_EQ(popups.back(), "The disk refused to store Second");
+TEST_F(DownloadQueueTest, ADiskThatStopsADownloadIsNamed) {
+    struct Case {
+        platform::DiskFailure failure;
+        const char* uid;
+        const char* message;
+    };
+    for (const Case& item :
+         {Case{platform::DiskFailure::NoSpace, "m1", "Not enough disk space to finish Movie"},
+          Case{platform::DiskFailure::CannotWrite, "m2", "The disk refused to store Movie"}}) {
+        files.failWrites(item.failure);
+        scriptDownload(item.uid + std::string(".wmv"), movieBytes(50'000));
+        clickItem(item.uid, "Movie");
+        click("MLdownload");
+        ASSERT_TRUE(runUntil([&] { return !guide->IsDownloadingMedia(); }));
+        EXPECT_EQ(popups.back(), item.message);
+        EXPECT_FALSE(fileExists(item.uid + std::string(".conf")));
+        peer.nextConnection();
+    }
 }
 
 TEST_F(DownloadQueueTest, WhileAMoviePlaysDuringADownloadTheSkinTitleAlternates) {
@@ -215,13 +197,10 @@ TEST_F(DownloadQueueTest, WhileAMoviePlaysDuringADownloadTheSkinTitleAlternates)
     clickItem("m1", "New one");
     click("MLdownload");
     ASSERT_TRUE(downloadedBytesReach(40'000));
-    EXPECT_EQ(guide->progressBarValue(), 40);
 
     clickItem("old", "Old one");
     ASSERT_TRUE(click("MLplay"));
-    EXPECT_EQ(caption("second_line_status"), "Now Playing");
     ASSERT_TRUE(runUntil([&] { return host.player->playState() == ui::wmppsPlaying; }));
-
     host.videoNames.clear();
     advance(10'000);
     advance(10'000);

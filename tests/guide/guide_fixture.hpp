@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "config/delivery_server_info.hpp"
 #include "config/media_info.hpp"
 #include "config/player_properties.hpp"
 #include "guide/guide_host.hpp"
@@ -22,18 +24,28 @@
 #include "platform/memory_window_messages.hpp"
 #include "platform/poll_loop.hpp"
 #include "platform/process_launcher.hpp"
-#include "platform/process_table.hpp"
-#include "platform/resolver.hpp"
 #include "playback/h264_player.hpp"
 #include "playback/player_adaptor.hpp"
 #include "runtime/dialogs.hpp"
+#include "runtime/yes_no_popup.hpp"
+#include "support/manual_time.hpp"
 #include "support/no_lookups.hpp"
 #include "support/no_processes.hpp"
 #include "support/scripted_ftp_peer.hpp"
+#include "ui/browser.hpp"
+#include "ui/controls.hpp"
+#include "ui/headless/headless_button.hpp"
+#include "ui/headless/headless_label.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
+#include "ui/headless/headless_window.hpp"
+#include "ui/headless/memory_browser.hpp"
 #include "ui/media_player_control.hpp"
+#include "ui/window.hpp"
 
 namespace zov::test {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
 
 class RecordingLauncher final : public platform::ProcessLauncher {
   public:
@@ -49,20 +61,40 @@ class RecordingLauncher final : public platform::ProcessLauncher {
 class TestGuideHost final : public guide::GuideHost {
   public:
     TestGuideHost(platform::EventLoop& loop, platform::MemoryFileSystem& files,
-                  ui::headless::HeadlessUiFactory& ui, runtime::Dialogs& dialogs);
+                  ui::headless::HeadlessUiFactory& ui, runtime::Dialogs& dialogs)
+        : files(files),
+          properties(files),
+          mainWindow(ui.createWindow("mainPlayer")),
+          player(ui.createMediaPlayer(*mainWindow, "wmpPlayer")),
+          screen(ui.createPictureBox(*mainWindow, "h264Screen")),
+          messages(loop),
+          adaptor(loop, dialogs) {
+        adaptor.setMediaPlayer(*player);
+        adaptor.setPlayerProp(properties);
+    }
 
     config::PlayerProperties& playerProp() override { return properties; }
     playback::PlayerAdaptor& mediaPlayer() override { return adaptor; }
-    playback::h264Player& streamingPlayer() override { return *external; }
+    playback::h264Player& streamingPlayer() override { return external; }
     ui::MediaPlayerControl& wmpPlayer() override { return *player; }
     ui::PictureBox& h264Screen() override { return *screen; }
-    void setSkinVariable(const std::string& name, const std::string& value) override;
-    void onDownload(const config::MediaInfo& mediafile) override;
-    bool fileExistsInMediaPath(const std::string& name) override;
-    void addToPlayList(const config::MediaInfo& media) override { playlist.push_back(media); }
-    void showMainWindow() override;
-    void showPlayList() override { ++playListsShown; }
-    int playListsShown = 0;
+    void setSkinVariable(const std::string& name, const std::string& value) override {
+        skin[name] = value;
+        if (name == "videoName") videoNames.push_back(value);
+    }
+    void onDownload(const config::MediaInfo& mediafile) override {
+        skin["_root.progressbar.percentage"] = "0";
+        downloadsEnded.push_back(mediafile.remoteFileName());
+    }
+    bool fileExistsInMediaPath(const std::string& name) override {
+        return files.fileExists(properties.mediaPath() + name);
+    }
+    void addToPlayList(const config::MediaInfo&) override {}
+    void showMainWindow() override {
+        mainWindow->show(ui::ShowMode::Modeless);
+        mainWindow->setFocus();
+    }
+    void showPlayList() override {}
 
     platform::MemoryFileSystem& files;
     config::PlayerProperties properties;
@@ -73,12 +105,11 @@ class TestGuideHost final : public guide::GuideHost {
     RecordingLauncher launcher;
     NoProcesses processes;
     playback::PlayerAdaptor adaptor;
-    std::unique_ptr<playback::h264Player> external;
+    playback::h264Player external{{messages, launcher, processes, "/opt/zov", *screen, *player}};
 
     std::map<std::string, std::string> skin;
-    std::vector<std::string> videoNames;  // every value videoName was given, in order
-    std::vector<std::string> downloadsEnded;
-    std::vector<config::MediaInfo> playlist;
+    Lines videoNames;  // every value videoName was given, in order
+    Lines downloadsEnded;
 };
 
 class GuideFixture : public ::testing::Test {
@@ -86,36 +117,117 @@ class GuideFixture : public ::testing::Test {
     static constexpr const char* kMediaPath = "C:\\zov\\";
     static constexpr const char* kGuideUrl = "http://127.0.0.1/guide.html";
 
-    GuideFixture();
-    ~GuideFixture() override;
+    GuideFixture() {
+        files.createFolderPath(kMediaPath);
+        host.properties.setMediaPath(kMediaPath);
+        config::DeliveryServerInfo server;
+        server.setServerURL("127.0.0.1");
+        server.setPort(peer.port());
+        server.setAccountName("bob");
+        server.setPassword("secret");
+        host.properties.addDeliveryServer(server);
+        host.properties.setStbEpgURL(kGuideUrl);
+        ui.pages().add(kGuideUrl, R"(<html><body>
+  <input type="hidden" name="c_uid" value=""><input type="hidden" name="c_filename" value="">
+  <input type="hidden" name="c_mediaTitle" value="">
+  <input type="hidden" name="c_fileExtension" value="">
+  <div name="clip_control">first</div><div name="clip_control">second</div></body></html>)");
+        ui.onChange([this](const std::string& window, const std::string& control,
+                           const std::string& property, const std::string& value) {
+            if (window == "popupwindow" && control == "Label1" && property == "caption" &&
+                !value.empty())
+                popups.push_back(value);
+            // Every question is answered, so none can hang a test: an unexpected one gets No.
+            if (window == "yesNoPopup" && control.empty() && property == "visible" &&
+                value == "true") {
+                const bool yes = !answers.empty() && answers.front();
+                if (answers.empty()) ADD_FAILURE() << "a question the test did not expect";
+                if (!answers.empty()) answers.erase(answers.begin());
+                loop.post([this, yes] {
+                    auto& question = dialogs.yesNoPopup();
+                    (yes ? question.YesControl() : question.NoControl()).Click();
+                });
+            }
+        });
+        guide = std::make_shared<guide::movieGuide>(
+            guide::GuideServices{loop, resolver, files, ui, dialogs, host});
+        guide->window().show();
+    }
+    ~GuideFixture() override {
+        ui.onChange({});
+        EXPECT_TRUE(answers.empty()) << "a question the test expected was never asked";
+    }
 
     // Loads the guide page through the pre-load browser and waits until it is wired.
-    void loadGuidePage();
+    void loadGuidePage() {
+        auto epg = ui.browser("movieGuide", "epgBrowser");
+        const int loadsBefore = epg->loadCount();
+        guide->bufferView().Navigate(kGuideUrl);
+        ASSERT_TRUE(runUntil([&] {
+            return epg->LocationURL() == kGuideUrl && epg->loadCount() > loadsBefore &&
+                   !epg->busy();
+        }));
+    }
     // A click on the page's item with these hidden values.
     void clickItem(const std::string& uid, const std::string& title,
-                   const std::string& extension = ".wmv", const std::string& fileName = "");
+                   const std::string& extension = ".wmv", const std::string& fileName = "") {
+        auto* page = guide->epgBrowser().document();
+        ASSERT_NE(page, nullptr);
+        page->all("c_uid")->setValue(uid);
+        page->all("c_mediaTitle")->setValue(title);
+        page->all("c_fileExtension")->setValue(extension);
+        page->all("c_filename")->setValue(fileName.empty() ? title : fileName);
+        page->getElementsByName("clip_control").at(1)->fireEvent(ui::PageEvent::onclick);
+    }
     // Puts a downloaded movie (and its marker) into the movie folder.
-    void putMovie(const std::string& uid, const std::string& extension = ".wmv",
-                  bool withMarker = true);
-    std::string readFile(const std::string& name) const;
-    bool fileExists(const std::string& name) const;
+    void putMovie(const std::string& uid, bool withMarker = true) {
+        files.writeFile(kMediaPath + uid + ".wmv", "movie bytes");
+        if (withMarker) files.writeFile(kMediaPath + uid + ".conf", "done\r\n\r\n");
+    }
+    std::string readFile(const std::string& name) const {
+        return files.readFile(kMediaPath + name).value_or("<missing>");
+    }
+    bool fileExists(const std::string& name) const { return files.fileExists(kMediaPath + name); }
 
     // The conversation that downloads `name` of `bytes.size()` bytes; stopAt holds the data
     // connection open and silent after that many bytes.
     void scriptDownload(const std::string& name, const std::string& bytes,
-                        std::size_t stopAt = std::string::npos);
-    // The answer to the next yes/no question; a question without one is answered No and
-    // fails the test.
-    void answerNextQuestion(bool yes);
+                        std::size_t stopAt = std::string::npos) {
+        peer.greet("220 Delivery server ready")
+            .expect("USER bob")
+            .reply("331 Password required")
+            .expect("PASS secret")
+            .reply("230 Logged in")
+            .expect("TYPE I")
+            .reply("200 Binary")
+            .expect("SIZE " + name)
+            .reply("213 " + std::to_string(bytes.size()))
+            .expect("PASV ")
+            .passive()
+            .expect("RETR " + name)
+            .reply("150 Opening BINARY connection");
+        if (stopAt != std::string::npos)
+            peer.transfer({bytes, stopAt, DataEnd::Stall});
+        else
+            peer.transfer({bytes}).reply("226 Transfer complete");
+    }
+    // The answer to the next yes/no question.
+    void answerNextQuestion(bool yes) { answers.push_back(yes); }
 
-    bool runUntil(const std::function<bool()>& predicate);
-    void advance(std::int64_t ms);
-    std::vector<std::string> popupsContaining(const std::string& text) const;
-
-    // Controls of the guide.
-    bool shown(const std::string& button) const;
-    bool click(const std::string& button);
-    std::string caption(const std::string& label) const;
+    bool runUntil(const std::function<bool()>& predicate) { return loop.runUntil(predicate, 10s); }
+    void advance(std::int64_t ms) { advanceTime(loop, clock, ms); }
+    std::size_t popupsContaining(const std::string& text) const {
+        return std::count_if(popups.begin(), popups.end(), [&](const std::string& popup) {
+            return popup.find(text) != std::string::npos;
+        });
+    }
+    bool shown(const std::string& button) const {
+        return ui.button("movieGuide", button)->visible();
+    }
+    bool click(const std::string& button) { return ui.button("movieGuide", button)->click(); }
+    std::string caption(const std::string& label) const {
+        return ui.label("movieGuide", label)->caption();
+    }
 
     platform::ManualClock clock;
     platform::PollLoop loop{clock};
@@ -125,9 +237,8 @@ class GuideFixture : public ::testing::Test {
     runtime::Dialogs dialogs{loop, ui};
     TestGuideHost host{loop, files, ui, dialogs};
     ScriptedFtpPeer peer{loop};
-    std::vector<std::string> popups;  // every message shown, in order
+    Lines popups;  // every message shown, in order
     std::vector<bool> answers;
-    int unexpectedQuestions = 0;
     std::shared_ptr<guide::movieGuide> guide;
 };
 

@@ -1,12 +1,7 @@
 // Playing from the guide: movies on disk with or without their bookmark, streams to the
 // embedded or the external player, and preview of the movie being downloaded.
 
-#include <gtest/gtest.h>
-
 #include "guide_fixture.hpp"
-#include "ui/headless/headless_window.hpp"
-#include "ui/media_player_control.hpp"
-#include "ui/window.hpp"
 
 namespace zov::test {
 namespace {
@@ -42,6 +37,7 @@ TEST_F(PlayFromGuideTest, PreviewNeedsFivePercentAndThenWatchesTheDownloadAhead)
     EXPECT_TRUE(guide->playingWhileDownloading());
     EXPECT_FALSE(guide->window().visible());
     EXPECT_TRUE(host.mainWindow->visible());
+    EXPECT_FALSE(guide->previewTimeout());  // no length yet: nothing to say
     ASSERT_TRUE(playing());
 
     // 50 of the 100 seconds are in: less than 30 ahead of 21 s, exactly 30 ahead of 20 s.
@@ -50,9 +46,14 @@ TEST_F(PlayFromGuideTest, PreviewNeedsFivePercentAndThenWatchesTheDownloadAhead)
     EXPECT_TRUE(guide->previewTimeout());
     host.player->setCurrentPosition(20);
     EXPECT_FALSE(guide->previewTimeout());
+
+    // A stream chosen meanwhile ends the preview.
+    guide->window().show();
+    clickItem("XMSlive", "Channel two", ".streaming");
+    EXPECT_FALSE(guide->playingWhileDownloading());
 }
 
-TEST_F(PlayFromGuideTest, OnlyLowerCaseXmsStreamsGoToTheExternalPlayer) {
+TEST_F(PlayFromGuideTest, AStreamingItemPlaysAtOnceOnlyLowerCaseXmsInTheExternalPlayer) {
     clickItem("xmslive", "Channel one", ".streaming");
     ASSERT_EQ(host.launcher.started.size(), 1u);
     EXPECT_EQ(host.player->URL(), "");
@@ -65,6 +66,11 @@ TEST_F(PlayFromGuideTest, OnlyLowerCaseXmsStreamsGoToTheExternalPlayer) {
     EXPECT_EQ(host.launcher.started.size(), 1u);
     EXPECT_EQ(host.player->URL(), "XMSlive");
     EXPECT_EQ(host.skin["videoName"], "Channel two");
+    for (const char* button : {"MLplay", "MLdownload", "MLDelete", "stopDownload", "previewbt"})
+        EXPECT_FALSE(shown(button)) << button;
+    EXPECT_EQ(caption("SelectedNameLabel"), "");
+    EXPECT_FALSE(guide->window().visible());
+    EXPECT_EQ(peer.controlConnections(), 0);
 }
 
 TEST_F(PlayFromGuideTest, TheBookmarkQuestionResumesOnYesAndPlaysFromTheStartOnNo) {
