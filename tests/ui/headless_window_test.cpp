@@ -18,13 +18,11 @@
 #include "ui/headless/headless_label.hpp"
 #include "ui/headless/headless_picture_box.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
-#include "ui/registry.hpp"
 
 namespace zov::test {
 namespace {
 
 using namespace std::chrono_literals;
-using ui::Registry;
 using ui::ShowMode;
 using ui::headless::HeadlessButton;
 using ui::headless::HeadlessLabel;
@@ -164,6 +162,13 @@ TEST_F(HeadlessWindowTest, FactoryFilesWhatItMakesWithItsOwnHandlesAndReportsWha
     download->setVisible(true);
     EXPECT_TRUE(factory.button("movieGuide", "MLdownload")->click());
     EXPECT_EQ(clicks, 1);
+
+    // Made again under the same name, the new one is found; one let go is not kept alive.
+    status = factory.createLabel(*guide, "second_line_status");
+    EXPECT_EQ(factory.label("movieGuide", "second_line_status"), status);
+    status.reset();
+    EXPECT_EQ(factory.label("movieGuide", "second_line_status"), nullptr);
+    EXPECT_EQ(factory.flashMovie("movieGuide", "MLdownload"), nullptr);
 }
 
 TEST_F(HeadlessWindowTest, IntervalTimerTicksOnTheClockOnlyWhileEnabledWithAnInterval) {
@@ -193,48 +198,6 @@ TEST_F(HeadlessWindowTest, IntervalTimerTicksOnTheClockOnlyWhileEnabledWithAnInt
 
     timer.reset();  // gone: no tick reaches it
     EXPECT_FALSE(loop.nextTimerDue().has_value());
-}
-
-TEST(Registry, FindsWhatTheSystemStillHoldsAsTheKindItWasFiledAndReportsItsChanges) {
-    Registry registry;
-    auto status = std::make_shared<HeadlessLabel>(registry.nameFor("frmLogo", "status"));
-    auto play = std::make_shared<HeadlessButton>(registry.nameFor("movieGuide", "MLplay"));
-    registry.add("frmLogo", "status", status);
-    registry.add("movieGuide", "MLplay", play);
-
-    EXPECT_EQ(registry.label("frmLogo", "status"), status);
-    EXPECT_EQ(registry.button("movieGuide", "MLplay"), play);
-    // Another kind, another window or a name never filed finds nothing.
-    EXPECT_EQ(registry.button("frmLogo", "status"), nullptr);
-    EXPECT_EQ(registry.flashMovie("frmLogo", "status"), nullptr);
-    EXPECT_EQ(registry.label("movieGuide", "status"), nullptr);
-    EXPECT_EQ(registry.window("frmLogo"), nullptr);
-
-    // Made again under the same name: the new one is found.
-    auto again = std::make_shared<HeadlessLabel>(registry.nameFor("frmLogo", "status"));
-    registry.add("frmLogo", "status", again);
-    EXPECT_EQ(registry.label("frmLogo", "status"), again);
-
-    // One sink hears every control, made before it or after; a new one replaces it.
-    std::vector<std::string> heard;
-    const auto hear = [&](const std::string& window, const std::string& control,
-                          const std::string& property, const std::string& value) {
-        heard.push_back(window + "." + control + " " + property + "=" + value);
-    };
-    registry.onChange(hear);
-    HeadlessLabel late(registry.nameFor("popupwindow", "Label1"));
-    again->setCaption("Connecting...");
-    late.setVisible(false);
-    registry.onChange({});
-    late.setVisible(true);
-    EXPECT_EQ(heard, (std::vector<std::string>{"frmLogo.status caption=Connecting...",
-                                               "popupwindow.Label1 visible=false"}));
-
-    // The registry does not keep a control alive that the system has let go.
-    again.reset();
-    play.reset();
-    EXPECT_EQ(registry.label("frmLogo", "status"), nullptr);
-    EXPECT_EQ(registry.button("movieGuide", "MLplay"), nullptr);
 }
 
 }  // namespace

@@ -92,39 +92,25 @@ TEST(MemoryDocument, ClickWiringCallsTheInstalledHandlerOncePerClick) {
 // The playlist's rows, built the way the library window builds them.
 TEST(MemoryDocument, PlaylistTableGrowsAndShrinksWithItsSelectionFrames) {
     auto page = MemoryDocument::fromHtml(
-        "<table id=myPlayList><tbody></tbody></table>"
-        "<span id=MLRepeat>REPEAT</span>"
-        "<img id=playbutton_over><img id=repeatbutton_over><img id=exitbutton_over>");
+        "<table id=myPlayList><tbody></tbody></table><span id=MLRepeat>REPEAT</span>");
     auto* table = page->getElementById("myPlayList");
     const auto fragment = [](const std::string& title) {
-        return "<center><div id='ninety'><div id='selectionControl' style='border-color: "
-               "orange; border-width: 0.1cm;' onmouseout=this.style.borderStyle='none' "
-               "onmouseover=this.style.borderStyle='solid'><font color='white' face='Arial, "
-               "Helvetica, sans-serif' size=6>" +
-               title + "</font></div></div></center>";
+        return "<center><div id='selectionControl' style='border-width: 0.1cm;' "
+               "onmouseover=this.style.borderStyle='solid'><font size=6>" +
+               title + "</font></div></center>";
     };
-    for (const std::string title : {"One", "Two", "Three"}) {
-        auto* row = table->insertRow(table->rowCount());
-        row->insertCell(0)->setInnerHtml(fragment(title));
-    }
+    for (const std::string title : {"One", "Two", "Three"})
+        table->insertRow(table->rowCount())->insertCell(0)->setInnerHtml(fragment(title));
     ASSERT_EQ(table->rowCount(), 3);
     EXPECT_EQ(table->row(1)->cell(0)->innerHtml(), fragment("Two"));  // reads back as set
-
-    auto frames = page->getElementsByName("selectionControl");  // ids count as names
+    auto frames = page->getElementsByName("selectionControl");        // ids count as names
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[2]->innerText(), "Three");
-    auto* frame = page->elementsByName("selectionControl")[0];
-    EXPECT_EQ(frame->attribute("onmouseover"), "this.style.borderStyle='solid'");
 
     table->deleteRow(0);
-    EXPECT_EQ(table->rowCount(), 2);
     EXPECT_EQ(page->getElementsByName("selectionControl")[0]->innerText(), "Two");
     table->insertRow(0)->insertCell(-1)->setInnerText("<b>Zero</b>");
-    EXPECT_EQ(table->row(0)->innerText(), "<b>Zero</b>");
     EXPECT_EQ(table->row(0)->innerHtml(), "<td>&lt;b&gt;Zero&lt;/b&gt;</td>");
-
-    page->getElementById("MLRepeat")->setInnerText("ONCE");
-    EXPECT_EQ(page->all("MLRepeat")->innerText(), "ONCE");
 
     // Out of range, or not a table: the errors the page's object model raises.
     try {
@@ -136,7 +122,6 @@ TEST(MemoryDocument, PlaylistTableGrowsAndShrinksWithItsSelectionFrames) {
     EXPECT_THROW(table->deleteRow(3), Error);
     EXPECT_THROW(table->insertRow(-2), Error);
     table->deleteRow(-1);  // the last one
-    EXPECT_EQ(table->rowCount(), 2);
     EXPECT_EQ(table->row(1)->innerText(), "Two");
     table->insertRow(-1)->insertCell(0)->setInnerText("Three");  // at the end
     EXPECT_EQ(table->row(2)->innerText(), "Three");
@@ -149,8 +134,6 @@ TEST(MemoryDocument, PlaylistTableGrowsAndShrinksWithItsSelectionFrames) {
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), 438);
     }
-    EXPECT_EQ(table->rowCount(), 3);
-
     auto empty = MemoryDocument::fromHtml("<table id=t></table>");
     empty->getElementById("t")->deleteRow(-1);  // nothing to delete, nothing raised
     EXPECT_EQ(empty->getElementById("t")->rowCount(), 0);
