@@ -11,27 +11,7 @@ class DeleteMediaTest : public GuideFixture {
     void SetUp() override { loadGuidePage(); }
 };
 
-TEST_F(DeleteMediaTest, AMovieWithoutBookmarkIsDeletedAndCanBeDownloadedAgain) {
-    putMovie("m1");
-    clickItem("m1", "First");
-
-    answerNextQuestion(false);
-    ASSERT_TRUE(click("MLDelete"));
-    EXPECT_TRUE(fileExists("m1.wmv"));
-    EXPECT_TRUE(popups.empty());
-
-    answerNextQuestion(true);
-    ASSERT_TRUE(click("MLDelete"));
-    EXPECT_FALSE(fileExists("m1.wmv"));
-    EXPECT_FALSE(fileExists("m1.conf"));
-    EXPECT_EQ(popups, (std::vector<std::string>{"The movie First has been deleted"}));
-    EXPECT_TRUE(shown("MLdownload"));
-    EXPECT_FALSE(shown("MLDelete"));
-    EXPECT_FALSE(shown("MLplay"));
-    EXPECT_FALSE(ui.window("yesNoPopup")->visible());
-}
-
-TEST_F(DeleteMediaTest, ALoadedMovieIsUnloadedAndAllItsFilesGo) {
+TEST_F(DeleteMediaTest, ALoadedMovieIsUnloadedAndAllItsFilesGoAfterAYes) {
     putMovie("m1");
     files.writeFile("C:\\zov\\m1.wmv.pos", "12\r\n");
     clickItem("m1", "First");
@@ -40,21 +20,28 @@ TEST_F(DeleteMediaTest, ALoadedMovieIsUnloadedAndAllItsFilesGo) {
     ASSERT_EQ(host.player->URL(), "C:\\zov\\m1.wmv");
 
     guide->window().show();
+    answerNextQuestion(false);
+    ASSERT_TRUE(click("MLDelete"));
+    EXPECT_TRUE(fileExists("m1.wmv"));
+    EXPECT_TRUE(popups.empty());
+
     answerNextQuestion(true);
     ASSERT_TRUE(click("MLDelete"));
     EXPECT_EQ(host.player->URL(), "");
-    EXPECT_FALSE(fileExists("m1.wmv"));
-    EXPECT_FALSE(fileExists("m1.conf"));
-    EXPECT_FALSE(fileExists("m1.wmv.pos"));
-    EXPECT_EQ(popups.back(), "The movie First has been deleted");
+    for (const char* name : {"m1.wmv", "m1.conf", "m1.wmv.pos"})
+        EXPECT_FALSE(fileExists(name)) << name;
+    EXPECT_EQ(popups, Lines{"The movie First has been deleted"});
+    EXPECT_TRUE(shown("MLdownload"));
+    EXPECT_FALSE(shown("MLDelete"));
+    EXPECT_FALSE(shown("MLplay"));
+    EXPECT_FALSE(ui.window("yesNoPopup")->visible());
 }
 
 TEST_F(DeleteMediaTest, AGuideItemWithoutItsMarkerCannotBeDeleted) {
     putMovie("m1", /*withMarker=*/false);
     clickItem("m1", "First");
     ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);
-    EXPECT_EQ(popups, (std::vector<std::string>{"This media content has not been retrieved yet"}));
-    EXPECT_TRUE(fileExists("m1.wmv"));
+    EXPECT_EQ(popups, Lines{"This media content has not been retrieved yet"});
 
     // Asked directly, the same movie is refused in the other wording.
     guide->deleteFile(*guide->currentSelected());

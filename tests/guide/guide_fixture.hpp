@@ -168,7 +168,7 @@ class GuideFixture : public ::testing::Test {
                    !epg->busy();
         }));
     }
-    // A click on the page's item with these hidden values.
+    // A click on one of the page's items (each in turn) with these hidden values.
     void clickItem(const std::string& uid, const std::string& title,
                    const std::string& extension = ".wmv", const std::string& fileName = "") {
         auto* page = guide->epgBrowser().document();
@@ -177,7 +177,7 @@ class GuideFixture : public ::testing::Test {
         page->all("c_mediaTitle")->setValue(title);
         page->all("c_fileExtension")->setValue(extension);
         page->all("c_filename")->setValue(fileName.empty() ? title : fileName);
-        page->getElementsByName("clip_control").at(1)->fireEvent(ui::PageEvent::onclick);
+        page->getElementsByName("clip_control").at(clicks++ % 2)->fireEvent(ui::PageEvent::onclick);
     }
     // Puts a downloaded movie (and its marker) into the movie folder.
     void putMovie(const std::string& uid, bool withMarker = true) {
@@ -239,6 +239,7 @@ class GuideFixture : public ::testing::Test {
     ScriptedFtpPeer peer{loop};
     Lines popups;  // every message shown, in order
     std::vector<bool> answers;
+    std::size_t clicks = 0;
     std::shared_ptr<guide::movieGuide> guide;
 };
 

@@ -2,7 +2,6 @@
 // every guide item is wired, and a click sets up the buttons that fit the movie.
 
 #include "guide_fixture.hpp"
-#include "runtime/popupwindow.hpp"
 
 namespace zov::test {
 namespace {
@@ -26,27 +25,6 @@ TEST_F(GuidePageTest, ABlankPageSaysLoadingAndNothingActsBeforeAGuidePageIsWired
     ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);
     EXPECT_TRUE(popups.empty());
     EXPECT_TRUE(fileExists("m1.wmv"));
-}
-
-TEST_F(GuidePageTest, APageLoadsTwiceThroughThePreloadBrowserAndEveryItemIsWired) {
-    dialogs.showPersistentPopup("Logging in");
-    guide->bufferView().Navigate(kGuideUrl);
-    EXPECT_TRUE(guide->preLoading());
-    loadGuidePage();
-    EXPECT_FALSE(guide->preLoading());
-    EXPECT_TRUE(guide->pageReady());
-    EXPECT_FALSE(dialogs.popupwindow().window().visible());
-
-    auto* page = guide->epgBrowser().document();
-    page->all("c_uid")->setValue("m7");
-    page->all("c_mediaTitle")->setValue("Seventh");
-    for (auto* item : page->getElementsByName("clip_control")) {
-        const auto before = guide->currentSelected();
-        item->fireEvent(ui::PageEvent::onclick);
-        ASSERT_NE(guide->currentSelected(), nullptr);
-        EXPECT_NE(guide->currentSelected(), before);
-        EXPECT_EQ(guide->selectedTitle(), "Seventh");
-    }
 }
 
 TEST_F(GuidePageTest, AMovieCountsAsOnDiskOnlyWithItsCompletionMarker) {
