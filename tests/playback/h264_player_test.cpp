@@ -139,14 +139,9 @@ TEST_F(H264Test, CommandsWaitForTheControlWindowAndSeekingAndScanningForALength)
 TEST_F(H264Test, StartAndEndOfPlaybackDriveTheSkinTheTimerAndTheGuide) {
     playing("xms://one");
     fromPlayer(MessageHook::kPlaybackStarted, 5400);
-    EXPECT_EQ(player.duration(), 5400);
     EXPECT_TRUE(fullscreentimer->running());
-    EXPECT_EQ(skin, (Variables{{"videoName", "Casablanca"},
-                               {"totalTime", "5400"},
-                               {"totalTimestring", "01:30:00"},
-                               {"slashstring", "/"}}));
-    fromPlayer(MessageHook::kPosition, 4000);
-    EXPECT_EQ(player.currentPositionString(), "01:06:40");
+    EXPECT_EQ(skin["videoName"], "Casablanca");
+    EXPECT_EQ(skin["totalTimestring"], "01:30:00");
 
     h264Screen.DblClick();
     EXPECT_TRUE(fullScreen());
