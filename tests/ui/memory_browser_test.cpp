@@ -74,27 +74,6 @@ TEST_F(MemoryBrowserTest, NavigationAnnouncesTheStartAtOnceThenFramesThenThePage
     }
 }
 
-// The guide's pattern: the hidden browser's completion sends the visible one to the same
-// address; a newer navigation replaces one still loading.
-TEST_F(MemoryBrowserTest, ALaterNavigationCancelsALoadStillUnderWay) {
-    pages.add("http://127.0.0.1/a", "<p id=a>a</p>");
-    pages.add("http://127.0.0.1/b", "<p id=b>b</p>");
-    MemoryBrowser buffer(ControlName{}, loop, pages);
-    MemoryBrowser visible(ControlName{}, loop, pages);
-    record(visible, "visible");
-    buffer.DocumentComplete.connect(
-        [&](const std::string&, FrameLevel) { visible.Navigate(buffer.LocationURL()); });
-
-    buffer.Navigate("http://127.0.0.1/a");
-    buffer.Navigate("http://127.0.0.1/b");
-    ASSERT_TRUE(loop.runUntil([&] { return visible.loadCount() > 0 && !visible.busy(); }, 10s));
-    loop.processPending();
-    EXPECT_EQ(buffer.loadCount(), 1);
-    EXPECT_EQ(events, (std::vector<std::string>{"visible before http://127.0.0.1/b",
-                                                "visible complete http://127.0.0.1/b"}));
-    EXPECT_NE(visible.document()->getElementById("b"), nullptr);
-}
-
 // Web pages from a fetcher: busy until the answer, registered pages still first, and an
 // answer for a load that a newer one replaced is dropped.
 TEST_F(MemoryBrowserTest, WebPagesArriveFromTheFetcherAndStaleAnswersAreDropped) {
