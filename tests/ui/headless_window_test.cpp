@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <stop_token>
@@ -38,18 +39,21 @@ struct HangGuard {
               std::unique_lock lock(mutex_);
               if (done_.wait_for(lock, stop, 10s, [] { return false; }) || stop.stop_requested())
                   return;
-              loop.post([&loop, windows, this] {
+              rescue_ = [this, &loop, windows] {
                   expired = true;
                   for (const auto& window : windows)
                       window->hide();
                   loop.quit();
-              });
+                  loop.post(rescue_);  // again for each nested level still running
+              };
+              loop.post(rescue_);
           }) {}
     bool expired = false;
 
   private:
     std::mutex mutex_;
     std::condition_variable_any done_;
+    std::function<void()> rescue_;
     std::jthread thread_;  // last: stopped and joined first
 };
 
