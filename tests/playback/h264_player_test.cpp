@@ -216,6 +216,13 @@ TEST_F(H264Test, UnloadEndsOnlyTheUsersOwnPlayersAndForgetsTheStream) {
     hook.remove();
     fromPlayer(MessageHook::kControlWindow, 5);
     EXPECT_EQ(player.controller(), -1);
+
+    // Removed once, the hook leaves alone the one that took the window after it.
+    MessageHook next{messages, player, *fullscreentimer, h264Screen, mainWindowPart};
+    next.install(kMainWindow);
+    hook.remove();
+    fromPlayer(MessageHook::kControlWindow, 5);
+    EXPECT_EQ(player.controller(), 5);
 }
 
 }  // namespace

@@ -137,6 +137,8 @@ TEST_F(PlayerAdaptorTest, TheLastEntryEndsThePlaylistUnlessItRepeats) {
     advance(1);
     EXPECT_EQ(wmp.URL(), "c:\\zov\\a.wmv");
 
+    EXPECT_THROW(mediaPlayer.playPlayListItem(0), Error);
+    EXPECT_EQ(wmp.URL(), "c:\\zov\\a.wmv");
     mediaPlayer.loadThisPlayList(std::make_shared<Playlist>());
     EXPECT_EQ(playing(), "(none)");
     EXPECT_THROW(mediaPlayer.playPlayListItem(1), Error);
