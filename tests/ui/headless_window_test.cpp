@@ -153,6 +153,12 @@ TEST_F(HeadlessWindowTest, FactoryFilesWhatItMakesWithItsOwnHandlesAndReportsWha
                                        screen->windowHandle()};
     EXPECT_EQ(handles.size(), 4u);
 
+    // Opacity is 0-255; another value is refused and changes nothing.
+    EXPECT_TRUE(guide->setOpacity(255));
+    EXPECT_FALSE(guide->setOpacity(256));
+    EXPECT_FALSE(guide->setOpacity(-1));
+    EXPECT_EQ(factory.window("movieGuide")->opacity(), 255);
+
     guide->show();
     status->setCaption("Download");
     download->setVisible(false);
