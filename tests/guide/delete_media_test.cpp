@@ -31,9 +31,7 @@ TEST_F(DeleteMediaTest, ALoadedMovieIsUnloadedAndAllItsFilesGoAfterAYes) {
     for (const char* name : {"m1.wmv", "m1.conf", "m1.wmv.pos"})
         EXPECT_FALSE(fileExists(name)) << name;
     EXPECT_EQ(popups, Lines{"The movie First has been deleted"});
-    EXPECT_TRUE(shown("MLdownload"));
-    EXPECT_FALSE(shown("MLDelete"));
-    EXPECT_FALSE(shown("MLplay"));
+    EXPECT_EQ(shownButtons(), (Lines{"MLdownload", "MLFavour", "refreshBt", "close"}));
     EXPECT_FALSE(ui.window("yesNoPopup")->visible());
 }
 

@@ -43,17 +43,16 @@ TEST_F(DownloadQueueTest, TheFirstDownloadStartsAtOnceAndIsNamedWhenItEnds) {
     ASSERT_TRUE(click("MLdownload"));
     EXPECT_EQ(popups,
               Lines{"Start Downloading First\r\nVideo is ready for playing after 5% download"});
-    EXPECT_FALSE(shown("view_queue"));
     EXPECT_EQ(caption("currentDLLabel"), "First");
-    EXPECT_TRUE(shown("stopDownload"));
-    EXPECT_TRUE(shown("previewbt"));
+    EXPECT_EQ(shownButtons(),
+              (Lines{"stopDownload", "previewbt", "MLFavour", "refreshBt", "close"}));
 
     ASSERT_TRUE(runUntil([&] { return peer.finished(); })) << peer.mismatch();
     advance(1000);  // the engine's completion check
     ASSERT_TRUE(runUntil([&] { return !host.downloadsEnded.empty(); }));
     EXPECT_EQ(popups.back(), "first film Download Completed");
     EXPECT_EQ(host.skin["videoName"], "First");  // no longer "First-Downloading...0%"
-    EXPECT_FALSE(shown("stopDownload"));
+    EXPECT_EQ(shownButtons(), (Lines{"MLplay", "MLDelete", "MLFavour", "refreshBt", "close"}));
     EXPECT_EQ(caption("currentDLLabel"), "");
     EXPECT_EQ(caption("percentLabel"), "");
 }
@@ -74,15 +73,16 @@ TEST_F(DownloadQueueTest, WaitingMoviesQueueOnceAndTheQueueMovesOnAfterAFailure)
     clickItem("m3", "Third");
     click("MLdownload");
     EXPECT_EQ(queueLines(), (Lines{"Second", "Third"}));
-    EXPECT_TRUE(shown("view_queue"));
+    EXPECT_EQ(shownButtons(),
+              (Lines{"MLdownload", "view_queue", "MLFavour", "refreshBt", "close"}));
     click("view_queue");
     EXPECT_TRUE(ui.window("queue")->visible());
 
     // The movie being downloaded: its state and stop button, and download does nothing.
     clickItem("m1", "First");
     EXPECT_EQ(caption("second_line_status"), "Downloading");
-    EXPECT_TRUE(shown("stopDownload"));
-    EXPECT_FALSE(shown("MLdownload"));
+    EXPECT_EQ(shownButtons(),
+              (Lines{"stopDownload", "previewbt", "view_queue", "MLFavour", "refreshBt", "close"}));
     const auto messages = popups.size();
     guide->downloadSelected();
     EXPECT_EQ(popups.size(), messages);
@@ -103,7 +103,8 @@ TEST_F(DownloadQueueTest, WaitingMoviesQueueOnceAndTheQueueMovesOnAfterAFailure)
     EXPECT_EQ(popups.back(),
               "Start Downloading Third\r\nVideo is ready for playing after 5% download");
     EXPECT_TRUE(queueLines().empty());
-    EXPECT_FALSE(shown("stopDownload"));  // the selected m1 no longer downloads
+    // The selected m1 no longer downloads.
+    EXPECT_EQ(shownButtons(), (Lines{"view_queue", "MLFavour", "refreshBt", "close"}));
     ASSERT_TRUE(downloadedBytesReach(10'000));
 }
 

@@ -193,16 +193,14 @@ class GuideFixture : public ::testing::Test {
     // connection open and silent after that many bytes.
     void scriptDownload(const std::string& name, const std::string& bytes,
                         std::size_t stopAt = std::string::npos) {
-        peer.greet("220 Delivery server ready")
-            .expect("USER bob")
-            .reply("331 Password required")
-            .expect("PASS secret")
-            .reply("230 Logged in")
-            .expect("TYPE I")
-            .reply("200 Binary")
-            .expect("SIZE " + name)
-            .reply("213 " + std::to_string(bytes.size()))
-            .expect("PASV ")
+        peer.greet("220 Delivery server ready");
+        for (const auto& [command, reply] :
+             {std::pair<std::string, std::string>{"USER bob", "331 Password required"},
+              {"PASS secret", "230 Logged in"},
+              {"TYPE I", "200 Binary"},
+              {"SIZE " + name, "213 " + std::to_string(bytes.size())}})
+            peer.expect(command).reply(reply);
+        peer.expect("PASV ")
             .passive()
             .expect("RETR " + name)
             .reply("150 Opening BINARY connection");
@@ -221,8 +219,13 @@ class GuideFixture : public ::testing::Test {
             return popup.find(text) != std::string::npos;
         });
     }
-    bool shown(const std::string& button) const {
-        return ui.button("movieGuide", button)->visible();
+    // The guide's buttons that are shown, in a fixed order.
+    Lines shownButtons() const {
+        Lines seen;
+        for (const char* button : {"MLplay", "MLdownload", "MLDelete", "stopDownload", "previewbt",
+                                   "showdownload", "view_queue", "MLFavour", "refreshBt", "close"})
+            if (ui.button("movieGuide", button)->visible()) seen.push_back(button);
+        return seen;
     }
     bool click(const std::string& button) { return ui.button("movieGuide", button)->click(); }
     std::string caption(const std::string& label) const {
