@@ -17,7 +17,7 @@ TEST_F(DeleteMediaTest, ALoadedMovieIsUnloadedAndAllItsFilesGoAfterAYes) {
     clickItem("m1", "First");
     answerNextQuestion(false);
     click("MLplay");
-    ASSERT_EQ(host.player->URL(), "C:\\zov\\m1.wmv");
+    ASSERT_EQ(control->URL(), "C:\\zov\\m1.wmv");
 
     guide->window().show();
     answerNextQuestion(false);
@@ -27,7 +27,7 @@ TEST_F(DeleteMediaTest, ALoadedMovieIsUnloadedAndAllItsFilesGoAfterAYes) {
 
     answerNextQuestion(true);
     ASSERT_TRUE(click("MLDelete"));
-    EXPECT_EQ(host.player->URL(), "");
+    EXPECT_EQ(control->URL(), "");
     for (const char* name : {"m1.wmv", "m1.conf", "m1.wmv.pos"})
         EXPECT_FALSE(fileExists(name)) << name;
     EXPECT_EQ(popups, Lines{"The movie First has been deleted"});

@@ -51,7 +51,7 @@ TEST_F(DownloadQueueTest, TheFirstDownloadStartsAtOnceAndIsNamedWhenItEnds) {
     advance(1000);  // the engine's completion check
     ASSERT_TRUE(runUntil([&] { return !host.downloadsEnded.empty(); }));
     EXPECT_EQ(popups.back(), "first film Download Completed");
-    EXPECT_EQ(host.skin["videoName"], "First");  // no longer "First-Downloading...0%"
+    EXPECT_EQ(skin["videoName"], "First");  // no longer "First-Downloading...0%"
     EXPECT_EQ(shownButtons(), (Lines{"MLplay", "MLDelete", "MLFavour", "refreshBt", "close"}));
     EXPECT_EQ(caption("currentDLLabel"), "");
     EXPECT_EQ(caption("percentLabel"), "");
@@ -132,7 +132,7 @@ TEST_F(DownloadQueueTest, ProgressIsARoundedPercentageShownOnlyWhileTheGuideIsVi
     engine.onDownloading(bytes);
     EXPECT_EQ(guide->progressBarValue(), 4);
     EXPECT_EQ(caption("percentLabel"), "4%");
-    EXPECT_EQ(host.skin["_root.progressbar.percentage"], "4");
+    EXPECT_EQ(skin["_root.progressbar.percentage"], "4");
 }
 
 TEST_F(DownloadQueueTest, EngineEventsWithoutAKnownSizeOrACurrentDownloadChangeNothing) {
@@ -191,7 +191,7 @@ TEST_F(DownloadQueueTest, WhileAMoviePlaysDuringADownloadTheSkinTitleAlternates)
 
     clickItem("old", "Old one");
     ASSERT_TRUE(click("MLplay"));
-    ASSERT_TRUE(runUntil([&] { return host.player->playState() == ui::wmppsPlaying; }));
+    ASSERT_TRUE(runUntil([&] { return control->playState() == ui::wmppsPlaying; }));
     host.videoNames.clear();
     advance(10'000);
     advance(10'000);

@@ -4,129 +4,75 @@
 // standing in for the main window (a simulated media player behind a real player adaptor,
 // the external player's controller with a fake launcher, and the skin's variables).
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <chrono>
 #include <functional>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "config/delivery_server_info.hpp"
-#include "config/media_info.hpp"
-#include "config/player_properties.hpp"
 #include "guide/guide_host.hpp"
 #include "guide/movie_guide.hpp"
-#include "platform/clock.hpp"
-#include "platform/memory_file_system.hpp"
-#include "platform/memory_window_messages.hpp"
-#include "platform/poll_loop.hpp"
-#include "platform/process_launcher.hpp"
-#include "playback/h264_player.hpp"
-#include "playback/player_adaptor.hpp"
-#include "runtime/dialogs.hpp"
+#include "playback/player_fixture.hpp"
 #include "runtime/yes_no_popup.hpp"
-#include "support/manual_time.hpp"
 #include "support/no_lookups.hpp"
-#include "support/no_processes.hpp"
 #include "support/scripted_ftp_peer.hpp"
-#include "ui/browser.hpp"
-#include "ui/controls.hpp"
 #include "ui/headless/headless_button.hpp"
 #include "ui/headless/headless_label.hpp"
-#include "ui/headless/headless_ui_factory.hpp"
 #include "ui/headless/headless_window.hpp"
 #include "ui/headless/memory_browser.hpp"
-#include "ui/media_player_control.hpp"
-#include "ui/window.hpp"
 
 namespace zov::test {
 
-using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 
-class RecordingLauncher final : public platform::ProcessLauncher {
-  public:
-    std::int32_t start(const std::string& path, const std::vector<std::string>&) override {
-        started.push_back(path);
-        return 4242;
-    }
-    bool running(std::int32_t) override { return false; }
-    std::vector<std::string> started;
-};
-
-// The main window as the guide sees it.
+// The main window as the guide sees it: the fixture's players, settings and skin.
 class TestGuideHost final : public guide::GuideHost {
   public:
-    TestGuideHost(platform::EventLoop& loop, platform::MemoryFileSystem& files,
-                  ui::headless::HeadlessUiFactory& ui, runtime::Dialogs& dialogs)
-        : files(files),
-          properties(files),
-          mainWindow(ui.createWindow("mainPlayer")),
-          player(ui.createMediaPlayer(*mainWindow, "wmpPlayer")),
-          screen(ui.createPictureBox(*mainWindow, "h264Screen")),
-          messages(loop),
-          adaptor(loop, dialogs) {
-        adaptor.setMediaPlayer(*player);
-        adaptor.setPlayerProp(properties);
-    }
+    explicit TestGuideHost(PlayerFixture& main) : main(main) {}
 
-    config::PlayerProperties& playerProp() override { return properties; }
-    playback::PlayerAdaptor& mediaPlayer() override { return adaptor; }
-    playback::h264Player& streamingPlayer() override { return external; }
-    ui::MediaPlayerControl& wmpPlayer() override { return *player; }
-    ui::PictureBox& h264Screen() override { return *screen; }
+    config::PlayerProperties& playerProp() override { return main.playerProp; }
+    playback::PlayerAdaptor& mediaPlayer() override { return main.mediaPlayer; }
+    playback::h264Player& streamingPlayer() override { return main.streamingPlayer; }
+    ui::MediaPlayerControl& wmpPlayer() override { return *main.control; }
+    ui::PictureBox& h264Screen() override { return main.h264Screen; }
     void setSkinVariable(const std::string& name, const std::string& value) override {
-        skin[name] = value;
+        main.skin[name] = value;
         if (name == "videoName") videoNames.push_back(value);
     }
     void onDownload(const config::MediaInfo& mediafile) override {
-        skin["_root.progressbar.percentage"] = "0";
+        main.skin["_root.progressbar.percentage"] = "0";
         downloadsEnded.push_back(mediafile.remoteFileName());
     }
     bool fileExistsInMediaPath(const std::string& name) override {
-        return files.fileExists(properties.mediaPath() + name);
+        return main.files.fileExists(main.playerProp.mediaPath() + name);
     }
     void addToPlayList(const config::MediaInfo&) override {}
     void showMainWindow() override {
-        mainWindow->show(ui::ShowMode::Modeless);
-        mainWindow->setFocus();
+        main.mainPlayer->show(ui::ShowMode::Modeless);
+        main.mainPlayer->setFocus();
     }
     void showPlayList() override {}
 
-    platform::MemoryFileSystem& files;
-    config::PlayerProperties properties;
-    std::shared_ptr<ui::Window> mainWindow;
-    std::shared_ptr<ui::MediaPlayerControl> player;
-    std::shared_ptr<ui::PictureBox> screen;
-    platform::MemoryWindowMessages messages;
-    RecordingLauncher launcher;
-    NoProcesses processes;
-    playback::PlayerAdaptor adaptor;
-    playback::h264Player external{{messages, launcher, processes, "/opt/zov", *screen, *player}};
-
-    std::map<std::string, std::string> skin;
+    PlayerFixture& main;
     Lines videoNames;  // every value videoName was given, in order
     Lines downloadsEnded;
 };
 
-class GuideFixture : public ::testing::Test {
+class GuideFixture : public PlayerFixture {
   protected:
     static constexpr const char* kMediaPath = "C:\\zov\\";
     static constexpr const char* kGuideUrl = "http://127.0.0.1/guide.html";
 
     GuideFixture() {
-        files.createFolderPath(kMediaPath);
-        host.properties.setMediaPath(kMediaPath);
+        mainPlayer->hide();
+        playerProp.setMediaPath(kMediaPath);
         config::DeliveryServerInfo server;
         server.setServerURL("127.0.0.1");
         server.setPort(peer.port());
         server.setAccountName("bob");
         server.setPassword("secret");
-        host.properties.addDeliveryServer(server);
-        host.properties.setStbEpgURL(kGuideUrl);
+        playerProp.addDeliveryServer(server);
+        playerProp.setStbEpgURL(kGuideUrl);
         ui.pages().add(kGuideUrl, R"(<html><body>
   <input type="hidden" name="c_uid" value=""><input type="hidden" name="c_filename" value="">
   <input type="hidden" name="c_mediaTitle" value="">
@@ -232,13 +178,8 @@ class GuideFixture : public ::testing::Test {
         return ui.label("movieGuide", label)->caption();
     }
 
-    platform::ManualClock clock;
-    platform::PollLoop loop{clock};
     NoLookups resolver;
-    platform::MemoryFileSystem files;
-    ui::headless::HeadlessUiFactory ui{loop, files};
-    runtime::Dialogs dialogs{loop, ui};
-    TestGuideHost host{loop, files, ui, dialogs};
+    TestGuideHost host{*this};
     ScriptedFtpPeer peer{loop};
     Lines popups;  // every message shown, in order
     std::vector<bool> answers;

@@ -29,13 +29,13 @@ TEST_F(GuidePageTest, AMovieCountsAsOnDiskOnlyWithItsCompletionMarker) {
     clickItem("m1", "First");
     EXPECT_EQ(shownButtons(), (Lines{"MLdownload", "MLFavour", "refreshBt", "close"}));
     EXPECT_EQ(caption("second_line_status"), "Download");
-    EXPECT_EQ(host.skin["videoName"], "First-Download");
+    EXPECT_EQ(skin["videoName"], "First-Download");
 
     putMovie("m1");
     clickItem("m1", "First");
     EXPECT_EQ(shownButtons(), (Lines{"MLplay", "MLDelete", "MLFavour", "refreshBt", "close"}));
     EXPECT_EQ(caption("second_line_status"), "Video On Demand");
-    EXPECT_EQ(host.skin["videoName"], "First");
+    EXPECT_EQ(skin["videoName"], "First");
 }
 
 TEST_F(GuidePageTest, NamesThatWouldLeaveTheMovieFolderAreRefused) {
@@ -64,7 +64,7 @@ TEST_F(GuidePageTest, NamesThatWouldLeaveTheMovieFolderAreRefused) {
     EXPECT_EQ(files.readFile("C:\\secret.wmv"), "keep");
     EXPECT_EQ(files.readFile("C:\\secret.conf"), "keep");
     EXPECT_EQ(peer.controlConnections(), 0);
-    EXPECT_EQ(host.player->URL(), "");
+    EXPECT_EQ(control->URL(), "");
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ class PlayFromGuideTest : public GuideFixture {
     void SetUp() override { loadGuidePage(); }
 
     bool playing() {
-        return runUntil([&] { return host.player->playState() == ui::wmppsPlaying; });
+        return runUntil([&] { return control->playState() == ui::wmppsPlaying; });
     }
 };
 
@@ -27,24 +27,24 @@ TEST_F(PlayFromGuideTest, PreviewNeedsFivePercentAndThenWatchesTheDownloadAhead)
     ASSERT_TRUE(click("previewbt"));
     EXPECT_EQ(popups.back(),
               "Please wait for the download to be at 5% or greater to use this function");
-    EXPECT_EQ(host.player->URL(), "");
+    EXPECT_EQ(control->URL(), "");
     EXPECT_TRUE(guide->window().visible());
     EXPECT_FALSE(guide->playingWhileDownloading());
 
     guide->setProgressBarValue(5);
     ASSERT_TRUE(click("previewbt"));
-    EXPECT_EQ(host.player->URL(), "C:\\zov\\m1.wmv");
+    EXPECT_EQ(control->URL(), "C:\\zov\\m1.wmv");
     EXPECT_TRUE(guide->playingWhileDownloading());
     EXPECT_FALSE(guide->window().visible());
-    EXPECT_TRUE(host.mainWindow->visible());
+    EXPECT_TRUE(mainPlayer->visible());
     EXPECT_FALSE(guide->previewTimeout());  // no length yet: nothing to say
     ASSERT_TRUE(playing());
 
     // 50 of the 100 seconds are in: less than 30 ahead of 21 s, exactly 30 ahead of 20 s.
     guide->setProgressBarValue(50);
-    host.player->setCurrentPosition(21);
+    control->setCurrentPosition(21);
     EXPECT_TRUE(guide->previewTimeout());
-    host.player->setCurrentPosition(20);
+    control->setCurrentPosition(20);
     EXPECT_FALSE(guide->previewTimeout());
 
     // A stream chosen meanwhile ends the preview.
@@ -55,17 +55,17 @@ TEST_F(PlayFromGuideTest, PreviewNeedsFivePercentAndThenWatchesTheDownloadAhead)
 
 TEST_F(PlayFromGuideTest, AStreamingItemPlaysAtOnceOnlyLowerCaseXmsInTheExternalPlayer) {
     clickItem("xmslive", "Channel one", ".streaming");
-    ASSERT_EQ(host.launcher.started.size(), 1u);
-    EXPECT_EQ(host.player->URL(), "");
-    EXPECT_EQ(host.skin["videoName"], "Channel one");
+    ASSERT_EQ(processes.starts.size(), 1u);
+    EXPECT_EQ(control->URL(), "");
+    EXPECT_EQ(skin["videoName"], "Channel one");
     EXPECT_EQ(guide->temp_selectnamelabel(), "Channel one");
     EXPECT_FALSE(guide->window().visible());
 
     guide->window().show();
     clickItem("XMSlive", "Channel two", ".streaming");
-    EXPECT_EQ(host.launcher.started.size(), 1u);
-    EXPECT_EQ(host.player->URL(), "XMSlive");
-    EXPECT_EQ(host.skin["videoName"], "Channel two");
+    EXPECT_EQ(processes.starts.size(), 1u);
+    EXPECT_EQ(control->URL(), "XMSlive");
+    EXPECT_EQ(skin["videoName"], "Channel two");
     EXPECT_EQ(shownButtons(), (Lines{"MLFavour", "refreshBt", "close"}));
     EXPECT_EQ(caption("SelectedNameLabel"), "");
     EXPECT_FALSE(guide->window().visible());
@@ -78,9 +78,9 @@ TEST_F(PlayFromGuideTest, TheBookmarkQuestionResumesOnYesAndPlaysFromTheStartOnN
     clickItem("m1", "First");
     answerNextQuestion(false);
     ASSERT_TRUE(click("MLplay"));
-    EXPECT_EQ(host.player->URL(), "C:\\zov\\m1.wmv");
+    EXPECT_EQ(control->URL(), "C:\\zov\\m1.wmv");
     ASSERT_TRUE(playing());
-    EXPECT_LT(host.player->currentPosition(), 1.0);
+    EXPECT_LT(control->currentPosition(), 1.0);
     EXPECT_EQ(caption("second_line_status"), "Now Playing");
     EXPECT_EQ(guide->temp_selectnamelabel(), "First");
     EXPECT_FALSE(guide->window().visible());
@@ -91,11 +91,11 @@ TEST_F(PlayFromGuideTest, TheBookmarkQuestionResumesOnYesAndPlaysFromTheStartOnN
     clickItem("m2", "Second");
     answerNextQuestion(true);
     ASSERT_TRUE(click("MLplay"));
-    EXPECT_EQ(host.player->URL(), "C:\\zov\\m2.wmv");
+    EXPECT_EQ(control->URL(), "C:\\zov\\m2.wmv");
     ASSERT_TRUE(playing());
-    EXPECT_NEAR(host.player->currentPosition(), 42.5, 0.01);
+    EXPECT_NEAR(control->currentPosition(), 42.5, 0.01);
     EXPECT_FALSE(guide->window().visible());
-    EXPECT_TRUE(host.mainWindow->visible());
+    EXPECT_TRUE(mainPlayer->visible());
     // The texts stay as the selection left them.
     EXPECT_EQ(caption("second_line_status"), "Video On Demand");
     EXPECT_EQ(guide->temp_selectnamelabel(), "First");

@@ -1,5 +1,7 @@
 #include "playback/h264_player.hpp"
 
+#include <tuple>
+
 #include "playback/message_hook.hpp"
 #include "playback/player_fixture.hpp"
 
@@ -38,15 +40,6 @@ struct H264Test : PlayerFixture {
         fromPlayer(MessageHook::kControlWindow, kPlayerWindow);
         if (length > 0) fromPlayer(MessageHook::kPlaybackStarted, length);
     }
-    // What was sent to the player's windows (everything not for the main window).
-    Sent toPlayer() const {
-        Sent sent;
-        for (const auto& posted : messages.posted())
-            if (posted.target != kMainWindow) sent.push_back(posted.record);
-        return sent;
-    }
-    bool fullScreen() const { return sameRect(h264Screen.rect(), kScreen); }
-    bool embedded() const { return sameRect(h264Screen.rect(), kEmbedded); }
 };
 
 TEST_F(H264Test, CommandLineHoldsExactlyItsFieldsEachWholeWithTheWholeRegionHandle) {
@@ -57,7 +50,7 @@ TEST_F(H264Test, CommandLineHoldsExactlyItsFieldsEachWholeWithTheWholeRegionHand
     EXPECT_EQ(lastArguments(), (Arguments{program, "305430528", mainHandle, url}));
     EXPECT_EQ(player.PlayerCurrentStatus(), h264Player::Running);
     EXPECT_EQ(ui.window("mainPlayer")->focusCount(), 1);
-    EXPECT_TRUE(embedded());
+    EXPECT_TRUE(screenAt(kEmbedded));
 
     // A handle whose low 16 bits look negative stays positive; wide and negative handles
     // are written whole. Loading again ends the running player first.
@@ -112,7 +105,7 @@ TEST_F(H264Test, CommandsWaitForTheControlWindowAndSeekingAndScanningForALength)
     player.seektime(300);
     player.fastforward();
     player.rewind();
-    EXPECT_TRUE(toPlayer().empty());
+    EXPECT_TRUE(sentToPlayer().empty());
     player.playPause();
     EXPECT_EQ(messages.posted().back().target, kPlayerWindow);
 
@@ -120,14 +113,14 @@ TEST_F(H264Test, CommandsWaitForTheControlWindowAndSeekingAndScanningForALength)
     player.seektime(300);
     for (int key : {'F', 'f', 'R', 'r', 'P', 'p', 'x', 'Q', '\r', '\0', 'e', 'T'})
         h264Screen.KeyPress(key);
-    EXPECT_EQ(toPlayer(), (Sent{{h264Player::kPlayPause, 0, 0},
-                                {h264Player::kSeek, 300, 0},
-                                {h264Player::kFastForward, 0, 0},
-                                {h264Player::kFastForward, 0, 0},
-                                {h264Player::kRewind, 0, 0},
-                                {h264Player::kRewind, 0, 0},
-                                {h264Player::kPlayPause, 0, 0},
-                                {h264Player::kPlayPause, 0, 0}}));
+    EXPECT_EQ(sentToPlayer(), (Sent{{h264Player::kPlayPause, 0, 0},
+                                    {h264Player::kSeek, 300, 0},
+                                    {h264Player::kFastForward, 0, 0},
+                                    {h264Player::kFastForward, 0, 0},
+                                    {h264Player::kRewind, 0, 0},
+                                    {h264Player::kRewind, 0, 0},
+                                    {h264Player::kPlayPause, 0, 0},
+                                    {h264Player::kPlayPause, 0, 0}}));
 
     // A new launch takes its own control window.
     player.stopPlaying();
@@ -144,13 +137,13 @@ TEST_F(H264Test, StartAndEndOfPlaybackDriveTheSkinTheTimerAndTheGuide) {
     EXPECT_EQ(skin["totalTimestring"], "01:30:00");
 
     h264Screen.DblClick();
-    EXPECT_TRUE(fullScreen());
+    EXPECT_TRUE(screenAt(kScreen));
     const int repaints = h264Screen.repaints();
     fromPlayer(MessageHook::kPlaybackEnded, 0);
     EXPECT_FALSE(fullscreentimer->running());
     EXPECT_EQ(h264Screen.backColour(), (ui::Colour{1, 2, 1}));
     EXPECT_GT(h264Screen.repaints(), repaints);
-    EXPECT_TRUE(embedded());
+    EXPECT_TRUE(screenAt(kEmbedded));
     EXPECT_EQ(player.PlayerCurrentStatus(), h264Player::Stopped);
     EXPECT_TRUE(processes.processes().empty());
     EXPECT_EQ(skin["videoName"], " ");
@@ -170,19 +163,19 @@ TEST_F(H264Test, StartAndEndOfPlaybackDriveTheSkinTheTimerAndTheGuide) {
 
 TEST_F(H264Test, TheScreenTogglesFullScreenOnlyWhilePlayingAndItsKeysStopAndPause) {
     h264Screen.DblClick();
-    EXPECT_TRUE(embedded());
+    EXPECT_TRUE(screenAt(kEmbedded));
     h264Screen.Resize();
     EXPECT_EQ(h264Screen.focusCount(), 0);  // nothing plays: the focus stays where it is
     EXPECT_EQ(h264Screen.backColour(), (ui::Colour{1, 2, 1}));
 
     playing("xms://one", 5400);
     h264Screen.DblClick();
-    EXPECT_TRUE(fullScreen());
+    EXPECT_TRUE(screenAt(kScreen));
     h264Screen.KeyPress(27);
-    EXPECT_TRUE(embedded());
+    EXPECT_TRUE(screenAt(kEmbedded));
     h264Screen.DblClick();
     h264Screen.DblClick();
-    EXPECT_TRUE(embedded());
+    EXPECT_TRUE(screenAt(kEmbedded));
     const int focused = h264Screen.focusCount();
     h264Screen.Resize();
     EXPECT_EQ(h264Screen.focusCount(), focused + 1);
@@ -206,10 +199,9 @@ TEST_F(H264Test, UnloadEndsOnlyTheUsersOwnPlayersAndForgetsTheStream) {
     player.unloadContent();
     ASSERT_EQ(processes.processes().size(), 1u);
     EXPECT_EQ(processes.processes()[0].uid, kOurUser + 1);
-    EXPECT_EQ(player.PlayerCurrentStatus(), h264Player::Idle);
-    EXPECT_EQ(player.controller(), -1);
-    EXPECT_EQ(player.duration(), 0);
-    EXPECT_EQ(player.currentPosition(), 0);
+    EXPECT_EQ(std::tuple(player.PlayerCurrentStatus(), player.controller(), player.duration(),
+                         player.currentPosition()),
+              std::tuple(h264Player::Idle, -1, 0, 0));
     player.playPause();  // idle: nothing to start, nobody to tell
     EXPECT_EQ(processes.starts.size(), 1u);
 

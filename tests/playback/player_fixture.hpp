@@ -140,8 +140,17 @@ struct PlayerFixture : ::testing::Test {
     const std::vector<std::string>& lastArguments() const {
         return processes.starts.back().arguments;
     }
-    static bool sameRect(const ui::Rect& a, const ui::Rect& b) {
-        return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+    // What was sent to the external player's windows (everything not for the main window).
+    std::vector<platform::WindowMessage> sentToPlayer() const {
+        std::vector<platform::WindowMessage> sent;
+        for (const auto& posted : messages.posted())
+            if (posted.target != mainPlayer->windowHandle()) sent.push_back(posted.record);
+        return sent;
+    }
+    bool screenAt(const ui::Rect& at) const {
+        const auto rect = h264Screen.rect();
+        return rect.left == at.left && rect.top == at.top && rect.width == at.width &&
+               rect.height == at.height;
     }
     static config::MediaInfo media(const std::string& name) {
         config::MediaInfo info;

@@ -7,7 +7,7 @@ namespace zov::test {
 namespace {
 
 using playback::h264Player;
-using Sent = std::vector<std::pair<std::uint32_t, std::int64_t>>;
+using Sent = std::vector<platform::WindowMessage>;
 
 constexpr const char* kBookmark = "c:\\zov\\m1.wmv.pos";
 
@@ -47,12 +47,6 @@ struct SkinCommandsTest : PlayerFixture {
         streamingPlayer.setController(900);
         streamingPlayer.setDuration(length);
     }
-    Sent sentToPlayer() const {
-        Sent sent;
-        for (const auto& posted : messages.posted())
-            sent.emplace_back(posted.record.message, posted.record.wParam);
-        return sent;
-    }
 };
 
 TEST_F(SkinCommandsTest, WithNothingInTheEmbeddedPlayerTheExternalPlayerIsSteered) {
@@ -68,9 +62,9 @@ TEST_F(SkinCommandsTest, WithNothingInTheEmbeddedPlayerTheExternalPlayerIsSteere
     say("UPDATE_POSITION", "not a number");
     say("forward");
     say("rewind");
-    EXPECT_EQ(
-        sentToPlayer(),
-        (Sent{{h264Player::kSeek, 130}, {h264Player::kFastForward, 0}, {h264Player::kRewind, 0}}));
+    EXPECT_EQ(sentToPlayer(), (Sent{{h264Player::kSeek, 130, 0},
+                                    {h264Player::kFastForward, 0, 0},
+                                    {h264Player::kRewind, 0, 0}}));
 
     say("pause");
     EXPECT_EQ(streamingPlayer.PlayerCurrentStatus(), h264Player::Paused);
@@ -120,7 +114,7 @@ TEST_F(SkinCommandsTest, TheEmbeddedPlayerTakesTheCommandsWhileItHasACurrentItem
     say("stop");
     EXPECT_EQ(wmp.URL(), "");
     say("forward");
-    EXPECT_EQ(sentToPlayer(), (Sent{{h264Player::kFastForward, 0}}));
+    EXPECT_EQ(sentToPlayer(), (Sent{{h264Player::kFastForward, 0, 0}}));
     say("End");
     EXPECT_EQ(calls.back(), "exit 0");
     EXPECT_TRUE(processes.processes().empty());
