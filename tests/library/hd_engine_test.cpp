@@ -94,7 +94,7 @@ TEST_F(CacheManagerTest, LoadingNamesTheMovieFoldersDriveAndItsButtonsActOnTheMa
     EXPECT_FALSE(ui.window("HDEngine")->visible());
 
     // A movie folder on a drive the list does not offer still loads the window.
-    properties.setMediaPath("q:\\movies\\");
+    playerProp().setMediaPath("q:\\movies\\");
     load();
     EXPECT_EQ(label("currentHDLabel"), "q:");
     EXPECT_EQ(label("HDlabel"), "q");
@@ -140,7 +140,7 @@ struct ChangeDataPathTest : CacheManagerTest {
                         "ZOVAuthServer.URL=auth.example\r\nZOVPlayer.website=site\r\n"
                         "ZOVLogOn.userID=joe\r\nZOVLogOn.userPass=secret\r\n"
                         "ZOVAuthServer.contentDistributor=dist\r\nZOVPlayer.stopMappedKey=90\r\n");
-        properties.load(programFolder() + "\\zov.ini");
+        playerProp().load(programFolder() + "\\zov.ini");
         load();
     }
     void change() { library::changeDataPath(*this, files, dialogs, *manager); }
@@ -148,10 +148,10 @@ struct ChangeDataPathTest : CacheManagerTest {
 };
 
 TEST_F(ChangeDataPathTest, MovingToAnotherDriveKeepsTheFoldersAndRewritesTheSettings) {
-    ASSERT_EQ(properties.mediaPath(), "c:\\zov\\");
+    ASSERT_EQ(playerProp().mediaPath(), "c:\\zov\\");
     choose("e:");
     change();
-    EXPECT_EQ(properties.mediaPath(), "E:\\zov\\");
+    EXPECT_EQ(playerProp().mediaPath(), "E:\\zov\\");
     EXPECT_TRUE(files.folderExists("E:\\zov\\"));
     EXPECT_EQ(files.attributes("E:\\zov\\"),
               platform::kAttributeHidden | platform::kAttributeSystem);
@@ -171,9 +171,9 @@ TEST_F(ChangeDataPathTest, TheFoldersMoveToTheChosenDriveWhateverDriveTheyWereOn
                                                          {"c:", "E:\\"}};
     choose("e:");
     for (const auto& [before, after] : cases) {
-        properties.setMediaPath(before);
+        playerProp().setMediaPath(before);
         change();
-        EXPECT_EQ(properties.mediaPath(), after) << before;
+        EXPECT_EQ(playerProp().mediaPath(), after) << before;
         EXPECT_TRUE(files.folderExists(after)) << before;
     }
 }
@@ -188,7 +188,7 @@ TEST_F(ChangeDataPathTest, NothingMovesWhileADownloadRunsOrWhenTheFolderCannotBe
         EXPECT_EQ(popupText(), busy ? "Can't perform this function, please wait for the "
                                       "current download to complete."
                                     : "Can not create path");
-        EXPECT_EQ(properties.mediaPath(), "c:\\zov\\");
+        EXPECT_EQ(playerProp().mediaPath(), "c:\\zov\\");
         EXPECT_EQ(label("currentHDLabel"), "c:");
         EXPECT_EQ(ini(), before);
     }

@@ -174,8 +174,8 @@ TEST_F(PlaylistTest, TheButtonsPlayTheListToggleRepeatAndStepAside) {
 
     // Play with nothing listed leaves the player as it was.
     press(mediaLibrary::kKeyEnter);
-    EXPECT_FALSE(adaptor.isOnPlayList());
-    EXPECT_TRUE(mainWindow->visible());
+    EXPECT_FALSE(mediaPlayer().isOnPlayList());
+    EXPECT_TRUE(mainPlayer->visible());
     EXPECT_FALSE(ui.window("mediaLibrary")->visible());
 
     library->showPlayList();
@@ -188,16 +188,16 @@ TEST_F(PlaylistTest, TheButtonsPlayTheListToggleRepeatAndStepAside) {
 
     press(mediaLibrary::kKeyUp);
     press(mediaLibrary::kKeyEnter);
-    EXPECT_TRUE(adaptor.isOnPlayList());
-    EXPECT_EQ(wmpPlayer->URL(), "c:\\zov\\first.wmv");
+    EXPECT_TRUE(mediaPlayer().isOnPlayList());
+    EXPECT_EQ(control->URL(), "c:\\zov\\first.wmv");
     EXPECT_GT(ui.window("mainPlayer")->focusCount(), 0);
     EXPECT_FALSE(ui.window("mediaLibrary")->visible());
 
     // A click on the page's exit button steps aside too.
     library->showPlayList();
-    mainWindow->hide();
+    mainPlayer->hide();
     page().all("exitbutton_over")->click();
-    EXPECT_TRUE(mainWindow->visible());
+    EXPECT_TRUE(mainPlayer->visible());
     EXPECT_FALSE(ui.window("mediaLibrary")->visible());
 
     // The file helpers look in the movie folder and create whole paths.
