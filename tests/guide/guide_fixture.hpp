@@ -4,7 +4,6 @@
 // standing in for the main window (a simulated media player behind a real player adaptor,
 // the external player's controller with a fake launcher, and the skin's variables).
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -130,15 +129,13 @@ class GuideFixture : public PlayerFixture {
         files.writeFile(kMediaPath + uid + ".wmv", "movie bytes");
         if (withMarker) files.writeFile(kMediaPath + uid + ".conf", "done\r\n\r\n");
     }
-    std::string readFile(const std::string& name) const {
-        return files.readFile(kMediaPath + name).value_or("<missing>");
-    }
     bool fileExists(const std::string& name) const { return files.fileExists(kMediaPath + name); }
 
-    // The conversation that downloads `name` of `bytes.size()` bytes; stopAt holds the data
+    // The conversation that downloads `name` of `size` bytes; stopAt holds the data
     // connection open and silent after that many bytes.
-    void scriptDownload(const std::string& name, const std::string& bytes,
+    void scriptDownload(const std::string& name, std::size_t size,
                         std::size_t stopAt = std::string::npos) {
+        const std::string bytes(size, 'x');
         peer.greet("220 Delivery server ready");
         for (const auto& [command, reply] :
              {std::pair<std::string, std::string>{"USER bob", "331 Password required"},
@@ -160,11 +157,6 @@ class GuideFixture : public PlayerFixture {
 
     bool runUntil(const std::function<bool()>& predicate) { return loop.runUntil(predicate, 10s); }
     void advance(std::int64_t ms) { advanceTime(loop, clock, ms); }
-    std::size_t popupsContaining(const std::string& text) const {
-        return std::count_if(popups.begin(), popups.end(), [&](const std::string& popup) {
-            return popup.find(text) != std::string::npos;
-        });
-    }
     // The guide's buttons that are shown, in a fixed order.
     Lines shownButtons() const {
         Lines seen;

@@ -16,8 +16,7 @@ class PlayFromGuideTest : public GuideFixture {
 };
 
 TEST_F(PlayFromGuideTest, PreviewNeedsFivePercentAndThenWatchesTheDownloadAhead) {
-    std::string bytes(200'000, 'x');
-    scriptDownload("m1.wmv", bytes, 12'000);
+    scriptDownload("m1.wmv", 200'000, 12'000);
     clickItem("m1", "First");
     click("MLdownload");
     ASSERT_TRUE(runUntil([&] { return guide->currentDownload()->downloadedBytes() >= 12'000; }));
