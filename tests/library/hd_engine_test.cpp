@@ -1,7 +1,5 @@
 #include "library/hd_engine.hpp"
 
-#include <set>
-
 #include "library/change_data_path.hpp"
 #include "library/library_fixture.hpp"
 #include "ui/headless/headless_button.hpp"
@@ -16,43 +14,6 @@ constexpr const char* kLowSpaceWarning =
     "You have less than 1GB left in your harddrive for storing video cache. You might have "
     "problems viewing videos.  Please free up more space on the current harddrive or use the "
     "movie cache manager to select another harddrive with more than 1GB of harddrive space.";
-
-// The in-memory disk, except that the drives listed cannot be measured (a drive without a
-// medium).
-class UnmeasurableDrives final : public platform::FileSystem {
-  public:
-    UnmeasurableDrives(platform::MemoryFileSystem& disk, std::set<char> letters)
-        : disk_(disk), letters_(std::move(letters)) {}
-
-    std::optional<platform::DiskSpace> diskSpace(std::string_view path) const override {
-        if (!path.empty() && letters_.count(static_cast<char>(std::toupper(path[0]))))
-            return std::nullopt;
-        return disk_.diskSpace(path);
-    }
-    std::string hostPath(std::string_view p) const override { return disk_.hostPath(p); }
-    std::string windowsPath(std::string_view p) const override { return disk_.windowsPath(p); }
-    bool fileExists(std::string_view p) const override { return disk_.fileExists(p); }
-    bool folderExists(std::string_view p) const override { return disk_.folderExists(p); }
-    bool createFolderPath(std::string_view p) override { return disk_.createFolderPath(p); }
-    std::optional<std::string> readFile(std::string_view p) const override {
-        return disk_.readFile(p);
-    }
-    bool writeFile(std::string_view p, std::string_view bytes, platform::Privacy privacy) override {
-        return disk_.writeFile(p, bytes, privacy);
-    }
-    bool deleteFile(std::string_view p) override { return disk_.deleteFile(p); }
-    std::unique_ptr<platform::RandomAccessFile> openReadWrite(std::string_view p) override {
-        return disk_.openReadWrite(p);
-    }
-    bool setAttributes(std::string_view p, unsigned a) override {
-        return disk_.setAttributes(p, a);
-    }
-    std::vector<char> driveLetters() const override { return disk_.driveLetters(); }
-
-  private:
-    platform::MemoryFileSystem& disk_;
-    std::set<char> letters_;
-};
 
 struct CacheManagerTest : test::LibraryFixture {
     std::unique_ptr<HDEngine> manager;
@@ -113,13 +74,13 @@ TEST_F(CacheManagerTest, SizesShowInGigabytesFromOneGigabyteAndInMegabytesBelow)
 TEST_F(CacheManagerTest, ADriveWithLittleSpaceOrThatCannotBeMeasuredWarns) {
     files.mapDrive('D');
     files.mapDrive('E');
-    UnmeasurableDrives disk(files, {'E'});
-    load(disk);
+    platform::MemoryFileSystem measured;  // drive D without E: E cannot be measured
+    load(measured);
     clearPopup();
-    files.setDiskSpace('D', {512010000, 8ull << 30});
+    measured.setDiskSpace('D', {512010000, 8ull << 30});
     choose("d:");
     EXPECT_EQ(popupText(), "");
-    files.setDiskSpace('D', {512009999, 8ull << 30});
+    measured.setDiskSpace('D', {512009999, 8ull << 30});
     choose("d:");
     EXPECT_EQ(popupText(), kLowSpaceWarning);
     EXPECT_EQ(label("freeSpaceLabel"), "488.291MB");
