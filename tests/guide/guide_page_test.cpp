@@ -1,5 +1,6 @@
 // The guide window's pages and the selected item: pages come through the pre-load browser,
-// every guide item is wired, and a click sets up the buttons that fit the movie.
+// every guide item is wired, a click sets up the buttons that fit the movie, and only a
+// movie fully on disk can be deleted (all its files, after a Yes).
 
 #include "guide_fixture.hpp"
 
@@ -23,19 +24,51 @@ TEST_F(GuidePageTest, ABlankPageSaysLoadingAndNothingActsBeforeAGuidePageIsWired
     EXPECT_TRUE(fileExists("m1.wmv"));
 }
 
-TEST_F(GuidePageTest, AMovieCountsAsOnDiskOnlyWithItsCompletionMarker) {
+TEST_F(GuidePageTest, AMovieCountsAsOnDiskAndCanBeDeletedOnlyWithItsCompletionMarker) {
     loadGuidePage();
     putMovie("m1", /*withMarker=*/false);
     clickItem("m1", "First");
     EXPECT_EQ(shownButtons(), (Lines{"MLdownload", "MLFavour", "refreshBt", "close"}));
     EXPECT_EQ(caption("second_line_status"), "Download");
     EXPECT_EQ(skin["videoName"], "First-Download");
+    // Nor can it be deleted: the key and a direct request refuse in their own words.
+    ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);
+    EXPECT_EQ(popups, Lines{"This media content has not been retrieved yet"});
+    guide->deleteFile(*guide->currentSelected());
+    EXPECT_EQ(popups.back(), "This media has not been retrieved yet");
+    EXPECT_TRUE(fileExists("m1.wmv"));
+    EXPECT_EQ(ui.window("yesNoPopup"), nullptr);  // never asked
 
     putMovie("m1");
     clickItem("m1", "First");
     EXPECT_EQ(shownButtons(), (Lines{"MLplay", "MLDelete", "MLFavour", "refreshBt", "close"}));
     EXPECT_EQ(caption("second_line_status"), "Video On Demand");
     EXPECT_EQ(skin["videoName"], "First");
+}
+
+TEST_F(GuidePageTest, ALoadedMovieIsUnloadedAndAllItsFilesGoAfterAYes) {
+    loadGuidePage();
+    putMovie("m1");
+    files.writeFile("C:\\zov\\m1.wmv.pos", "12\r\n");
+    clickItem("m1", "First");
+    answerNextQuestion(false);
+    click("MLplay");
+    ASSERT_EQ(control->URL(), "C:\\zov\\m1.wmv");
+
+    guide->window().show();
+    answerNextQuestion(false);
+    ASSERT_TRUE(click("MLDelete"));
+    EXPECT_TRUE(fileExists("m1.wmv"));
+    EXPECT_TRUE(popups.empty());
+
+    answerNextQuestion(true);
+    ASSERT_TRUE(click("MLDelete"));
+    EXPECT_EQ(control->URL(), "");
+    for (const char* name : {"m1.wmv", "m1.conf", "m1.wmv.pos"})
+        EXPECT_FALSE(fileExists(name)) << name;
+    EXPECT_EQ(popups, Lines{"The movie First has been deleted"});
+    EXPECT_EQ(shownButtons(), (Lines{"MLdownload", "MLFavour", "refreshBt", "close"}));
+    EXPECT_FALSE(ui.window("yesNoPopup")->visible());
 }
 
 TEST_F(GuidePageTest, NamesThatWouldLeaveTheMovieFolderAreRefused) {
