@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,15 +29,10 @@ struct MemoryBrowserTest : ::testing::Test {
     std::vector<std::string> events;
 
     // Records the browser's events as "before <url>" / "complete <url>", frames marked.
-    void record(MemoryBrowser& browser, const std::string& label) {
-        browser.BeforeNavigate2.connect([this, label](const std::string& url, FrameLevel level) {
-            events.push_back(label + " before " + url +
-                             (level == FrameLevel::Frame ? " (frame)" : ""));
-        });
-        browser.DocumentComplete.connect([this, label](const std::string& url, FrameLevel level) {
-            events.push_back(label + " complete " + url +
-                             (level == FrameLevel::Frame ? " (frame)" : ""));
-        });
+    std::function<void(const std::string&, FrameLevel)> record(const std::string& what) {
+        return [this, what](const std::string& url, FrameLevel level) {
+            events.push_back(what + url + (level == FrameLevel::Frame ? " (frame)" : ""));
+        };
     }
 };
 
@@ -45,22 +41,20 @@ TEST_F(MemoryBrowserTest, NavigationAnnouncesTheStartAtOnceThenFramesThenThePage
               "<iframe src='http://127.0.0.1/ad'></iframe><input type=hidden name=c_uid value=m1>"
               "<frame src='http://127.0.0.1/side'>");
     MemoryBrowser browser(ControlName{"movieGuide", "bufferView", nullptr}, loop, pages);
-    record(browser, "buffer");
+    browser.BeforeNavigate2.connect(record("before "));
+    browser.DocumentComplete.connect(record("complete "));
 
     browser.Navigate("http://127.0.0.1/guide");
-    EXPECT_EQ(events, std::vector<std::string>{"buffer before http://127.0.0.1/guide"});
+    EXPECT_EQ(events, std::vector<std::string>{"before http://127.0.0.1/guide"});
     EXPECT_TRUE(browser.busy());
     EXPECT_EQ(browser.LocationURL(), "");  // the page has not arrived yet
 
     ASSERT_TRUE(loop.runUntil([&] { return !browser.busy(); }, 10s));
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          "buffer before http://127.0.0.1/guide",
-                          "buffer before http://127.0.0.1/ad (frame)",
-                          "buffer complete http://127.0.0.1/ad (frame)",
-                          "buffer before http://127.0.0.1/side (frame)",
-                          "buffer complete http://127.0.0.1/side (frame)",
-                          "buffer complete http://127.0.0.1/guide",
-                      }));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{
+                  "before http://127.0.0.1/guide", "before http://127.0.0.1/ad (frame)",
+                  "complete http://127.0.0.1/ad (frame)", "before http://127.0.0.1/side (frame)",
+                  "complete http://127.0.0.1/side (frame)", "complete http://127.0.0.1/guide"}));
     EXPECT_EQ(browser.LocationURL(), "http://127.0.0.1/guide");
     EXPECT_EQ(browser.document()->all("c_uid")->value(), "m1");
 
@@ -70,7 +64,7 @@ TEST_F(MemoryBrowserTest, NavigationAnnouncesTheStartAtOnceThenFramesThenThePage
         ASSERT_TRUE(loop.runUntil([&] { return !browser.busy(); }, 10s));
         EXPECT_EQ(browser.LocationURL(), url);
         EXPECT_EQ(browser.document()->body()->innerHtml(), "");
-        EXPECT_EQ(events.back(), "buffer complete " + url);
+        EXPECT_EQ(events.back(), "complete " + url);
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/error.hpp"
@@ -113,12 +114,15 @@ TEST(MemoryDocument, PlaylistTableGrowsAndShrinksWithItsSelectionFrames) {
     EXPECT_EQ(table->row(0)->innerHtml(), "<td>&lt;b&gt;Zero&lt;/b&gt;</td>");
 
     // Out of range, or not a table: the errors the page's object model raises.
-    try {
-        table->insertRow(5);
-        FAIL() << "a row past the end was inserted";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.description(), "Invalid argument.");
-    }
+    const auto raised = [](const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const Error& error) {
+            return std::to_string(error.number()) + " " + error.description();
+        }
+        return std::string("nothing raised");
+    };
+    EXPECT_EQ(raised([&] { table->insertRow(5); }), "-2147024809 Invalid argument.");
     EXPECT_THROW(table->deleteRow(3), Error);
     EXPECT_THROW(table->insertRow(-2), Error);
     table->deleteRow(-1);  // the last one
@@ -128,12 +132,8 @@ TEST(MemoryDocument, PlaylistTableGrowsAndShrinksWithItsSelectionFrames) {
     EXPECT_EQ(table->row(3), nullptr);
     EXPECT_EQ(table->row(-1), nullptr);
     EXPECT_THROW(table->row(0)->insertCell(2), Error);
-    try {
-        page->getElementById("MLRepeat")->insertRow(0);
-        FAIL() << "a span took a row";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), 438);
-    }
+    EXPECT_EQ(raised([&] { page->getElementById("MLRepeat")->insertRow(0); }),
+              "438 Object doesn't support this property or method");
     auto empty = MemoryDocument::fromHtml("<table id=t></table>");
     empty->getElementById("t")->deleteRow(-1);  // nothing to delete, nothing raised
     EXPECT_EQ(empty->getElementById("t")->rowCount(), 0);
