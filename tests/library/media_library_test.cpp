@@ -26,6 +26,10 @@ config::MediaInfo movie(const std::string& remote, const std::string& title) {
     return media;
 }
 
+constexpr int kUp = mediaLibrary::kKeyUp, kDown = mediaLibrary::kKeyDown,
+              kLeft = mediaLibrary::kKeyLeft, kRight = mediaLibrary::kKeyRight,
+              kEnter = mediaLibrary::kKeyEnter, kDelete = mediaLibrary::kKeyDelete;
+
 struct PlaylistTest : test::LibraryFixture {
     std::unique_ptr<mediaLibrary> library;
 
@@ -41,7 +45,12 @@ struct PlaylistTest : test::LibraryFixture {
     }
     ui::headless::MemoryBrowser& browser() { return *ui.browser("mediaLibrary", "PlayListView"); }
     ui::headless::MemoryDocument& page() { return *browser().memoryDocument(); }
-    void press(int key) { ui.window("mediaLibrary")->pressKey(key); }
+    // Presses the keys in turn; what is highlighted then.
+    std::string press(std::initializer_list<int> keys) {
+        for (int key : keys)
+            ui.window("mediaLibrary")->pressKey(key);
+        return highlighted();
+    }
 
     // What the page shows highlighted, as a person sees it.
     std::string highlighted() {
@@ -115,55 +124,40 @@ TEST_F(PlaylistTest, EachMovieIsListedOnceUnderItsTitleCutTo25Characters) {
 
 TEST_F(PlaylistTest, UpAndDownWrapAroundInBothColumnsAndAnEmptyListKeepsToTheButtons) {
     loadAndWait();
-    press(mediaLibrary::kKeyUp);
-    EXPECT_EQ(highlighted(), "exitbutton_over");
-    press(mediaLibrary::kKeyDown);
-    press(mediaLibrary::kKeyDown);
-    for (int key : {mediaLibrary::kKeyRight, mediaLibrary::kKeyLeft, mediaLibrary::kKeyDelete})
-        press(key);
-    EXPECT_EQ(highlighted(), "repeatbutton_over");
+    EXPECT_EQ(press({kUp}), "exitbutton_over");
+    EXPECT_EQ(press({kDown, kDown, kRight, kLeft, kDelete}), "repeatbutton_over");
 
     addMovies({"a", "b", "c"});
-    press(mediaLibrary::kKeyRight);
-    EXPECT_EQ(highlighted(), "entry 0");
-    press(mediaLibrary::kKeyUp);
-    EXPECT_EQ(highlighted(), "entry 2");
-    press(mediaLibrary::kKeyDown);
-    press(mediaLibrary::kKeyDown);
-    EXPECT_EQ(highlighted(), "entry 1");
+    EXPECT_EQ(press({kRight}), "entry 0");
+    EXPECT_EQ(press({kUp}), "entry 2");
+    EXPECT_EQ(press({kDown, kDown}), "entry 1");
 
     // Back in the buttons the play button comes first, whatever was chosen there before;
     // back in the entries, the first.
-    press(mediaLibrary::kKeyLeft);
-    EXPECT_EQ(highlighted(), "playbutton_over");
-    press(mediaLibrary::kKeyRight);
-    EXPECT_EQ(highlighted(), "entry 0");
+    EXPECT_EQ(press({kLeft}), "playbutton_over");
+    EXPECT_EQ(press({kRight}), "entry 0");
 }
 
 TEST_F(PlaylistTest, DeleteRemovesTheChosenEntryFromPageAndListAlike) {
     loadAndWait();
-    press(mediaLibrary::kKeyUp);  // exit
+    press({kUp});  // exit
     ASSERT_TRUE(files.createFolderPath("c:\\zov\\"));
     ASSERT_TRUE(files.writeFile("c:\\zov\\a.wmv", "movie"));
     addMovies({"a", "b", "c"});
-    press(mediaLibrary::kKeyDelete);  // in the buttons: nothing to delete
+    press({kDelete});  // in the buttons: nothing to delete
     EXPECT_EQ(listedTitles(), (Titles{"a", "b", "c"}));
     library->onControlKeyRight();
     library->onControlKeyDown();
-    press(mediaLibrary::kKeyDelete);
+    EXPECT_EQ(press({kDelete}), "entry 1");
     EXPECT_EQ(shownTitles(), (Titles{"a", "c"}));
     EXPECT_EQ(listedTitles(), (Titles{"a", "c"}));
-    EXPECT_EQ(highlighted(), "entry 1");
 
     // The last entry gone, the one above it is chosen; the only one gone, the button left.
-    press(mediaLibrary::kKeyDelete);
-    EXPECT_EQ(highlighted(), "entry 0");
-    press(mediaLibrary::kKeyDelete);
+    EXPECT_EQ(press({kDelete}), "entry 0");
+    EXPECT_EQ(press({kDelete}), "exitbutton_over");
     EXPECT_TRUE(shownTitles().empty());
     EXPECT_TRUE(library->playlist().empty());
-    EXPECT_EQ(highlighted(), "exitbutton_over");
-    press(mediaLibrary::kKeyDown);  // the arrows wrap over three rows again
-    EXPECT_EQ(highlighted(), "playbutton_over");
+    EXPECT_EQ(press({kDown}), "playbutton_over");     // the arrows wrap over three rows again
     EXPECT_TRUE(files.fileExists("c:\\zov\\a.wmv"));  // the movie itself stays
 }
 
@@ -173,21 +167,19 @@ TEST_F(PlaylistTest, TheButtonsPlayTheListToggleRepeatAndStepAside) {
     ASSERT_TRUE(ui.window("mediaLibrary")->visible());
 
     // Play with nothing listed leaves the player as it was.
-    press(mediaLibrary::kKeyEnter);
+    press({kEnter});
     EXPECT_FALSE(mediaPlayer().isOnPlayList());
     EXPECT_TRUE(mainPlayer->visible());
     EXPECT_FALSE(ui.window("mediaLibrary")->visible());
 
     library->showPlayList();
     addMovies({"first", "second"});
-    press(mediaLibrary::kKeyDown);
-    press(mediaLibrary::kKeyEnter);
+    press({kDown, kEnter});
     EXPECT_EQ(page().getElementById("MLRepeat")->innerText(), "ONCE");
-    press(mediaLibrary::kKeyEnter);
+    press({kEnter});
     EXPECT_EQ(page().getElementById("MLRepeat")->innerText(), "REPEAT");
 
-    press(mediaLibrary::kKeyUp);
-    press(mediaLibrary::kKeyEnter);
+    press({kUp, kEnter});
     EXPECT_TRUE(mediaPlayer().isOnPlayList());
     EXPECT_EQ(control->URL(), "c:\\zov\\first.wmv");
     EXPECT_GT(ui.window("mainPlayer")->focusCount(), 0);
