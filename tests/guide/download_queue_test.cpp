@@ -41,7 +41,7 @@ TEST_F(DownloadQueueTest, TheFirstDownloadStartsAtOnceAndIsNamedWhenItEnds) {
 
     ASSERT_TRUE(runUntil([&] { return peer.finished(); })) << peer.mismatch();
     advance(1000);  // the engine's completion check
-    ASSERT_TRUE(runUntil([&] { return !host.downloadsEnded.empty(); }));
+    ASSERT_TRUE(runUntil([&] { return !downloadsEnded.empty(); }));
     EXPECT_EQ(popups.back(), "first film Download Completed");
     EXPECT_EQ(skin["videoName"], "First");  // no longer "First-Downloading...0%"
     EXPECT_EQ(shownButtons(), (Lines{"MLplay", "MLDelete", "MLFavour", "refreshBt", "close"}));
@@ -137,7 +137,7 @@ TEST_F(DownloadQueueTest, EngineEventsWithoutAKnownSizeOrACurrentDownloadChangeN
     EXPECT_EQ(caption("percentLabel"), "0%");
 
     click("stopDownload");
-    EXPECT_EQ(host.downloadsEnded, (Lines{"m1"}));
+    EXPECT_EQ(downloadsEnded, (Lines{"m1"}));
     EXPECT_FALSE(guide->IsDownloadingMedia());
     const auto messages = popups.size();
 
@@ -150,7 +150,7 @@ TEST_F(DownloadQueueTest, EngineEventsWithoutAKnownSizeOrACurrentDownloadChangeN
     EXPECT_EQ(popups.size(), messages);
     EXPECT_EQ(caption("percentLabel"), "");
     EXPECT_FALSE(fileExists("m1.conf"));
-    EXPECT_EQ(host.downloadsEnded.size(), 1u);
+    EXPECT_EQ(downloadsEnded.size(), 1u);
 }
 
 TEST_F(DownloadQueueTest, ADiskThatStopsADownloadIsNamed) {
@@ -184,17 +184,17 @@ TEST_F(DownloadQueueTest, WhileAMoviePlaysDuringADownloadTheSkinTitleAlternates)
     clickItem("old", "Old one");
     ASSERT_TRUE(click("MLplay"));
     ASSERT_TRUE(runUntil([&] { return control->playState() == ui::wmppsPlaying; }));
-    host.videoNames.clear();
+    videoNames.clear();
     advance(10'000);
     advance(10'000);
-    EXPECT_EQ(host.videoNames, (Lines{"New one-Downloading...40%", "Old one-Now Playing"}));
+    EXPECT_EQ(videoNames, (Lines{"New one-Downloading...40%", "Old one-Now Playing"}));
     EXPECT_EQ(caption("SelectedNameLabel"), "Old one");
     EXPECT_EQ(caption("second_line_status"), "Now Playing");
 
     // The show-download button applies the same rule at once, worded with a space.
     guide->window().show();
     ui.button("movieGuide", "showdownload")->Click();
-    EXPECT_EQ(host.videoNames.back(), "New one Downloading...40%");
+    EXPECT_EQ(videoNames.back(), "New one Downloading...40%");
     EXPECT_EQ(caption("second_line_status"), "Downloading");
 }
 

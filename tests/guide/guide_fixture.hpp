@@ -1,8 +1,7 @@
 #pragma once
-// The guide window on the headless front end with everything it talks to: the manual
-// clock, a real download engine on loopback, the in-memory disk, a guide page, and a host
-// standing in for the main window (a simulated media player behind a real player adaptor,
-// the external player's controller with a fake launcher, and the skin's variables).
+// The guide window on the headless front end with everything it talks to: the playback
+// tests' main window with both players, a real download engine against a scripted delivery
+// server on loopback and a guide page; the fixture hands the guide the main window's parts.
 
 #include <functional>
 #include <string>
@@ -24,54 +23,22 @@ namespace zov::test {
 
 using Lines = std::vector<std::string>;
 
-// The main window as the guide sees it: the fixture's players, settings and skin.
-class TestGuideHost final : public guide::GuideHost {
-  public:
-    explicit TestGuideHost(PlayerFixture& main) : main(main) {}
-
-    config::PlayerProperties& playerProp() override { return main.playerProp; }
-    playback::PlayerAdaptor& mediaPlayer() override { return main.mediaPlayer; }
-    playback::h264Player& streamingPlayer() override { return main.streamingPlayer; }
-    ui::MediaPlayerControl& wmpPlayer() override { return *main.control; }
-    ui::PictureBox& h264Screen() override { return main.h264Screen; }
-    void setSkinVariable(const std::string& name, const std::string& value) override {
-        main.skin[name] = value;
-        if (name == "videoName") videoNames.push_back(value);
-    }
-    void onDownload(const config::MediaInfo& mediafile) override {
-        main.skin["_root.progressbar.percentage"] = "0";
-        downloadsEnded.push_back(mediafile.remoteFileName());
-    }
-    bool fileExistsInMediaPath(const std::string& name) override {
-        return main.files.fileExists(main.playerProp.mediaPath() + name);
-    }
-    void addToPlayList(const config::MediaInfo&) override {}
-    void showMainWindow() override {
-        main.mainPlayer->show(ui::ShowMode::Modeless);
-        main.mainPlayer->setFocus();
-    }
-    void showPlayList() override {}
-
-    PlayerFixture& main;
-    Lines videoNames;  // every value videoName was given, in order
-    Lines downloadsEnded;
-};
-
-class GuideFixture : public PlayerFixture {
+// The fixture is also the main window as the guide sees it.
+class GuideFixture : public PlayerFixture, public guide::GuideHost {
   protected:
     static constexpr const char* kMediaPath = "C:\\zov\\";
     static constexpr const char* kGuideUrl = "http://127.0.0.1/guide.html";
 
     GuideFixture() {
         mainPlayer->hide();
-        playerProp.setMediaPath(kMediaPath);
+        playerProp().setMediaPath(kMediaPath);
         config::DeliveryServerInfo server;
         server.setServerURL("127.0.0.1");
         server.setPort(peer.port());
         server.setAccountName("bob");
         server.setPassword("secret");
-        playerProp.addDeliveryServer(server);
-        playerProp.setStbEpgURL(kGuideUrl);
+        playerProp().addDeliveryServer(server);
+        playerProp().setStbEpgURL(kGuideUrl);
         ui.pages().add(kGuideUrl, R"(<html><body>
   <input type="hidden" name="c_uid" value=""><input type="hidden" name="c_filename" value="">
   <input type="hidden" name="c_mediaTitle" value="">
@@ -95,13 +62,37 @@ class GuideFixture : public PlayerFixture {
             }
         });
         guide = std::make_shared<guide::movieGuide>(
-            guide::GuideServices{loop, resolver, files, ui, dialogs, host});
+            guide::GuideServices{loop, resolver, files, ui, dialogs, *this});
         guide->window().show();
     }
     ~GuideFixture() override {
         ui.onChange({});
         EXPECT_TRUE(answers.empty()) << "a question the test expected was never asked";
     }
+
+    // guide::GuideHost
+    config::PlayerProperties& playerProp() override { return PlayerFixture::playerProp; }
+    playback::PlayerAdaptor& mediaPlayer() override { return PlayerFixture::mediaPlayer; }
+    playback::h264Player& streamingPlayer() override { return PlayerFixture::streamingPlayer; }
+    ui::MediaPlayerControl& wmpPlayer() override { return *control; }
+    ui::PictureBox& h264Screen() override { return PlayerFixture::h264Screen; }
+    void setSkinVariable(const std::string& name, const std::string& value) override {
+        skin[name] = value;
+        if (name == "videoName") videoNames.push_back(value);
+    }
+    void onDownload(const config::MediaInfo& mediafile) override {
+        skin["_root.progressbar.percentage"] = "0";
+        downloadsEnded.push_back(mediafile.remoteFileName());
+    }
+    bool fileExistsInMediaPath(const std::string& name) override {
+        return files.fileExists(playerProp().mediaPath() + name);
+    }
+    void addToPlayList(const config::MediaInfo&) override {}
+    void showMainWindow() override {
+        mainPlayer->show(ui::ShowMode::Modeless);
+        mainPlayer->setFocus();
+    }
+    void showPlayList() override {}
 
     // Loads the guide page through the pre-load browser and waits until it is wired.
     void loadGuidePage() {
@@ -171,7 +162,8 @@ class GuideFixture : public PlayerFixture {
     }
 
     NoLookups resolver;
-    TestGuideHost host{*this};
+    Lines videoNames;  // every value videoName was given, in order
+    Lines downloadsEnded;
     ScriptedFtpPeer peer{loop};
     Lines popups;  // every message shown, in order
     std::vector<bool> answers;

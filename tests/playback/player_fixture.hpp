@@ -1,5 +1,5 @@
 #pragma once
-// What the playback tests share: the main window with both players (the embedded one
+// What the playback, guide and library tests share: the main window with both players (the embedded one
 // simulated, the external one with its processes and window messages in memory), the
 // popups, the settings, a movie folder on an in-memory disk, and what reached the skin.
 
