@@ -3,8 +3,6 @@
 // player adaptor on an in-memory disk with the program folder, standing in for the real
 // main window.
 
-#include <chrono>
-#include <functional>
 #include <string>
 
 #include "library/library_host.hpp"
@@ -31,9 +29,6 @@ struct LibraryFixture : PlayerFixture, library::LibraryHost {
     bool isDownloadingMedia() override { return downloading; }
     std::string programFolder() const override { return files.clientFolder(); }
 
-    bool waitFor(const std::function<bool()>& condition) {
-        return loop.runUntil(condition, std::chrono::seconds(10));
-    }
     std::string popupText() { return popup.Label1().caption(); }
 };
 

@@ -41,7 +41,7 @@ struct PlaylistTest : test::LibraryFixture {
     void load() { library = std::make_unique<mediaLibrary>(ui, files, dialogs, *this); }
     void loadAndWait() {
         load();
-        ASSERT_TRUE(waitFor([this] { return browser().loadCount() == 2 && !browser().busy(); }));
+        ASSERT_TRUE(runUntil([this] { return browser().loadCount() == 2 && !browser().busy(); }));
     }
     ui::headless::MemoryBrowser& browser() { return *ui.browser("mediaLibrary", "PlayListView"); }
     ui::headless::MemoryDocument& page() { return *browser().memoryDocument(); }
@@ -88,7 +88,7 @@ struct PlaylistTest : test::LibraryFixture {
 TEST_F(PlaylistTest, MoviesAddedBeforeThePageArrivesAreShownWhenItLoads) {
     load();
     addMovies({"early one", "early two"});
-    ASSERT_TRUE(waitFor([this] { return browser().loadCount() == 2 && !browser().busy(); }));
+    ASSERT_TRUE(runUntil([this] { return browser().loadCount() == 2 && !browser().busy(); }));
     EXPECT_EQ(browser().LocationURL(), programFolder() + "/playlistSkin.html");
     EXPECT_EQ(shownTitles(), (Titles{"early one", "early two"}));
     EXPECT_EQ(highlighted(), "playbutton_over");
@@ -96,7 +96,7 @@ TEST_F(PlaylistTest, MoviesAddedBeforeThePageArrivesAreShownWhenItLoads) {
 
     // A reload of the page shows the list again rather than an empty page.
     browser().Refresh();
-    ASSERT_TRUE(waitFor([this] { return browser().loadCount() == 3; }));
+    ASSERT_TRUE(runUntil([this] { return browser().loadCount() == 3; }));
     EXPECT_EQ(shownTitles(), (Titles{"early one", "early two"}));
     EXPECT_EQ(highlighted(), "playbutton_over");
 }

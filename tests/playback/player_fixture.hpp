@@ -1,11 +1,12 @@
 #pragma once
-// What the playback, guide and library tests share: the main window with both players (the embedded one
-// simulated, the external one with its processes and window messages in memory), the
-// popups, the settings, a movie folder on an in-memory disk, and what reached the skin.
+// What the playback, guide and library tests share: the main window with both players (the embedded
+// one simulated, the external one with its processes and window messages in memory), the popups,
+// the settings, a movie folder on an in-memory disk, and what reached the skin.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -125,14 +126,13 @@ struct PlayerFixture : ::testing::Test {
         ui.media().setDuration(path, seconds);
         return path;
     }
+    bool runUntil(const std::function<bool()>& predicate) { return loop.runUntil(predicate, 10s); }
     // The embedded player's state settles on the loop (opening, buffering).
     void settle() {
-        ASSERT_TRUE(loop.runUntil(
-            [&] {
-                return wmp.playState() != ui::wmppsTransitioning &&
-                       wmp.playState() != ui::wmppsBuffering;
-            },
-            10s));
+        ASSERT_TRUE(runUntil([&] {
+            return wmp.playState() != ui::wmppsTransitioning &&
+                   wmp.playState() != ui::wmppsBuffering;
+        }));
     }
     void advance(double seconds) {
         advanceTime(loop, clock, static_cast<std::int64_t>(seconds * 1000 + 0.5));
