@@ -146,7 +146,6 @@ class GuideFixture : public PlayerFixture, public guide::GuideHost {
     // The answer to the next yes/no question.
     void answerNextQuestion(bool yes) { answers.push_back(yes); }
 
-    void advance(std::int64_t ms) { advanceTime(loop, clock, ms); }
     // The guide's buttons that are shown, in a fixed order.
     Lines shownButtons() const {
         Lines seen;
