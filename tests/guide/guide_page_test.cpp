@@ -1,16 +1,8 @@
 // The guide window's pages and the selected item: pages come through the pre-load browser,
-// every guide item is wired, and a click sets up the buttons that fit the movie.
-
-#include <gtest/gtest.h>
+// every guide item is wired, a click sets up the buttons that fit the movie, and only a
+// movie fully on disk can be deleted (all its files, after a Yes).
 
 #include "guide_fixture.hpp"
-#include "runtime/dialogs.hpp"
-#include "runtime/popupwindow.hpp"
-#include "ui/browser.hpp"
-#include "ui/headless/headless_window.hpp"
-#include "ui/headless/memory_browser.hpp"
-#include "ui/media_player_control.hpp"
-#include "ui/window.hpp"
 
 namespace zov::test {
 namespace {
@@ -24,11 +16,7 @@ TEST_F(GuidePageTest, ABlankPageSaysLoadingAndNothingActsBeforeAGuidePageIsWired
     EXPECT_FALSE(guide->pageReady());
     EXPECT_FALSE(ui.browser("movieGuide", "bufferView")->visible());  // the pre-load browser
     // Until an item is chosen only the buttons that need none are offered.
-    for (const char* button : {"MLplay", "MLdownload", "MLDelete", "stopDownload", "previewbt",
-                               "showdownload", "view_queue"})
-        EXPECT_FALSE(shown(button)) << button;
-    for (const char* button : {"MLFavour", "refreshBt", "close"})
-        EXPECT_TRUE(shown(button)) << button;
+    EXPECT_EQ(shownButtons(), (Lines{"MLFavour", "refreshBt", "close"}));
 
     putMovie("m1");
     ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);
@@ -36,57 +24,51 @@ TEST_F(GuidePageTest, ABlankPageSaysLoadingAndNothingActsBeforeAGuidePageIsWired
     EXPECT_TRUE(fileExists("m1.wmv"));
 }
 
-TEST_F(GuidePageTest, APageLoadsTwiceThroughThePreloadBrowserAndEveryItemIsWired) {
-    dialogs.showPersistentPopup("Logging in");
-    guide->bufferView().Navigate(kGuideUrl);
-    EXPECT_TRUE(guide->preLoading());
+TEST_F(GuidePageTest, AMovieCountsAsOnDiskAndCanBeDeletedOnlyWithItsCompletionMarker) {
     loadGuidePage();
-    EXPECT_FALSE(guide->preLoading());
-    EXPECT_TRUE(guide->pageReady());
-    EXPECT_FALSE(dialogs.popupwindow().window().visible());
-
-    auto* page = guide->epgBrowser().document();
-    page->all("c_uid")->setValue("m7");
-    page->all("c_mediaTitle")->setValue("Seventh");
-    for (auto* item : page->getElementsByName("clip_control")) {
-        const auto before = guide->currentSelected();
-        item->fireEvent(ui::PageEvent::onclick);
-        ASSERT_NE(guide->currentSelected(), nullptr);
-        EXPECT_NE(guide->currentSelected(), before);
-        EXPECT_EQ(guide->selectedTitle(), "Seventh");
-    }
-}
-
-TEST_F(GuidePageTest, AStreamingItemPlaysAtOnceWithNoButtons) {
-    loadGuidePage();
-    clickItem("http://127.0.0.1/live", "Live news", ".streaming");
-
-    EXPECT_EQ(host.player->URL(), "http://127.0.0.1/live");
-    for (const char* button : {"MLplay", "MLdownload", "MLDelete", "stopDownload", "previewbt"})
-        EXPECT_FALSE(shown(button)) << button;
-    EXPECT_EQ(caption("SelectedNameLabel"), "");
-    EXPECT_EQ(host.skin["videoName"], "Live news");
-    EXPECT_FALSE(guide->window().visible());
-    EXPECT_EQ(peer.controlConnections(), 0);
-}
-
-TEST_F(GuidePageTest, AMovieCountsAsOnDiskOnlyWithItsCompletionMarker) {
-    loadGuidePage();
-    putMovie("m1", ".wmv", /*withMarker=*/false);
+    putMovie("m1", /*withMarker=*/false);
     clickItem("m1", "First");
-    EXPECT_TRUE(shown("MLdownload"));
-    EXPECT_FALSE(shown("MLplay"));
-    EXPECT_FALSE(shown("MLDelete"));
+    EXPECT_EQ(shownButtons(), (Lines{"MLdownload", "MLFavour", "refreshBt", "close"}));
     EXPECT_EQ(caption("second_line_status"), "Download");
-    EXPECT_EQ(host.skin["videoName"], "First-Download");
+    EXPECT_EQ(skin["videoName"], "First-Download");
+    // Nor can it be deleted: the key and a direct request refuse in their own words.
+    ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);
+    EXPECT_EQ(popups, Lines{"This media content has not been retrieved yet"});
+    guide->deleteFile(*guide->currentSelected());
+    EXPECT_EQ(popups.back(), "This media has not been retrieved yet");
+    EXPECT_TRUE(fileExists("m1.wmv"));
+    EXPECT_EQ(ui.window("yesNoPopup"), nullptr);  // never asked
 
     putMovie("m1");
     clickItem("m1", "First");
-    EXPECT_TRUE(shown("MLplay"));
-    EXPECT_TRUE(shown("MLDelete"));
-    EXPECT_FALSE(shown("MLdownload"));
+    EXPECT_EQ(shownButtons(), (Lines{"MLplay", "MLDelete", "MLFavour", "refreshBt", "close"}));
     EXPECT_EQ(caption("second_line_status"), "Video On Demand");
-    EXPECT_EQ(host.skin["videoName"], "First");
+    EXPECT_EQ(skin["videoName"], "First");
+}
+
+TEST_F(GuidePageTest, ALoadedMovieIsUnloadedAndAllItsFilesGoAfterAYes) {
+    loadGuidePage();
+    putMovie("m1");
+    files.writeFile("C:\\zov\\m1.wmv.pos", "12\r\n");
+    clickItem("m1", "First");
+    answerNextQuestion(false);
+    click("MLplay");
+    ASSERT_EQ(control->URL(), "C:\\zov\\m1.wmv");
+
+    guide->window().show();
+    answerNextQuestion(false);
+    ASSERT_TRUE(click("MLDelete"));
+    EXPECT_TRUE(fileExists("m1.wmv"));
+    EXPECT_TRUE(popups.empty());
+
+    answerNextQuestion(true);
+    ASSERT_TRUE(click("MLDelete"));
+    EXPECT_EQ(control->URL(), "");
+    for (const char* name : {"m1.wmv", "m1.conf", "m1.wmv.pos"})
+        EXPECT_FALSE(fileExists(name)) << name;
+    EXPECT_EQ(popups, Lines{"The movie First has been deleted"});
+    EXPECT_EQ(shownButtons(), (Lines{"MLdownload", "MLFavour", "refreshBt", "close"}));
+    EXPECT_FALSE(ui.window("yesNoPopup")->visible());
 }
 
 TEST_F(GuidePageTest, NamesThatWouldLeaveTheMovieFolderAreRefused) {
@@ -105,18 +87,20 @@ TEST_F(GuidePageTest, NamesThatWouldLeaveTheMovieFolderAreRefused) {
         popups.clear();
         clickItem(item.uid, "Hostile", item.extension);
         EXPECT_EQ(guide->currentSelected(), nullptr);
-        EXPECT_EQ(popupsContaining("cannot be used").size(), 1u);
-        for (const char* button : {"MLplay", "MLdownload", "MLDelete"})
-            EXPECT_FALSE(shown(button)) << button;
+        const std::string refusal =
+            "The guide gave this movie a file name that cannot be used: \"" +
+            std::string(item.uid) + item.extension + "\"";
+        EXPECT_EQ(popups, Lines{refusal});
+        EXPECT_EQ(shownButtons(), (Lines{"MLFavour", "refreshBt", "close"}));
 
         // Deleting what the page describes refuses too.
         ui.window("movieGuide")->pressKey(guide::movieGuide::kDeleteKey);
-        EXPECT_EQ(popupsContaining("cannot be used").size(), 2u);
+        EXPECT_EQ(popups, (Lines{refusal, refusal}));
     }
     EXPECT_EQ(files.readFile("C:\\secret.wmv"), "keep");
     EXPECT_EQ(files.readFile("C:\\secret.conf"), "keep");
     EXPECT_EQ(peer.controlConnections(), 0);
-    EXPECT_EQ(host.player->URL(), "");
+    EXPECT_EQ(control->URL(), "");
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "library/hd_engine.hpp"
 
-#include <set>
-
 #include "library/change_data_path.hpp"
 #include "library/library_fixture.hpp"
 #include "ui/headless/headless_button.hpp"
@@ -16,43 +14,6 @@ constexpr const char* kLowSpaceWarning =
     "You have less than 1GB left in your harddrive for storing video cache. You might have "
     "problems viewing videos.  Please free up more space on the current harddrive or use the "
     "movie cache manager to select another harddrive with more than 1GB of harddrive space.";
-
-// The in-memory disk, except that the drives listed cannot be measured (a drive without a
-// medium).
-class UnmeasurableDrives final : public platform::FileSystem {
-  public:
-    UnmeasurableDrives(platform::MemoryFileSystem& disk, std::set<char> letters)
-        : disk_(disk), letters_(std::move(letters)) {}
-
-    std::optional<platform::DiskSpace> diskSpace(std::string_view path) const override {
-        if (!path.empty() && letters_.count(static_cast<char>(std::toupper(path[0]))))
-            return std::nullopt;
-        return disk_.diskSpace(path);
-    }
-    std::string hostPath(std::string_view p) const override { return disk_.hostPath(p); }
-    std::string windowsPath(std::string_view p) const override { return disk_.windowsPath(p); }
-    bool fileExists(std::string_view p) const override { return disk_.fileExists(p); }
-    bool folderExists(std::string_view p) const override { return disk_.folderExists(p); }
-    bool createFolderPath(std::string_view p) override { return disk_.createFolderPath(p); }
-    std::optional<std::string> readFile(std::string_view p) const override {
-        return disk_.readFile(p);
-    }
-    bool writeFile(std::string_view p, std::string_view bytes, platform::Privacy privacy) override {
-        return disk_.writeFile(p, bytes, privacy);
-    }
-    bool deleteFile(std::string_view p) override { return disk_.deleteFile(p); }
-    std::unique_ptr<platform::RandomAccessFile> openReadWrite(std::string_view p) override {
-        return disk_.openReadWrite(p);
-    }
-    bool setAttributes(std::string_view p, unsigned a) override {
-        return disk_.setAttributes(p, a);
-    }
-    std::vector<char> driveLetters() const override { return disk_.driveLetters(); }
-
-  private:
-    platform::MemoryFileSystem& disk_;
-    std::set<char> letters_;
-};
 
 struct CacheManagerTest : test::LibraryFixture {
     std::unique_ptr<HDEngine> manager;
@@ -75,19 +36,29 @@ struct CacheManagerTest : test::LibraryFixture {
 
 }  // namespace
 
-TEST_F(CacheManagerTest, LoadingNamesTheMovieFoldersDriveAndMeasuresIt) {
+TEST_F(CacheManagerTest, LoadingNamesTheMovieFoldersDriveAndItsButtonsActOnTheMainWindow) {
     files.setDiskSpace('C', {1610612736, 3ull << 30});
     load();
     EXPECT_EQ(label("currentHDLabel"), "c:");
-    EXPECT_EQ(label("HDlabel"), "c");
     EXPECT_EQ(label("Label1") + label("HDlabel") + label("Label2"),
               "Currently using cdrive for movie cache");
     EXPECT_EQ(ui.driveList("HDEngine", "HD")->drive().substr(0, 2), "c:");
     EXPECT_EQ(label("totalSizeLabel"), "3.GB");
     EXPECT_EQ(label("freeSpaceLabel"), "1.5GB");
     EXPECT_FALSE(ui.button("HDEngine", "HDPlay")->visible());
-    EXPECT_FALSE(ui.button("HDEngine", "HDDel")->visible());
     EXPECT_NE(popupText(), kLowSpaceWarning);
+
+    ui.window("HDEngine")->show();
+    ui.button("HDEngine", "changeHDButton")->click();
+    EXPECT_EQ(changeDataPathCalls, 1);
+    ui.button("HDEngine", "HDClose")->click();
+    EXPECT_FALSE(ui.window("HDEngine")->visible());
+
+    // A movie folder on a drive the list does not offer still loads the window.
+    playerProp().setMediaPath("q:\\movies\\");
+    load();
+    EXPECT_EQ(label("currentHDLabel"), "q:");
+    EXPECT_EQ(label("HDlabel"), "q");
 }
 
 TEST_F(CacheManagerTest, SizesShowInGigabytesFromOneGigabyteAndInMegabytesBelow) {
@@ -95,50 +66,30 @@ TEST_F(CacheManagerTest, SizesShowInGigabytesFromOneGigabyteAndInMegabytesBelow)
     load();
     EXPECT_EQ(shownFor(1073741824), "1.GB");
     EXPECT_EQ(shownFor(1073741823), "1024.MB");
-    EXPECT_EQ(shownFor(1610612736), "1.5GB");
     EXPECT_EQ(shownFor(0), "0.MB");
     EXPECT_EQ(shownFor(1572864), "1.5MB");
     EXPECT_EQ(shownFor(1234567890123ull), "1149.781GB");
 }
 
-TEST_F(CacheManagerTest, ChoosingADriveWithLittleSpaceWarns) {
+TEST_F(CacheManagerTest, ADriveWithLittleSpaceOrThatCannotBeMeasuredWarns) {
     files.mapDrive('D');
-    load();
+    files.mapDrive('E');
+    platform::MemoryFileSystem measured;  // drive D without E: E cannot be measured
+    load(measured);
     clearPopup();
-    files.setDiskSpace('D', {512010000, 8ull << 30});
+    measured.setDiskSpace('D', {512010000, 8ull << 30});
     choose("d:");
     EXPECT_EQ(popupText(), "");
-    files.setDiskSpace('D', {512009999, 8ull << 30});
+    measured.setDiskSpace('D', {512009999, 8ull << 30});
     choose("d:");
     EXPECT_EQ(popupText(), kLowSpaceWarning);
     EXPECT_EQ(label("freeSpaceLabel"), "488.291MB");
-}
 
-TEST_F(CacheManagerTest, ADriveThatCannotBeMeasuredShowsNothingFreeAndWarns) {
-    files.mapDrive('D');
-    UnmeasurableDrives disk(files, {'D'});
-    load(disk);
     clearPopup();
-    choose("d:");
+    choose("e:");
     EXPECT_EQ(label("totalSizeLabel"), "0.MB");
     EXPECT_EQ(label("freeSpaceLabel"), "0.MB");
     EXPECT_EQ(popupText(), kLowSpaceWarning);
-}
-
-TEST_F(CacheManagerTest, AMovieFolderOnADriveNotOfferedStillLoadsTheWindow) {
-    properties.setMediaPath("q:\\movies\\");
-    load();
-    EXPECT_EQ(label("currentHDLabel"), "q:");
-    EXPECT_EQ(label("HDlabel"), "q");
-}
-
-TEST_F(CacheManagerTest, TheButtonsAskTheMainWindowToMoveAndHideTheWindow) {
-    load();
-    ui.window("HDEngine")->show();
-    ui.button("HDEngine", "changeHDButton")->click();
-    EXPECT_EQ(changeDataPathCalls, 1);
-    ui.button("HDEngine", "HDClose")->click();
-    EXPECT_FALSE(ui.window("HDEngine")->visible());
 }
 
 // ---- moving the movie folder ----------------------------------------------------------------
@@ -150,7 +101,7 @@ struct ChangeDataPathTest : CacheManagerTest {
                         "ZOVAuthServer.URL=auth.example\r\nZOVPlayer.website=site\r\n"
                         "ZOVLogOn.userID=joe\r\nZOVLogOn.userPass=secret\r\n"
                         "ZOVAuthServer.contentDistributor=dist\r\nZOVPlayer.stopMappedKey=90\r\n");
-        properties.load(programFolder() + "\\zov.ini");
+        playerProp().load(programFolder() + "\\zov.ini");
         load();
     }
     void change() { library::changeDataPath(*this, files, dialogs, *manager); }
@@ -158,10 +109,10 @@ struct ChangeDataPathTest : CacheManagerTest {
 };
 
 TEST_F(ChangeDataPathTest, MovingToAnotherDriveKeepsTheFoldersAndRewritesTheSettings) {
-    ASSERT_EQ(properties.mediaPath(), "c:\\zov\\");
+    ASSERT_EQ(playerProp().mediaPath(), "c:\\zov\\");
     choose("e:");
     change();
-    EXPECT_EQ(properties.mediaPath(), "E:\\zov\\");
+    EXPECT_EQ(playerProp().mediaPath(), "E:\\zov\\");
     EXPECT_TRUE(files.folderExists("E:\\zov\\"));
     EXPECT_EQ(files.attributes("E:\\zov\\"),
               platform::kAttributeHidden | platform::kAttributeSystem);
@@ -181,33 +132,25 @@ TEST_F(ChangeDataPathTest, TheFoldersMoveToTheChosenDriveWhateverDriveTheyWereOn
                                                          {"c:", "E:\\"}};
     choose("e:");
     for (const auto& [before, after] : cases) {
-        properties.setMediaPath(before);
+        playerProp().setMediaPath(before);
         change();
-        EXPECT_EQ(properties.mediaPath(), after) << before;
+        EXPECT_EQ(playerProp().mediaPath(), after) << before;
         EXPECT_TRUE(files.folderExists(after)) << before;
     }
 }
 
-TEST_F(ChangeDataPathTest, NothingMovesWhileADownloadRuns) {
-    const std::string before = ini();
-    downloading = true;
-    choose("e:");
-    change();
-    EXPECT_EQ(popupText(),
-              "Can't perform this function, please wait for the current download to complete.");
-    EXPECT_EQ(properties.mediaPath(), "c:\\zov\\");
-    EXPECT_FALSE(files.folderExists("E:\\zov\\"));
-    EXPECT_EQ(label("currentHDLabel"), "c:");
-    EXPECT_EQ(ini(), before);
-}
-
-TEST_F(ChangeDataPathTest, AFolderThatCannotBeCreatedKeepsTheMoviesWhereTheyWere) {
+TEST_F(ChangeDataPathTest, NothingMovesWhileADownloadRunsOrWhenTheFolderCannotBeMade) {
     const std::string before = ini();
     ASSERT_TRUE(files.writeFile("E:\\zov", "a file in the way"));
     choose("e:");
-    change();
-    EXPECT_EQ(popupText(), "Can not create path");
-    EXPECT_EQ(properties.mediaPath(), "c:\\zov\\");
-    EXPECT_EQ(label("currentHDLabel"), "c:");
-    EXPECT_EQ(ini(), before);
+    for (bool busy : {true, false}) {
+        downloading = busy;
+        change();
+        EXPECT_EQ(popupText(), busy ? "Can't perform this function, please wait for the "
+                                      "current download to complete."
+                                    : "Can not create path");
+        EXPECT_EQ(playerProp().mediaPath(), "c:\\zov\\");
+        EXPECT_EQ(label("currentHDLabel"), "c:");
+        EXPECT_EQ(ini(), before);
+    }
 }

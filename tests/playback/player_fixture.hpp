@@ -1,11 +1,12 @@
 #pragma once
-// What the playback tests share: the main window with both players (the embedded one
-// simulated, the external one with its processes and window messages in memory), the
-// popups, the settings, a movie folder on an in-memory disk, and what reached the skin.
+// What the playback, guide and library tests share: the main window with both players (the embedded
+// one simulated, the external one with its processes and window messages in memory), the popups,
+// the settings, a movie folder on an in-memory disk, and what reached the skin.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -125,14 +126,13 @@ struct PlayerFixture : ::testing::Test {
         ui.media().setDuration(path, seconds);
         return path;
     }
+    bool runUntil(const std::function<bool()>& predicate) { return loop.runUntil(predicate, 10s); }
     // The embedded player's state settles on the loop (opening, buffering).
     void settle() {
-        ASSERT_TRUE(loop.runUntil(
-            [&] {
-                return wmp.playState() != ui::wmppsTransitioning &&
-                       wmp.playState() != ui::wmppsBuffering;
-            },
-            10s));
+        ASSERT_TRUE(runUntil([&] {
+            return wmp.playState() != ui::wmppsTransitioning &&
+                   wmp.playState() != ui::wmppsBuffering;
+        }));
     }
     void advance(double seconds) {
         advanceTime(loop, clock, static_cast<std::int64_t>(seconds * 1000 + 0.5));
@@ -140,8 +140,17 @@ struct PlayerFixture : ::testing::Test {
     const std::vector<std::string>& lastArguments() const {
         return processes.starts.back().arguments;
     }
-    static bool sameRect(const ui::Rect& a, const ui::Rect& b) {
-        return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+    // What was sent to the external player's windows (everything not for the main window).
+    std::vector<platform::WindowMessage> sentToPlayer() const {
+        std::vector<platform::WindowMessage> sent;
+        for (const auto& posted : messages.posted())
+            if (posted.target != mainPlayer->windowHandle()) sent.push_back(posted.record);
+        return sent;
+    }
+    bool screenAt(const ui::Rect& at) const {
+        const auto rect = h264Screen.rect();
+        return rect.left == at.left && rect.top == at.top && rect.width == at.width &&
+               rect.height == at.height;
     }
     static config::MediaInfo media(const std::string& name) {
         config::MediaInfo info;

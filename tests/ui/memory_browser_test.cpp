@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/clock.hpp"
-#include "platform/memory_file_system.hpp"
 #include "platform/poll_loop.hpp"
 #include "ui/headless/memory_browser.hpp"
 #include "ui/headless/memory_document.hpp"
@@ -29,15 +29,10 @@ struct MemoryBrowserTest : ::testing::Test {
     std::vector<std::string> events;
 
     // Records the browser's events as "before <url>" / "complete <url>", frames marked.
-    void record(MemoryBrowser& browser, const std::string& label) {
-        browser.BeforeNavigate2.connect([this, label](const std::string& url, FrameLevel level) {
-            events.push_back(label + " before " + url +
-                             (level == FrameLevel::Frame ? " (frame)" : ""));
-        });
-        browser.DocumentComplete.connect([this, label](const std::string& url, FrameLevel level) {
-            events.push_back(label + " complete " + url +
-                             (level == FrameLevel::Frame ? " (frame)" : ""));
-        });
+    std::function<void(const std::string&, FrameLevel)> record(const std::string& what) {
+        return [this, what](const std::string& url, FrameLevel level) {
+            events.push_back(what + url + (level == FrameLevel::Frame ? " (frame)" : ""));
+        };
     }
 };
 
@@ -46,22 +41,20 @@ TEST_F(MemoryBrowserTest, NavigationAnnouncesTheStartAtOnceThenFramesThenThePage
               "<iframe src='http://127.0.0.1/ad'></iframe><input type=hidden name=c_uid value=m1>"
               "<frame src='http://127.0.0.1/side'>");
     MemoryBrowser browser(ControlName{"movieGuide", "bufferView", nullptr}, loop, pages);
-    record(browser, "buffer");
+    browser.BeforeNavigate2.connect(record("before "));
+    browser.DocumentComplete.connect(record("complete "));
 
     browser.Navigate("http://127.0.0.1/guide");
-    EXPECT_EQ(events, std::vector<std::string>{"buffer before http://127.0.0.1/guide"});
+    EXPECT_EQ(events, std::vector<std::string>{"before http://127.0.0.1/guide"});
     EXPECT_TRUE(browser.busy());
     EXPECT_EQ(browser.LocationURL(), "");  // the page has not arrived yet
 
     ASSERT_TRUE(loop.runUntil([&] { return !browser.busy(); }, 10s));
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          "buffer before http://127.0.0.1/guide",
-                          "buffer before http://127.0.0.1/ad (frame)",
-                          "buffer complete http://127.0.0.1/ad (frame)",
-                          "buffer before http://127.0.0.1/side (frame)",
-                          "buffer complete http://127.0.0.1/side (frame)",
-                          "buffer complete http://127.0.0.1/guide",
-                      }));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{
+                  "before http://127.0.0.1/guide", "before http://127.0.0.1/ad (frame)",
+                  "complete http://127.0.0.1/ad (frame)", "before http://127.0.0.1/side (frame)",
+                  "complete http://127.0.0.1/side (frame)", "complete http://127.0.0.1/guide"}));
     EXPECT_EQ(browser.LocationURL(), "http://127.0.0.1/guide");
     EXPECT_EQ(browser.document()->all("c_uid")->value(), "m1");
 
@@ -71,81 +64,8 @@ TEST_F(MemoryBrowserTest, NavigationAnnouncesTheStartAtOnceThenFramesThenThePage
         ASSERT_TRUE(loop.runUntil([&] { return !browser.busy(); }, 10s));
         EXPECT_EQ(browser.LocationURL(), url);
         EXPECT_EQ(browser.document()->body()->innerHtml(), "");
-        EXPECT_EQ(events.back(), "buffer complete " + url);
+        EXPECT_EQ(events.back(), "complete " + url);
     }
-}
-
-// The guide's pattern: the hidden browser's completion sends the visible one to the same
-// address; a newer navigation replaces one still loading.
-TEST_F(MemoryBrowserTest, ALaterNavigationCancelsALoadStillUnderWay) {
-    pages.add("http://127.0.0.1/a", "<p id=a>a</p>");
-    pages.add("http://127.0.0.1/b", "<p id=b>b</p>");
-    MemoryBrowser buffer(ControlName{}, loop, pages);
-    MemoryBrowser visible(ControlName{}, loop, pages);
-    record(visible, "visible");
-    buffer.DocumentComplete.connect(
-        [&](const std::string&, FrameLevel) { visible.Navigate(buffer.LocationURL()); });
-
-    buffer.Navigate("http://127.0.0.1/a");
-    buffer.Navigate("http://127.0.0.1/b");
-    ASSERT_TRUE(loop.runUntil([&] { return visible.loadCount() > 0 && !visible.busy(); }, 10s));
-    loop.processPending();
-    EXPECT_EQ(buffer.loadCount(), 1);
-    EXPECT_EQ(events, (std::vector<std::string>{"visible before http://127.0.0.1/b",
-                                                "visible complete http://127.0.0.1/b"}));
-    EXPECT_NE(visible.document()->getElementById("b"), nullptr);
-
-    // A navigation started from the before-navigate handler wins as well.
-    events.clear();
-    visible.BeforeNavigate2.connect([&](const std::string& url, FrameLevel) {
-        events.push_back("before " + url);
-        if (url == "http://127.0.0.1/a") visible.Navigate("http://127.0.0.1/b");
-    });
-    visible.Navigate("http://127.0.0.1/a");
-    ASSERT_TRUE(loop.runUntil([&] { return !visible.busy(); }, 10s));
-    loop.processPending();
-    EXPECT_EQ(events,
-              (std::vector<std::string>{"before http://127.0.0.1/a", "before http://127.0.0.1/b",
-                                        "visible complete http://127.0.0.1/b"}));
-}
-
-TEST_F(MemoryBrowserTest, RefreshLoadsTheBuiltPageAgainWithoutANewNavigation) {
-    int served = 0;
-    pages.add("http://127.0.0.1/banner", [&](MemoryDocument& page) {
-        ++served;
-        page.addHtml("<img id=ad src=ad" + std::to_string(served) + ".png>");
-    });
-    MemoryBrowser banner(ControlName{}, loop, pages);
-    record(banner, "banner");
-    banner.Refresh();  // nothing shown yet: nothing to reload
-    loop.processPending();
-    EXPECT_EQ(served, 0);
-
-    banner.Navigate("http://127.0.0.1/banner");
-    ASSERT_TRUE(loop.runUntil([&] { return !banner.busy(); }, 10s));
-    banner.Refresh();
-    ASSERT_TRUE(loop.runUntil([&] { return !banner.busy(); }, 10s));
-    EXPECT_EQ(served, 2);
-    EXPECT_EQ(banner.loadCount(), 2);
-    EXPECT_EQ(banner.memoryDocument()->getElementById("ad")->attribute("src"), "ad2.png");
-    EXPECT_EQ(events, (std::vector<std::string>{"banner before http://127.0.0.1/banner",
-                                                "banner complete http://127.0.0.1/banner",
-                                                "banner complete http://127.0.0.1/banner"}));
-}
-
-TEST_F(MemoryBrowserTest, LocalPagesComeFromTheFileSystemAndNoLoadReachesABrowserThatIsGone) {
-    platform::MemoryFileSystem files;
-    ASSERT_TRUE(files.writeFile("C:\\zov-client\\playlistSkin.html", "<table id=myPlayList>"));
-    pages.setFileSystem(&files);
-    MemoryBrowser playlist(ControlName{}, loop, pages);
-    playlist.Navigate("C:\\zov-client\\playlistSkin.html");
-    ASSERT_TRUE(loop.runUntil([&] { return !playlist.busy(); }, 10s));
-    EXPECT_NE(playlist.document()->getElementById("myPlayList"), nullptr);
-
-    auto doomed = std::make_unique<MemoryBrowser>(ControlName{}, loop, pages);
-    doomed->Navigate("about:blank");
-    doomed.reset();
-    loop.processPending();  // the posted load finds the browser gone and does nothing
 }
 
 // Web pages from a fetcher: busy until the answer, registered pages still first, and an
@@ -156,22 +76,18 @@ TEST_F(MemoryBrowserTest, WebPagesArriveFromTheFetcherAndStaleAnswersAreDropped)
         asked.emplace_back(url, std::move(done));
     });
     pages.add("http://127.0.0.1/registered", "<p>here</p>");
-    MemoryBrowser browser(ControlName{"movieGuide", "epgBrowser", nullptr}, loop, pages);
-    record(browser, "epg");
-
-    browser.Navigate("http://127.0.0.1/old");
-    loop.processPending();
-    browser.Navigate("http://127.0.0.1/guide");
-    loop.processPending();
+    MemoryBrowser browser(ControlName{}, loop, pages);
+    for (const char* url : {"http://127.0.0.1/old", "http://127.0.0.1/guide"}) {
+        browser.Navigate(url);
+        loop.processPending();
+    }
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_TRUE(browser.busy());
-
     asked[1].second("<input type=hidden name=c_uid value=m2>");
     asked[0].second("<input type=hidden name=c_uid value=stale>");
     EXPECT_FALSE(browser.busy());
     EXPECT_EQ(browser.LocationURL(), "http://127.0.0.1/guide");
     EXPECT_EQ(browser.document()->all("c_uid")->value(), "m2");
-    EXPECT_EQ(events.back(), "epg complete http://127.0.0.1/guide");
 
     // A failed fetch completes with an empty page; a registered address is never fetched.
     browser.Navigate("http://127.0.0.1/down");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/error.hpp"
@@ -92,65 +93,47 @@ TEST(MemoryDocument, ClickWiringCallsTheInstalledHandlerOncePerClick) {
 // The playlist's rows, built the way the library window builds them.
 TEST(MemoryDocument, PlaylistTableGrowsAndShrinksWithItsSelectionFrames) {
     auto page = MemoryDocument::fromHtml(
-        "<table id=myPlayList><tbody></tbody></table>"
-        "<span id=MLRepeat>REPEAT</span>"
-        "<img id=playbutton_over><img id=repeatbutton_over><img id=exitbutton_over>");
+        "<table id=myPlayList><tbody></tbody></table><span id=MLRepeat>REPEAT</span>");
     auto* table = page->getElementById("myPlayList");
     const auto fragment = [](const std::string& title) {
-        return "<center><div id='ninety'><div id='selectionControl' style='border-color: "
-               "orange; border-width: 0.1cm;' onmouseout=this.style.borderStyle='none' "
-               "onmouseover=this.style.borderStyle='solid'><font color='white' face='Arial, "
-               "Helvetica, sans-serif' size=6>" +
-               title + "</font></div></div></center>";
+        return "<center><div id='selectionControl' style='border-width: 0.1cm;' "
+               "onmouseover=this.style.borderStyle='solid'><font size=6>" +
+               title + "</font></div></center>";
     };
-    for (const std::string title : {"One", "Two", "Three"}) {
-        auto* row = table->insertRow(table->rowCount());
-        row->insertCell(0)->setInnerHtml(fragment(title));
-    }
+    for (const std::string title : {"One", "Two", "Three"})
+        table->insertRow(table->rowCount())->insertCell(0)->setInnerHtml(fragment(title));
     ASSERT_EQ(table->rowCount(), 3);
     EXPECT_EQ(table->row(1)->cell(0)->innerHtml(), fragment("Two"));  // reads back as set
-
-    auto frames = page->getElementsByName("selectionControl");  // ids count as names
+    auto frames = page->getElementsByName("selectionControl");        // ids count as names
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[2]->innerText(), "Three");
-    auto* frame = page->elementsByName("selectionControl")[0];
-    EXPECT_EQ(frame->attribute("onmouseover"), "this.style.borderStyle='solid'");
 
     table->deleteRow(0);
-    EXPECT_EQ(table->rowCount(), 2);
     EXPECT_EQ(page->getElementsByName("selectionControl")[0]->innerText(), "Two");
     table->insertRow(0)->insertCell(-1)->setInnerText("<b>Zero</b>");
-    EXPECT_EQ(table->row(0)->innerText(), "<b>Zero</b>");
     EXPECT_EQ(table->row(0)->innerHtml(), "<td>&lt;b&gt;Zero&lt;/b&gt;</td>");
 
-    page->getElementById("MLRepeat")->setInnerText("ONCE");
-    EXPECT_EQ(page->all("MLRepeat")->innerText(), "ONCE");
-
     // Out of range, or not a table: the errors the page's object model raises.
-    try {
-        table->insertRow(5);
-        FAIL() << "a row past the end was inserted";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.description(), "Invalid argument.");
-    }
+    const auto raised = [](const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const Error& error) {
+            return std::to_string(error.number()) + " " + error.description();
+        }
+        return std::string("nothing raised");
+    };
+    EXPECT_EQ(raised([&] { table->insertRow(5); }), "-2147024809 Invalid argument.");
     EXPECT_THROW(table->deleteRow(3), Error);
     EXPECT_THROW(table->insertRow(-2), Error);
     table->deleteRow(-1);  // the last one
-    EXPECT_EQ(table->rowCount(), 2);
     EXPECT_EQ(table->row(1)->innerText(), "Two");
     table->insertRow(-1)->insertCell(0)->setInnerText("Three");  // at the end
     EXPECT_EQ(table->row(2)->innerText(), "Three");
     EXPECT_EQ(table->row(3), nullptr);
     EXPECT_EQ(table->row(-1), nullptr);
     EXPECT_THROW(table->row(0)->insertCell(2), Error);
-    try {
-        page->getElementById("MLRepeat")->insertRow(0);
-        FAIL() << "a span took a row";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), 438);
-    }
-    EXPECT_EQ(table->rowCount(), 3);
-
+    EXPECT_EQ(raised([&] { page->getElementById("MLRepeat")->insertRow(0); }),
+              "438 Object doesn't support this property or method");
     auto empty = MemoryDocument::fromHtml("<table id=t></table>");
     empty->getElementById("t")->deleteRow(-1);  // nothing to delete, nothing raised
     EXPECT_EQ(empty->getElementById("t")->rowCount(), 0);
@@ -159,14 +142,15 @@ TEST(MemoryDocument, PlaylistTableGrowsAndShrinksWithItsSelectionFrames) {
 TEST(MemoryDocument, ReadsSloppyMarkupLikeABrowserAndBoundsItsDepth) {
     auto page = MemoryDocument::fromHtml(
         "text before <table id=t><tr><td>a<td>b<tr><td>c</table></b>"
-        "<p title=\"&lt;&#65;&#x42;&unknown;\">x < y &amp; z</p><input name=cut value='open");
+        "<p title=\"&lt;&#65;&#x42;&unknown;&#x;\">x < y &amp; z</p><input name=cut "
+        "value='open");
     auto* table = page->getElementById("t");
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->rowCount(), 2);
     EXPECT_EQ(table->row(0)->cellCount(), 2);
     EXPECT_EQ(table->row(1)->cell(0)->innerText(), "c");
     auto* paragraph = page->body()->children().back().get();
-    EXPECT_EQ(paragraph->attribute("title"), "<AB&unknown;");
+    EXPECT_EQ(paragraph->attribute("title"), "<AB&unknown;&#x;");
     EXPECT_EQ(paragraph->innerText(), "x < y & z");
     EXPECT_EQ(page->all("cut"), nullptr);  // a tag cut off by the end is dropped
     EXPECT_EQ(page->body()->innerText().substr(0, 12), "text before ");

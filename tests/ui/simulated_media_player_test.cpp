@@ -1,3 +1,6 @@
+// The simulated media player's own rules; what the player adaptor makes of it (resuming,
+// ads, playlists, full screen, a failed playback) is shown by the playback tests.
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,7 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace zov::ui;
-using ui::ControlName;
 using ui::headless::MediaCatalog;
 using ui::headless::SimulatedMediaPlayer;
 
@@ -33,8 +35,7 @@ struct SimulatedMediaPlayerTest : ::testing::Test {
     int errors = 0;
 
     SimulatedMediaPlayerTest() {
-        EXPECT_TRUE(files.createFolderPath("c:\\zov\\"));
-        EXPECT_TRUE(files.writeFile(kMovie, "movie"));
+        EXPECT_TRUE(files.createFolderPath("c:\\zov\\") && files.writeFile(kMovie, "movie"));
         catalog.setDuration(kMovie, 100);
         player = SimulatedMediaPlayer::create(ControlName{}, loop, files, catalog);
         player->PlayStateChange.connect([this](int state) {
@@ -43,7 +44,6 @@ struct SimulatedMediaPlayerTest : ::testing::Test {
         });
         player->Error.connect([this] { ++errors; });
     }
-
     void settle() {
         ASSERT_TRUE(loop.runUntil(
             [&] { return player->playState() != 9 && player->playState() != 6; }, 10s));
@@ -53,38 +53,53 @@ struct SimulatedMediaPlayerTest : ::testing::Test {
     }
 };
 
-TEST_F(SimulatedMediaPlayerTest, AnOpenedFilePlaysByItselfOnTheClockAndEndsAtItsLength) {
+TEST_F(SimulatedMediaPlayerTest, AnOpenedFilePlaysOnTheClockScansAndEndsAtItsLength) {
     player->setURL(kMovie);
-    EXPECT_EQ(player->playState(), wmppsTransitioning);
     EXPECT_EQ(player->duration(), 0);  // not valid before playing
     settle();
-    EXPECT_EQ(seen, (std::deque<int>{wmppsTransitioning, wmppsPlaying}));
     EXPECT_EQ(player->duration(), 100);
-
-    advance(65.5);
-    EXPECT_DOUBLE_EQ(player->currentPosition(), 65.5);
-    EXPECT_EQ(player->currentPositionString(), "01:05");
-
+    advance(10);
+    player->fastForward();
+    advance(2);
+    EXPECT_DOUBLE_EQ(player->currentPosition(), 10 + 2 * SimulatedMediaPlayer::kScanRate);
+    player->fastReverse();
+    advance(20);  // reaches 0 after 4 s, then plays 16 s
+    EXPECT_EQ(player->playState(), wmppsPlaying);
+    EXPECT_DOUBLE_EQ(player->currentPosition(), 16);
+    EXPECT_EQ(player->currentPositionString(), "00:16");
     player->pause();
     advance(30);
-    EXPECT_DOUBLE_EQ(player->currentPosition(), 65.5);
     player->play();
-    advance(34.499);
+    advance(83.999);
     EXPECT_EQ(player->playState(), wmppsPlaying);
     advance(0.001);
-    EXPECT_EQ(player->playState(), wmppsMediaEnded);
-    EXPECT_DOUBLE_EQ(player->currentPosition(), 100);
-    EXPECT_EQ(seen, (std::deque<int>{wmppsTransitioning, wmppsPlaying, wmppsPaused, wmppsPlaying,
-                                     wmppsMediaEnded}));
-    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(seen,
+              (std::deque<int>{wmppsTransitioning, wmppsPlaying, wmppsScanForward, wmppsScanReverse,
+                               wmppsPlaying, wmppsPaused, wmppsPlaying, wmppsMediaEnded}));
 
-    // Play after the end starts again; stop goes back to the beginning.
+    // Play after the end starts again; stop goes back to the beginning, and nothing
+    // stopped scans.
     player->play();
     advance(10);
     EXPECT_DOUBLE_EQ(player->currentPosition(), 10);
     player->stop();
+    player->fastForward();
+    player->fastReverse();
     EXPECT_EQ(player->playState(), wmppsStopped);
     EXPECT_DOUBLE_EQ(player->currentPosition(), 0);
+
+    // Running past what was downloaded pauses in the window; a handler may release the
+    // player.
+    player->play();
+    player->setFullScreen(true);
+    player->failPlayback();
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(player->playState(), wmppsPaused);
+    EXPECT_FALSE(player->fullScreen());
+    player->PlayStateChange.connect([this](int) { player.reset(); });
+    player->stop();
+    EXPECT_EQ(player, nullptr);
+    advance(200);
 }
 
 TEST_F(SimulatedMediaPlayerTest, MissingOrUnplayableFilesReportAnErrorAndStreamsBuffer) {
@@ -92,8 +107,6 @@ TEST_F(SimulatedMediaPlayerTest, MissingOrUnplayableFilesReportAnErrorAndStreams
     settle();
     EXPECT_EQ(errors, 1);
     EXPECT_EQ(player->playState(), wmppsStopped);
-    EXPECT_EQ(player->duration(), 0);
-
     ASSERT_TRUE(files.writeFile("c:\\zov\\broken.wmv", "x"));
     catalog.markUnplayable("c:\\zov\\broken.wmv");
     player->setURL("c:\\zov\\broken.wmv");
@@ -107,98 +120,15 @@ TEST_F(SimulatedMediaPlayerTest, MissingOrUnplayableFilesReportAnErrorAndStreams
     player->play();
     settle();
     EXPECT_EQ(errors, 3);
-    EXPECT_EQ(player->playState(), wmppsPlaying);
     EXPECT_EQ(player->duration(), MediaCatalog::kDefaultDuration);
 
-    seen.clear();
-    player->setURL("mms://127.0.0.1/live");
-    settle();
-    EXPECT_EQ(seen, (std::deque<int>{wmppsTransitioning, wmppsBuffering, wmppsPlaying}));
-    EXPECT_EQ(errors, 3);
-}
-
-TEST_F(SimulatedMediaPlayerTest, ScanningMovesFasterAndAReverseScanPlaysOnFromTheStart) {
-    player->setURL(kMovie);
-    settle();
-    advance(10);
-    player->fastForward();
-    EXPECT_EQ(player->playState(), wmppsScanForward);
-    advance(2);
-    EXPECT_DOUBLE_EQ(player->currentPosition(), 10 + 2 * SimulatedMediaPlayer::kScanRate);
-
-    player->fastReverse();
-    EXPECT_EQ(player->playState(), wmppsScanReverse);
-    advance(20);  // reaches 0 after 4 s, then plays 16 s
-    EXPECT_EQ(player->playState(), wmppsPlaying);
-    EXPECT_DOUBLE_EQ(player->currentPosition(), 16);
-
-    player->fastForward();
-    advance(100);
-    EXPECT_EQ(player->playState(), wmppsMediaEnded);
-}
-
-// The player adaptor sets the resume position right after the address, before the file
-// is open; and may unload from inside the end-of-media handler.
-TEST_F(SimulatedMediaPlayerTest, APositionSetWhileOpeningAppliesOnceOpenAndHandlersMayUnload) {
-    player->setURL(kMovie);
-    player->setCurrentPosition(42.5);
-    settle();
-    EXPECT_DOUBLE_EQ(player->currentPosition(), 42.5);
-
-    player->setCurrentPosition(250);  // past the end: the end
-    advance(0.001);
-    EXPECT_EQ(player->playState(), wmppsMediaEnded);
-
-    player->PlayStateChange.connect([this](int state) {
-        seen.push_back(state);
-        if (state == wmppsMediaEnded) player->setURL("");
-    });
-    player->play();
-    advance(100);
-    EXPECT_EQ(player->playState(), wmppsUndefined);
-    EXPECT_EQ(player->URL(), "");
-    EXPECT_EQ(player->currentPositionString(), "");
-
     // A second address before the first is open abandons the first.
-    errors = 0;
     player->setURL("c:\\zov\\absent.wmv");
-    player->setURL(kMovie);
+    player->setURL("mms://127.0.0.1/live");
+    seen.clear();
     settle();
-    EXPECT_EQ(errors, 0);
-    EXPECT_EQ(player->playState(), wmppsPlaying);
-
-    // A handler may even release the player.
-    player->PlayStateChange.connect([this](int) { player.reset(); });
-    player->stop();
-    EXPECT_EQ(player, nullptr);
-    advance(200);
-}
-
-TEST_F(SimulatedMediaPlayerTest, FullScreenHoldsOnlyWhileThereIsSomethingToShow) {
-    player->setFullScreen(true);
-    EXPECT_FALSE(player->fullScreen());  // nothing open
-
-    player->setURL(kMovie);
-    settle();
-    player->setFullScreen(true);
-    EXPECT_TRUE(player->fullScreen());
-    player->pause();
-    EXPECT_TRUE(player->fullScreen());
-    player->play();
-    advance(100);
-    EXPECT_EQ(player->playState(), wmppsMediaEnded);
-    EXPECT_FALSE(player->fullScreen());  // left at the end
-
-    player->play();
-    player->setFullScreen(true);
-    advance(30);
-    player->failPlayback();  // ran past what was downloaded
-    EXPECT_EQ(errors, 1);
-    EXPECT_FALSE(player->fullScreen());
-    EXPECT_EQ(player->playState(), wmppsPaused);
-    player->play();
-    advance(5);
-    EXPECT_DOUBLE_EQ(player->currentPosition(), 35);
+    EXPECT_EQ(seen, (std::deque<int>{wmppsBuffering, wmppsPlaying}));
+    EXPECT_EQ(errors, 3);
 }
 
 }  // namespace
