@@ -7,13 +7,20 @@ using namespace zov::test;
 
 namespace {
 
-using Codes = std::vector<std::int32_t>;
-
 // --- control connection ----------------------------------------------------------------
 
+// Replies split by the network are answered once, after their last line.
 TEST_F(BrevicastTest, DownloadsAMovieWithTheWholeConversationReported) {
     expected = movieBytes(200'000);
-    negotiate(peer, "200000").transfer({expected}).reply("226 Transfer complete");
+    peer.sendInPieces({"220-Welcome to the delivery server\r\n", "22", "0 Ready\r\n"})
+        .expect("USER bob")
+        .reply("331 Password required")
+        .expect("PASS secret")
+        .reply("230 Logged in");
+    retrieve(peer.expect("TYPE I").reply("200 Binary").expect("SIZE movie.wmv").reply("213 200000"))
+        .sendInPieces({"150-Opening BINARY connection\r\n", "150 Here it comes\r\n"})
+        .transfer({expected})
+        .sendInPieces({"22", "6 Transfer complete\r\n"});
     Lines steps;
     engine->setStateTrace([&](zov::net::CommandState from, zov::net::CommandState to) {
         steps.push_back(std::string(commandStateName(from)) + ">" +
@@ -33,6 +40,10 @@ TEST_F(BrevicastTest, DownloadsAMovieWithTheWholeConversationReported) {
     // The owner sees the password: what to show is its choice.
     EXPECT_EQ(seen.sent, (Lines{"Connecting to 127.0.0.1", "USER bob", "PASS secret", "TYPE I",
                                 "SIZE movie.wmv", "PASV ", "RETR movie.wmv"}));
+    EXPECT_EQ(seen.repliesSeen[1], 3);  // USER went after the greeting's third piece
+    EXPECT_TRUE(seen.transcript.starts_with(
+        "220-Welcome to the delivery server\r\n220 Ready\r\n331 Password required\r\n"));
+    EXPECT_TRUE(seen.transcript.ends_with("150 Here it comes\r\n226 Transfer complete\r\n"));
     EXPECT_EQ(seen.sizes, Codes{200'000});
     ASSERT_FALSE(seen.progress.empty());
     EXPECT_TRUE(std::is_sorted(seen.progress.begin(), seen.progress.end()));
@@ -40,26 +51,7 @@ TEST_F(BrevicastTest, DownloadsAMovieWithTheWholeConversationReported) {
     EXPECT_TRUE(seen.preparation.empty());  // nothing was resumed
     EXPECT_EQ(readLocal("movie.wmv"), expected);
     EXPECT_FALSE(readLocal("movie.wmv.ini"));  // complete: no resume counter left
-    EXPECT_TRUE(closedTheConnection());
-}
-
-TEST_F(BrevicastTest, AReplySplitAcrossReceivesIsAnsweredOnceAfterItsLastLine) {
-    const std::vector<Lines> splits = {
-        {"220-Welcome to the delivery server\r\n", "220 Ready\r\n"},
-        {"22", "0 Ready", "\r\n"},  // the code itself split
-    };
-    for (const Lines& pieces : splits) {
-        SCOPED_TRACE(pieces.front());
-        ScriptedFtpPeer& p = freshPeer();
-        p.sendInPieces(pieces).expect("USER bob");
-        download();
-        ASSERT_TRUE(scriptDone(p));
-        EXPECT_EQ(p.transcript(), (Lines{"USER bob"}));
-        ASSERT_EQ(seen.sent.size(), 2u);
-        EXPECT_EQ(seen.repliesSeen[1], static_cast<int>(pieces.size()));
-        EXPECT_EQ(seen.transcript, pieces.size() == 2 ? pieces[0] + pieces[1] : "220 Ready\r\n");
-        engine->cancelCurrentDownload();
-    }
+    EXPECT_TRUE(closedTheConnection(peer));
 }
 
 // Every refusal and failure, with the code the owner is told. The connection is closed
@@ -69,14 +61,7 @@ TEST_F(BrevicastTest, EachFailingStepEndsTheDownloadWithItsErrorCode) {
         const char* what;
         std::function<void(ScriptedFtpPeer&)> script;
         std::int32_t code;
-        bool resume = false;
-        bool trickle = false;
-    };
-    auto upToSize = [](ScriptedFtpPeer& p) -> ScriptedFtpPeer& {
-        return login(p).expect("SIZE movie.wmv").reply("213 5000");
-    };
-    auto missing = [](ScriptedFtpPeer& p) {
-        login(p).expect("SIZE movie.wmv").reply("550 No such file");
+        bool resume = false, trickle = false;
     };
     const std::vector<Case> cases = {
         {"greeting refused", [](auto& p) { p.greet("421 Too many users"); }, 0},
@@ -95,17 +80,21 @@ TEST_F(BrevicastTest, EachFailingStepEndsTheDownloadWithItsErrorCode) {
              p.expect("TYPE I").reply("200 Binary").expect("SIZE movie.wmv").reply("550 No");
          },
          1},
-        {"SIZE refused in a trickle download", missing, 1, false, true},
-        {"PASV refused",
-         [&](auto& p) { upToSize(p).expect("PASV ").reply("425 No data connection"); }, 0},
+        {"SIZE refused in a trickle download", [](auto& p) { sized(p, "550 No such file"); }, 1,
+         false, true},
+        {"PASV refused", [](auto& p) { sized(p, "213 5000").expect("PASV ").reply("425 No"); }, 0},
         {"REST refused",
-         [&](auto& p) {
-             upToSize(p).expect("PASV ").passive().expect("REST 1720").reply("502 No restart");
+         [](auto& p) {
+             sized(p, "213 5000").expect("PASV ").passive().expect("REST 1720").reply("502 No");
          },
          3, true},
         {"RETR refused",
-         [&](auto& p) {
-             upToSize(p).expect("PASV ").passive().expect("RETR movie.wmv").reply("550 Denied");
+         [](auto& p) {
+             sized(p, "213 5000")
+                 .expect("PASV ")
+                 .passive()
+                 .expect("RETR movie.wmv")
+                 .reply("550 Denied");
          },
          2},
         {"connection reset while logging in",
@@ -125,11 +114,11 @@ TEST_F(BrevicastTest, EachFailingStepEndsTheDownloadWithItsErrorCode) {
         }
         ScriptedFtpPeer& p = freshPeer();
         c.script(p);
-        c.trickle ? downloadWithTrickle() : download();
+        download(c.trickle);
         ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; })) << p.mismatch();
         EXPECT_EQ(seen.errors, Codes{c.code});
         EXPECT_EQ(seen.statusAtError, Codes{0});
-        EXPECT_TRUE(runUntil([&] { return p.finished(); })) << p.mismatch();
+        EXPECT_TRUE(scriptDone(p)) << p.mismatch();
         if (!std::string_view(c.what).starts_with("connection reset")) {  // else none to close
             EXPECT_TRUE(closedTheConnection(p));
         }
@@ -144,13 +133,12 @@ TEST_F(BrevicastTest, AnUnreachableServerIsError0AndADownloadStartedFromItsHandl
     // clean-up must not end that new download.
     const ClosedLoopbackPort closed;
     engine->setPort(closed.port());
-    engine->onError.connect([this](std::int32_t& code) {  // takes the place of the fixture's
+    engine->onError.connect([this](std::int32_t& code) {  // in place of the fixture's
         seen.errors.push_back(code);
         engine->setPort(peer.port());
         download();
     });
     download();
-    ASSERT_TRUE(runUntil([&] { return !seen.errors.empty(); }));
     ASSERT_TRUE(runUntil([&] { return peer.controlConnections() == 1; }));
     EXPECT_EQ(engine->currentState(), 1);
     EXPECT_EQ(seen.errors, Codes{0});
@@ -166,13 +154,14 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     EXPECT_EQ(seen.timeOuts, 1);
     EXPECT_TRUE(seen.errors.empty());
     EXPECT_TRUE(peer.transcript().empty());
-    EXPECT_TRUE(closedTheConnection());
+    EXPECT_TRUE(closedTheConnection(peer));
 
     // A data connection that stalls: counted from the last block, which came 20 s after
     // the server's last reply.
     seen = {};
-    peer.nextConnection();
-    negotiate(peer, "5000").pause().transfer({movieBytes(5000), 3000, DataEnd::Stall});
+    negotiate(peer.nextConnection(), "5000")
+        .pause()
+        .transfer({movieBytes(5000), 3000, DataEnd::Stall});
     download();
     ASSERT_TRUE(runUntil([&] { return engine->currentState() == 2; }));
     advance(20'000);
@@ -183,7 +172,7 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     advance(10'000);
     EXPECT_EQ(seen.timeOuts, 1);
     EXPECT_EQ(seen.downloaded, 0);
-    EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 4), "3000");  // resumable
+    EXPECT_EQ(sideCount(), 3000);  // resumable
 
     // A 227 without a readable address, and the tail of a trickle download that stalls.
     for (bool trickle : {false, true}) {
@@ -194,24 +183,36 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
             negotiate(peer, "600000", "100000")
                 .transfer({movieBytes(600'000), 300'000, DataEnd::Stall});
         } else {
-            login(peer).expect("SIZE movie.wmv").reply("213 5000").expect("PASV ").reply("227 ?");
+            sized(peer, "213 5000").expect("PASV ").reply("227 ?");
         }
-        trickle ? downloadWithTrickle() : download();
+        download(trickle);
         ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
         advance(30'000);
         EXPECT_EQ(seen.timeOuts, 1);
-        EXPECT_TRUE(closedTheConnection());  // idle: the queue may start the next movie
+        EXPECT_TRUE(closedTheConnection(peer));  // idle: the queue may start the next movie
         advance(60'000);
         EXPECT_EQ(seen.endings(), 1);
     }
 }
 
-TEST_F(BrevicastTest, ACancelThatCouldNotFinishIsReportedAsError4AndTheNextDownloadGoesOn) {
-    expected = movieBytes(5000);
-    negotiate(peer, "5000").transfer({expected, 3000, DataEnd::Stall}).nextConnection();
-    negotiate(peer, "5000", "1720").transfer({expected}).reply("226 Done");
+// A cancel tells nothing and leaves the files for a resume. A cancel that could not finish
+// is told as error 4 when the next download starts, and that download goes on.
+TEST_F(BrevicastTest, ACancelledMovieResumesLaterAndAnUnfinishedCancelIsError4) {
+    expected = movieBytes(50'000);
+    negotiate(peer, "50000").transfer({expected, 20'000, DataEnd::Stall}).nextConnection();
+    negotiate(peer, "50000", "18720").transfer({expected, 30'000, DataEnd::Stall});
+    negotiate(peer.nextConnection(), "50000", "28720").transfer({expected}).reply("226 Done");
     download();
-    ASSERT_TRUE(runUntil([&] { return !seen.progress.empty() && seen.progress.back() == 3000; }));
+    ASSERT_TRUE(runUntil([&] { return seen.progressReached(20'000); }));
+    engine->cancelCurrentDownload();
+    EXPECT_EQ(engine->currentState(), 0);
+    advance(60'000);
+    EXPECT_EQ(seen.endings(), 0);
+    EXPECT_EQ(sideCount(), 20'000);
+
+    download();
+    ASSERT_TRUE(runUntil([&] { return seen.progressReached(30'000); }));
+    EXPECT_EQ(seen.preparation, (Lines{"Preparing Download"}));
     faulty.failToStopTimers = true;
     EXPECT_THROW(engine->cancelCurrentDownload(), zov::Error);
     faulty.failToStopTimers = false;
@@ -226,27 +227,7 @@ TEST_F(BrevicastTest, ACancelThatCouldNotFinishIsReportedAsError4AndTheNextDownl
     EXPECT_EQ(readLocal("movie.wmv"), expected);
 }
 
-// --- data transfer and resume ---------------------------------------------------------
-
-TEST_F(BrevicastTest, CancelLeavesTheFilesAndTheSameMovieResumesLater) {
-    expected = movieBytes(50'000);
-    negotiate(peer, "50000").transfer({expected, 20'000, DataEnd::Stall}).nextConnection();
-    download();
-    ASSERT_TRUE(runUntil([&] { return !seen.progress.empty() && seen.progress.back() == 20'000; }));
-    engine->cancelCurrentDownload();
-    EXPECT_EQ(engine->currentState(), 0);
-    advance(60'000);
-    EXPECT_EQ(seen.endings(), 0);  // a cancel tells nothing
-    EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 5), "20000");
-
-    negotiate(peer, "50000", "18720").transfer({expected}).reply("226 Done");
-    download();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(1000);
-    EXPECT_EQ(seen.downloaded, 1);
-    EXPECT_EQ(seen.preparation, (Lines{"Preparing Download"}));
-    EXPECT_EQ(readLocal("movie.wmv"), expected);
-}
+// --- completion -----------------------------------------------------------------------
 
 // Without a size (none given, or 0) the end of the movie is the data connection's close:
 // the download completes at the first check after it, and never while it is open.
@@ -256,67 +237,63 @@ TEST_F(BrevicastTest, AnUnknownSizeCompletesAtTheFirstCheckAfterTheDataConnectio
         for (DataEnd end : {DataEnd::Close, DataEnd::Stall}) {
             SCOPED_TRACE(std::string(size) + (end == DataEnd::Close ? ", closed" : ", open"));
             removeLocal();
-            negotiate(freshPeer(), size).transfer({expected, std::string::npos, end});
-            peers_.back()->reply("226 Done");
+            ScriptedFtpPeer& p = freshPeer();
+            negotiate(p, size).transfer({expected, std::string::npos, end}).reply("226 Done");
             download();
-            ASSERT_TRUE(scriptDone(*peers_.back())) << peers_.back()->mismatch();
+            ASSERT_TRUE(scriptDone(p)) << p.mismatch();
             EXPECT_EQ(seen.sizes, Codes{0});
             advance(999);
             EXPECT_EQ(seen.downloaded, 0);
             advance(1);
             EXPECT_EQ(seen.downloaded, end == DataEnd::Close ? 1 : 0);
-            if (end == DataEnd::Close) {
-                EXPECT_EQ(readLocal("movie.wmv"), expected);
-            }
+            EXPECT_EQ(readLocal("movie.wmv"), expected);
             engine->cancelCurrentDownload();
         }
     }
 }
 
+// The tail is asked for as .wmv, whatever the movie's extension; the whole movie that
+// follows is done at its last byte, not at a 226 that comes before it.
 TEST_F(BrevicastTest, ATrickleDownloadFetchesTheTailFirstThenTheWholeMovie) {
     expected = movieBytes(2'000'000);
-    negotiate(peer, "2000000", "1500000").transfer({expected}).reply("226 Tail done");
-    movie.setFileExtension(".asf");  // the tail is always asked for as .wmv
-    downloadWithTrickle();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    EXPECT_EQ(seen.preparation,
-              (Lines{"Prepare file for trickle download (bytes remaining): 1000000",
-                     "Prepare file for trickle download (bytes remaining): 0"}));
-    EXPECT_TRUE(seen.progress.empty());  // the tail is not progress
-    auto local = readLocal("movie.asf").value_or("");
-    ASSERT_EQ(local.size(), 2'000'000u);
-    EXPECT_EQ(local.substr(0, 1'500'000), std::string(1'500'000, '\0'));
-    EXPECT_EQ(local.substr(1'500'000), expected.substr(1'500'000));
+    movie.setFileExtension(".asf");
+    for (bool cutShort : {false, true}) {
+        SCOPED_TRACE(cutShort ? "whole movie cut short" : "whole movie");
+        removeLocal("movie.asf");
+        ScriptedFtpPeer& p = freshPeer();
+        negotiate(p, "2000000", "1500000").transfer({expected}).reply("226 Tail done");
+        download(true);
+        ASSERT_TRUE(scriptDone(p)) << p.mismatch();
+        EXPECT_EQ(seen.preparation,
+                  (Lines{"Prepare file for trickle download (bytes remaining): 1000000",
+                         "Prepare file for trickle download (bytes remaining): 0"}));
+        EXPECT_TRUE(seen.progress.empty());  // the tail is not progress
+        const auto local = readLocal("movie.asf").value_or("");
+        ASSERT_EQ(local.size(), 2'000'000u);
+        EXPECT_EQ(local.substr(0, 1'500'000), std::string(1'500'000, '\0'));
+        EXPECT_EQ(local.substr(1'500'000), expected.substr(1'500'000));
 
-    retrieve(peer).transfer({expected}).reply("226 Done");
-    advance(1000);  // the tail's completion check starts the whole file
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(1000);
-    EXPECT_EQ(seen.downloaded, 1);
-    EXPECT_EQ(peer.transcript(),
-              (Lines{"USER bob", "PASS secret", "TYPE I", "SIZE movie.wmv", "PASV ", "REST 1500000",
-                     "RETR movie.wmv", "PASV ", "RETR movie.wmv"}));
-    EXPECT_EQ(seen.progress.back(), 2'000'000);
-    EXPECT_EQ(readLocal("movie.asf"), expected);
-    EXPECT_FALSE(readLocal("movie.asf.ini"));
-}
-
-TEST_F(BrevicastTest, TheWholeFileOfATrickleDownloadIsNotDoneBeforeItsLastByte) {
-    expected = movieBytes(600'000);
-    negotiate(peer, "600000", "100000").transfer({expected}).reply("226 Tail done");
-    downloadWithTrickle();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    retrieve(peer)
-        .transfer({expected, 400'000, DataEnd::Stall})
-        .reply("226 Done");  // too early: a third of the movie is missing
-    advance(1000);
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(5000);
-    EXPECT_EQ(seen.downloaded, 0);
-    advance(30'000);
-    EXPECT_EQ(seen.downloaded, 0);
-    EXPECT_EQ(seen.timeOuts, 1);  // the inactivity time-out ends it instead
-    EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 6), "400000");
+        retrieve(p).transfer({expected, cutShort ? 1'200'000 : std::string::npos,
+                              cutShort ? DataEnd::Stall : DataEnd::Close});
+        p.reply("226 Done");
+        advance(1000);  // the tail's completion check starts the whole file
+        ASSERT_TRUE(scriptDone(p)) << p.mismatch();
+        advance(5000);
+        EXPECT_EQ(seen.downloaded, cutShort ? 0 : 1);
+        EXPECT_EQ(p.transcript(),
+                  (Lines{"USER bob", "PASS secret", "TYPE I", "SIZE movie.wmv", "PASV ",
+                         "REST 1500000", "RETR movie.wmv", "PASV ", "RETR movie.wmv"}));
+        if (!cutShort) {
+            EXPECT_EQ(seen.progress.back(), 2'000'000);
+            EXPECT_EQ(readLocal("movie.asf"), expected);
+            EXPECT_FALSE(readLocal("movie.asf.ini"));
+            continue;
+        }
+        advance(30'000);
+        EXPECT_EQ(seen.downloaded, 0);
+        EXPECT_EQ(seen.timeOuts, 1);  // the inactivity time-out ends it instead
+        EXPECT_EQ(sideCount("movie.asf.ini"), 1'200'000);
+    }
 }
 
 // A 226 before the last byte is not believed, and one that crosses the engine's close
@@ -330,7 +307,7 @@ TEST_F(BrevicastTest, ATransferReportedCompleteTooEarlyEndsInATimeOutNotADownloa
         p.reply("226 Transfer complete");
         if (beforeTheTimeOut) p.resume();
         download();
-        ASSERT_TRUE(runUntil([&] { return seen.progress.size() && seen.progress.back() == 3000; }));
+        ASSERT_TRUE(runUntil([&] { return seen.progressReached(3000); }));
         advance(29'000);
         EXPECT_EQ(seen.endings(), 0);  // still waiting for the rest
         advance(beforeTheTimeOut ? 60'000 : 1000);
@@ -339,16 +316,17 @@ TEST_F(BrevicastTest, ATransferReportedCompleteTooEarlyEndsInATimeOutNotADownloa
         ASSERT_TRUE(scriptDone(p));
         advance(60'000);
         EXPECT_EQ(seen.endings(), 1);  // the completion check died with the download
-        EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 4), "3000");
+        EXPECT_EQ(sideCount(), 3000);
     }
 }
 
 // --- hostile or broken servers and names ------------------------------------------------
 
-TEST_F(BrevicastTest, TheDataConnectionGoesToTheServerAndOnlyChecksTheAddressInThe227) {
+TEST_F(BrevicastTest, TheDataConnectionGoesToTheServerWhateverHostThe227Claims) {
     expected = movieBytes(5000);
-    login(peer).expect("SIZE movie.wmv").reply("213 5000").expect("PASV ");
-    peer.passive("127,0,0,2")  // some other host: not where the data comes from
+    sized(peer, "213 5000")
+        .expect("PASV ")
+        .passive("127,0,0,2")
         .expect("RETR movie.wmv")
         .reply("150 Opening")
         .transfer({expected})
@@ -358,16 +336,6 @@ TEST_F(BrevicastTest, TheDataConnectionGoesToTheServerAndOnlyChecksTheAddressInT
     advance(1000);
     EXPECT_EQ(seen.downloaded, 1);
     EXPECT_EQ(readLocal("movie.wmv"), expected);
-
-    seen = {};
-    peer.nextConnection();
-    login(peer).expect("SIZE movie.wmv").reply("213 5000").expect("PASV ");
-    peer.passive("127,0,0,256");
-    download();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(30'000);
-    EXPECT_EQ(peer.dataConnections(), 1);  // no connection for the second 227
-    EXPECT_EQ(seen.timeOuts, 1);
 }
 
 // Line breaks and NULs never reach a command line, and a name never leaves the download
@@ -384,13 +352,11 @@ TEST_F(BrevicastTest, ValuesThatWouldBreakACommandOrLeaveTheFolderAreNeverUsed) 
         {"name with CR LF", "bob", "secret", "movie\r\nDELE x"},
         {"name with NUL", "bob", "secret", std::string("mo\0vie", 6)},
         {"parent folder", "bob", "secret", "..\\escaped"},
-        {"sub-folder", "bob", "secret", "sub\\movie"},
         {"slash", "bob", "secret", "sub/movie"},
         {"drive", "bob", "secret", "C:movie"},
         {"dot dot", "bob", "secret", "..", ""},
         {"control byte", "bob", "secret", "mo\x01vie"},
         {"extension leaving", "bob", "secret", "movie", ".wmv\\..\\..\\escaped"},
-        {"tab in extension", "bob", "secret", "movie", ".wm\tv"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -401,8 +367,8 @@ TEST_F(BrevicastTest, ValuesThatWouldBreakACommandOrLeaveTheFolderAreNeverUsed) 
         } else if (c.pass != "secret") {
             p.greet("220 Ready").expect("USER bob").reply("331 Password required");
         } else {
-            login(p).expect("SIZE " + c.name + c.extension).reply("213 5");
-            p.expect("PASV ").passive();
+            loggedIn(p).expect("TYPE I").reply("200 Binary");
+            p.expect("SIZE " + c.name + c.extension).reply("213 5").expect("PASV ").passive();
         }
         engine->setAccount(c.account);
         engine->setPass(c.pass);
@@ -416,11 +382,12 @@ TEST_F(BrevicastTest, ValuesThatWouldBreakACommandOrLeaveTheFolderAreNeverUsed) 
             EXPECT_EQ(line.find('\0'), std::string::npos) << line;
         }
         EXPECT_EQ(p.dataConnections(), 0);
-        EXPECT_EQ(filesOnDrive(), Lines{});
+        EXPECT_EQ(std::distance(fs::recursive_directory_iterator(drive_.root()), {}), 1);
         EXPECT_EQ(engine->currentState(), 0);
     }
 }
 
+// The transcript the owner is shown stays bounded and starts at a line.
 TEST_F(BrevicastTest, AServerThatNeverStopsTalkingCannotExhaustMemory) {
     const std::string line = "220-and more of the same greeting\r\n";
     std::string flood;
@@ -429,18 +396,18 @@ TEST_F(BrevicastTest, AServerThatNeverStopsTalkingCannotExhaustMemory) {
     peer.greet("220-Welcome").send(flood);
     download();
     ASSERT_TRUE(runUntil([&] { return peer.finished() || peer.controlClosedByClient(); }));
-    EXPECT_LT(seen.longestTranscript, flood.size() / 4);
-    EXPECT_EQ(seen.downloaded, 0);
+    EXPECT_LT(seen.longestTranscript, flood.size() / 16);
+    EXPECT_TRUE(seen.transcript.starts_with(line));
+    EXPECT_EQ(seen.endings(), 0);
 }
 
 TEST_F(BrevicastTest, NumbersBeyond32BitsEndTheDownloadInsteadOfWrapping) {
     // A size that would wrap to 1,000.
-    login(peer).expect("SIZE movie.wmv").reply("213 4294968296");
+    sized(peer, "213 4294968296");
     download();
     ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
-    EXPECT_EQ(seen.errors.size(), 1u);
-    for (auto size : seen.sizes)
-        EXPECT_NE(size, 1000);
+    EXPECT_EQ(seen.errors, Codes{1});
+    EXPECT_EQ(seen.sizes, Codes{});
     EXPECT_EQ(engine->currentState(), 0);
 
     // A byte count that would pass 2,147,483,647: a resume near the limit of a movie of
@@ -449,19 +416,17 @@ TEST_F(BrevicastTest, NumbersBeyond32BitsEndTheDownloadInsteadOfWrapping) {
     writeLocal("movie.wmv", "x");
     fs::resize_file(folder() + "movie.wmv", 2147483000);
     writeLocal("movie.wmv.ini", "2147483000\r\n\r\n");
-    peer.nextConnection();
-    negotiate(peer, "unknown", "2147481720")
+    negotiate(peer.nextConnection(), "unknown", "2147481720")
         .transfer({movieBytes(4000), std::string::npos, DataEnd::Close, 2147481720});
     download();
     ASSERT_TRUE(runUntil([&] { return seen.endings() > 0 || peer.finished(); }));
     advance(31'000);
     EXPECT_EQ(seen.downloaded, 0);
-    EXPECT_EQ(seen.errors.size(), 1u);
+    EXPECT_EQ(seen.errors, Codes{2});
     for (auto bytes : seen.progress)
         EXPECT_GT(bytes, 0);
-    const long long side = std::atoll(readLocal("movie.wmv.ini").value_or("0").c_str());
-    EXPECT_GE(side, 0);
-    EXPECT_LE(side, 2'147'483'647LL);
+    EXPECT_GE(sideCount(), 0);
+    EXPECT_LE(sideCount(), 2'147'483'647LL);
 }
 
 }  // namespace
