@@ -102,28 +102,6 @@ ScriptedFtpPeer& ScriptedFtpPeer::add(Step step) {
     return *this;
 }
 
-ScriptedFtpPeer& ScriptedFtpPeer::expect(std::string line) {
-    return add(Step{Kind::Expect, std::move(line)});
-}
-ScriptedFtpPeer& ScriptedFtpPeer::sendInPieces(std::vector<std::string> pieces) {
-    return add(Step{Kind::Send, {}, std::move(pieces)});
-}
-ScriptedFtpPeer& ScriptedFtpPeer::passive(std::string host) {
-    return add(Step{Kind::Passive, std::move(host)});
-}
-ScriptedFtpPeer& ScriptedFtpPeer::transfer(DataPlan plan) {
-    return add(Step{Kind::Transfer, {}, {}, std::move(plan)});
-}
-ScriptedFtpPeer& ScriptedFtpPeer::resetControl() {
-    return add(Step{Kind::ResetControl});
-}
-ScriptedFtpPeer& ScriptedFtpPeer::pause() {
-    return add(Step{Kind::Pause});
-}
-ScriptedFtpPeer& ScriptedFtpPeer::nextConnection() {
-    return add(Step{Kind::AwaitConnection});
-}
-
 void ScriptedFtpPeer::resume() {
     resumed_ = true;
     advance();
@@ -146,7 +124,7 @@ bool ScriptedFtpPeer::runStep(Step& step) {
             unread_.clear();
             controlClosedByClient_ = false;
             restOffset_ = 0;
-            watchControl();
+            watch(control_);
             return true;
         case Kind::Expect: {
             if (unread_.empty()) return false;
@@ -171,7 +149,7 @@ bool ScriptedFtpPeer::runStep(Step& step) {
                     drop(data_);
                     dropDataListener();  // one connection per 227, as a real server does
                     data_.fd = fd;
-                    watchData();
+                    watch(data_);
                     advance();
                 });
                 step.pieces = {"227 Entering Passive Mode (" + step.text + "," +
@@ -216,7 +194,7 @@ bool ScriptedFtpPeer::runSend(Step& step) {
         if (control_.sent > 0) control_.out.erase(0, std::exchange(control_.sent, 0));
         control_.out += step.pieces[step.done++];
         flush(control_);
-        watchControl();
+        watch(control_);
     }
     return true;
 }
@@ -232,7 +210,7 @@ bool ScriptedFtpPeer::runTransfer(Step& step) {
         data_.sent = 0;
         step.started = true;
         flush(data_);
-        if (data_.fd >= 0) watchData();
+        watch(data_);
     }
     if (data_.fd < 0) return true;  // the client went away
     if (data_.pending() || !delivered(data_.fd)) return false;
@@ -242,51 +220,44 @@ bool ScriptedFtpPeer::runTransfer(Step& step) {
 
 // --- sockets ------------------------------------------------------------------------
 
-void ScriptedFtpPeer::onControlReady(bool readable, bool writable) {
+void ScriptedFtpPeer::onReady(Channel& channel, bool readable, bool writable) {
+    const bool control = &channel == &control_;
     char buffer[4096];
-    while (readable && !controlClosedByClient_ && control_.fd >= 0) {
-        const ssize_t n = ::recv(control_.fd, buffer, sizeof buffer, 0);
+    while (readable && channel.fd >= 0 && !(control && controlClosedByClient_)) {
+        const ssize_t n = ::recv(channel.fd, buffer, sizeof buffer, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
         if (n > 0) {
-            input_.append(buffer, static_cast<std::size_t>(n));
-            for (std::size_t end; (end = input_.find("\r\n")) != std::string::npos;) {
-                std::string line = input_.substr(0, end);
-                input_.erase(0, end + 2);
-                if (line.starts_with("REST ")) {
-                    const std::string_view text = std::string_view(line).substr(5);
-                    std::size_t offset = 0;
-                    const char* last = text.data() + text.size();
-                    auto [ptr, ec] = std::from_chars(text.data(), last, offset);
-                    restOffset_ = ec == std::errc() && ptr == last ? offset : 0;
-                }
-                transcript_.push_back(line);
-                unread_.push_back(std::move(line));
-            }
-            continue;
+            if (control) takeInput(buffer, static_cast<std::size_t>(n));
+        } else if (!control) {
+            drop(data_);  // the client sends nothing on a download: this is its close
+        } else {
+            controlClosedByClient_ = true;
+            // A client that only shut down its sending side still reads: what the script
+            // sends next may cross its close, as it can with a real server.
+            if (n < 0) drop(control_);
         }
-        controlClosedByClient_ = true;
-        // A client that only shut down its sending side still reads: what the script
-        // sends next may cross its close, as it can with a real server.
-        if (n < 0) drop(control_);
     }
-    if (writable) flush(control_);
-    watchControl();
+    if (writable) flush(channel);
+    watch(channel);
     advance();
 }
 
-void ScriptedFtpPeer::onDataReady(bool readable, bool writable) {
-    // The client sends nothing on a download; what it reads here is its close.
-    char buffer[1024];
-    while (readable && data_.fd >= 0) {
-        const ssize_t n = ::recv(data_.fd, buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-        if (n <= 0) drop(data_);
+void ScriptedFtpPeer::takeInput(const char* bytes, std::size_t size) {
+    input_.append(bytes, size);
+    for (std::size_t end; (end = input_.find("\r\n")) != std::string::npos;) {
+        std::string line = input_.substr(0, end);
+        input_.erase(0, end + 2);
+        if (line.starts_with("REST ")) {
+            const std::string_view text = std::string_view(line).substr(5);
+            const char* last = text.data() + text.size();
+            std::size_t offset = 0;
+            auto [ptr, ec] = std::from_chars(text.data(), last, offset);
+            restOffset_ = ec == std::errc() && ptr == last ? offset : 0;
+        }
+        transcript_.push_back(line);
+        unread_.push_back(std::move(line));
     }
-    if (writable) flush(data_);
-    if (data_.fd >= 0) watchData();
-    advance();
 }
 
 void ScriptedFtpPeer::flush(Channel& channel) {
@@ -305,25 +276,17 @@ void ScriptedFtpPeer::flush(Channel& channel) {
     }
 }
 
-void ScriptedFtpPeer::watchControl() {
-    if (control_.fd < 0) return;
-    const bool reading = !controlClosedByClient_;
-    const bool writing = control_.pending();
-    if (!reading && !writing) return loop_.unwatch(control_.fd);
-    loop_.watch(control_.fd,
+void ScriptedFtpPeer::watch(Channel& channel) {
+    if (channel.fd < 0) return;
+    const bool reading = &channel == &data_ || !controlClosedByClient_;
+    const bool writing = channel.pending();
+    if (!reading && !writing) return loop_.unwatch(channel.fd);
+    loop_.watch(channel.fd,
                 reading && writing ? platform::Interest::ReadWrite
                 : reading          ? platform::Interest::Read
                                    : platform::Interest::Write,
-                [this](platform::Readiness r) {
-                    onControlReady(r.readable || r.hangup || r.error, r.writable);
-                });
-}
-
-void ScriptedFtpPeer::watchData() {
-    loop_.watch(data_.fd,
-                data_.pending() ? platform::Interest::ReadWrite : platform::Interest::Read,
-                [this](platform::Readiness r) {
-                    onDataReady(r.readable || r.hangup || r.error, r.writable);
+                [this, &channel](platform::Readiness r) {
+                    onReady(channel, r.readable || r.hangup || r.error, r.writable);
                 });
 }
 

@@ -50,22 +50,29 @@ class ScriptedFtpPeer {
     ScriptedFtpPeer& greet(const std::string& line) { return reply(line); }
     // The next command line (without its CR LF) must be exactly this; anything else stops
     // the script and is kept in mismatch().
-    ScriptedFtpPeer& expect(std::string line);
+    ScriptedFtpPeer& expect(std::string line) { return add({Kind::Expect, std::move(line)}); }
     ScriptedFtpPeer& reply(const std::string& line) { return sendInPieces({line + "\r\n"}); }
     ScriptedFtpPeer& send(std::string bytes) { return sendInPieces({std::move(bytes)}); }
     // Each piece reaches the client in a receive of its own (a reply split by the network).
-    ScriptedFtpPeer& sendInPieces(std::vector<std::string> pieces);
+    ScriptedFtpPeer& sendInPieces(std::vector<std::string> pieces) {
+        return add({Kind::Send, {}, std::move(pieces)});
+    }
     // Opens a data listener on 127.0.0.1 and sends the 227 reply with its port. The reply
     // claims `host`, so a test can check that the client ignores it.
-    ScriptedFtpPeer& passive(std::string host = "127,0,0,1");
+    ScriptedFtpPeer& passive(std::string host = "127,0,0,1") {
+        return add({Kind::Passive, std::move(host)});
+    }
     // Waits for the data connection, sends the planned bytes, waits until the client has
     // read them all, then closes the data connection or leaves it open and silent.
-    ScriptedFtpPeer& transfer(DataPlan plan);
-    ScriptedFtpPeer& resetControl();  // abortive close (RST)
-    ScriptedFtpPeer& pause();         // holds the script until resume()
+    ScriptedFtpPeer& transfer(DataPlan plan) {
+        return add({Kind::Transfer, {}, {}, std::move(plan)});
+    }
+    // Abortive close (RST) of the control connection.
+    ScriptedFtpPeer& resetControl() { return add({Kind::ResetControl}); }
+    ScriptedFtpPeer& pause() { return add({Kind::Pause}); }  // holds the script until resume()
     // Waits for the client's next control connection and plays the rest of the script on
     // it; the previous one is closed.
-    ScriptedFtpPeer& nextConnection();
+    ScriptedFtpPeer& nextConnection() { return add({Kind::AwaitConnection}); }
 
     void resume();
 
@@ -102,11 +109,10 @@ class ScriptedFtpPeer {
     bool runStep(Step& step);
     bool runSend(Step& step);
     bool runTransfer(Step& step);
-    void onControlReady(bool readable, bool writable);
-    void onDataReady(bool readable, bool writable);
+    void onReady(Channel& channel, bool readable, bool writable);
+    void takeInput(const char* bytes, std::size_t size);
     void flush(Channel& channel);
-    void watchControl();
-    void watchData();
+    void watch(Channel& channel);
     void drop(Channel& channel);
     void dropDataListener();
     // Everything sent on `fd` has been read by the client (when the client lives in this
