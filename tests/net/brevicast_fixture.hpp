@@ -17,7 +17,6 @@
 #include "config/media_info.hpp"
 #include "net/brevicast.hpp"
 #include "platform/clock.hpp"
-#include "platform/error.hpp"
 #include "platform/file_system.hpp"
 #include "platform/poll_loop.hpp"
 #include "support/loopback.hpp"
@@ -32,39 +31,6 @@ using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 using Codes = std::vector<std::int32_t>;
 namespace fs = std::filesystem;
-
-// The real loop, with one fault a test can switch on: stopping a timer fails. That is the
-// one way a cancel can be left unfinished.
-class FaultyLoop final : public platform::EventLoop {
-  public:
-    explicit FaultyLoop(platform::PollLoop& inner) : inner_(inner) {}
-    bool failToStopTimers = false;
-
-    void setTimer(platform::TimerKey key, std::int64_t ms, Callback cb) override {
-        inner_.setTimer(key, ms, std::move(cb));
-    }
-    void killTimer(platform::TimerKey key) override {
-        if (failToStopTimers) throw Error(17003, "Cannot stop the timer", "test");
-        inner_.killTimer(key);
-    }
-    bool hasTimer(platform::TimerKey key) const override { return inner_.hasTimer(key); }
-    void watch(int fd, platform::Interest interest, FdCallback cb) override {
-        inner_.watch(fd, interest, std::move(cb));
-    }
-    void unwatch(int fd) override { inner_.unwatch(fd); }
-    void post(Callback cb) override { inner_.post(std::move(cb)); }
-    void processPending() override { inner_.processPending(); }
-    void run() override { inner_.run(); }
-    void quit() override { inner_.quit(); }
-    bool runUntil(const std::function<bool()>& p, std::chrono::milliseconds w) override {
-        return inner_.runUntil(p, w);
-    }
-    const platform::Clock& clock() const override { return inner_.clock(); }
-    platform::TimerKey newTimerKey() override { return inner_.newTimerKey(); }
-
-  private:
-    platform::PollLoop& inner_;
-};
 
 // Everything the engine's owner is told.
 struct Seen {
@@ -93,7 +59,7 @@ class BrevicastTest : public ::testing::Test {
 
     // A fresh engine on this file system, pointed at the fixture's peer.
     void makeEngine(platform::FileSystem& files) {
-        engine = net::Brevicast::create(faulty, resolver, files);
+        engine = net::Brevicast::create(loop, resolver, files);
         engine->setServerURL("127.0.0.1");
         engine->setPort(peer.port());
         engine->setAccount("bob");
@@ -203,7 +169,6 @@ class BrevicastTest : public ::testing::Test {
 
     platform::ManualClock clock;
     platform::PollLoop loop{clock};
-    FaultyLoop faulty{loop};
     NoLookups resolver;
     TemporaryDrive drive_{"zov-engine"};
     ScriptedFtpPeer peer{loop};

@@ -17,7 +17,10 @@ TEST_F(BrevicastTest, DownloadsAMovieWithTheWholeConversationReported) {
         .reply("331 Password required")
         .expect("PASS secret")
         .reply("230 Logged in");
-    retrieve(peer.expect("TYPE I").reply("200 Binary").expect("SIZE movie.wmv").reply("213 200000"))
+    peer.expect("TYPE I").reply("200 Binary").expect("SIZE movie.wmv").reply("213 200000");
+    peer.expect("PASV ")
+        .passive("127,0,0,2")  // some other host: the data still comes from the server
+        .expect("RETR movie.wmv")
         .sendInPieces({"150-Opening BINARY connection\r\n", "150 Here it comes\r\n"})
         .transfer({expected})
         .sendInPieces({"22", "6 Transfer complete\r\n"});
@@ -82,6 +85,8 @@ TEST_F(BrevicastTest, EachFailingStepEndsTheDownloadWithItsErrorCode) {
          1},
         {"SIZE refused in a trickle download", [](auto& p) { sized(p, "550 No such file"); }, 1,
          false, true},
+        {"SIZE beyond 32 bits, that would wrap to 1,000",
+         [](auto& p) { sized(p, "213 4294968296"); }, 1},
         {"PASV refused", [](auto& p) { sized(p, "213 5000").expect("PASV ").reply("425 No"); }, 0},
         {"REST refused",
          [](auto& p) {
@@ -157,11 +162,12 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     EXPECT_TRUE(closedTheConnection(peer));
 
     // A data connection that stalls: counted from the last block, which came 20 s after
-    // the server's last reply.
+    // the server's last reply, with a 226 that is not believed before the last byte.
     seen = {};
     negotiate(peer.nextConnection(), "5000")
         .pause()
-        .transfer({movieBytes(5000), 3000, DataEnd::Stall});
+        .transfer({movieBytes(5000), 3000, DataEnd::Stall})
+        .reply("226 Transfer complete");
     download();
     ASSERT_TRUE(runUntil([&] { return engine->currentState() == 2; }));
     advance(20'000);
@@ -173,6 +179,8 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     EXPECT_EQ(seen.timeOuts, 1);
     EXPECT_EQ(seen.downloaded, 0);
     EXPECT_EQ(sideCount(), 3000);  // resumable
+    advance(60'000);
+    EXPECT_EQ(seen.endings(), 1);  // the completion check died with the download
 
     // A 227 without a readable address, and the tail of a trickle download that stalls.
     for (bool trickle : {false, true}) {
@@ -195,13 +203,10 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     }
 }
 
-// A cancel tells nothing and leaves the files for a resume. A cancel that could not finish
-// is told as error 4 when the next download starts, and that download goes on.
-TEST_F(BrevicastTest, ACancelledMovieResumesLaterAndAnUnfinishedCancelIsError4) {
+TEST_F(BrevicastTest, CancelTellsNothingAndTheSameMovieResumesLater) {
     expected = movieBytes(50'000);
     negotiate(peer, "50000").transfer({expected, 20'000, DataEnd::Stall}).nextConnection();
-    negotiate(peer, "50000", "18720").transfer({expected, 30'000, DataEnd::Stall});
-    negotiate(peer.nextConnection(), "50000", "28720").transfer({expected}).reply("226 Done");
+    negotiate(peer, "50000", "18720").transfer({expected}).reply("226 Done");
     download();
     ASSERT_TRUE(runUntil([&] { return seen.progressReached(20'000); }));
     engine->cancelCurrentDownload();
@@ -211,19 +216,10 @@ TEST_F(BrevicastTest, ACancelledMovieResumesLaterAndAnUnfinishedCancelIsError4) 
     EXPECT_EQ(sideCount(), 20'000);
 
     download();
-    ASSERT_TRUE(runUntil([&] { return seen.progressReached(30'000); }));
-    EXPECT_EQ(seen.preparation, (Lines{"Preparing Download"}));
-    faulty.failToStopTimers = true;
-    EXPECT_THROW(engine->cancelCurrentDownload(), zov::Error);
-    faulty.failToStopTimers = false;
-    EXPECT_EQ(engine->currentState(), 3);
-
-    download();
-    EXPECT_EQ(seen.errors, Codes{4});
-    EXPECT_EQ(engine->currentState(), 1);  // it starts anyway
     ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
     advance(1000);
     EXPECT_EQ(seen.downloaded, 1);
+    EXPECT_EQ(seen.preparation, (Lines{"Preparing Download"}));
     EXPECT_EQ(readLocal("movie.wmv"), expected);
 }
 
@@ -296,47 +292,7 @@ TEST_F(BrevicastTest, ATrickleDownloadFetchesTheTailFirstThenTheWholeMovie) {
     }
 }
 
-// A 226 before the last byte is not believed, and one that crosses the engine's close
-// after its time-out changes nothing: the movie stays resumable.
-TEST_F(BrevicastTest, ATransferReportedCompleteTooEarlyEndsInATimeOutNotADownload) {
-    for (bool beforeTheTimeOut : {true, false}) {
-        SCOPED_TRACE(beforeTheTimeOut ? "226 before the time-out" : "226 after it");
-        removeLocal();
-        ScriptedFtpPeer& p = freshPeer();
-        negotiate(p, "5000").transfer({movieBytes(5000), 3000, DataEnd::Stall}).pause();
-        p.reply("226 Transfer complete");
-        if (beforeTheTimeOut) p.resume();
-        download();
-        ASSERT_TRUE(runUntil([&] { return seen.progressReached(3000); }));
-        advance(29'000);
-        EXPECT_EQ(seen.endings(), 0);  // still waiting for the rest
-        advance(beforeTheTimeOut ? 60'000 : 1000);
-        ASSERT_EQ(seen.timeOuts, 1);
-        p.resume();
-        ASSERT_TRUE(scriptDone(p));
-        advance(60'000);
-        EXPECT_EQ(seen.endings(), 1);  // the completion check died with the download
-        EXPECT_EQ(sideCount(), 3000);
-    }
-}
-
 // --- hostile or broken servers and names ------------------------------------------------
-
-TEST_F(BrevicastTest, TheDataConnectionGoesToTheServerWhateverHostThe227Claims) {
-    expected = movieBytes(5000);
-    sized(peer, "213 5000")
-        .expect("PASV ")
-        .passive("127,0,0,2")
-        .expect("RETR movie.wmv")
-        .reply("150 Opening")
-        .transfer({expected})
-        .reply("226 Done");
-    download();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(1000);
-    EXPECT_EQ(seen.downloaded, 1);
-    EXPECT_EQ(readLocal("movie.wmv"), expected);
-}
 
 // Line breaks and NULs never reach a command line, and a name never leaves the download
 // folder; nothing is written.
@@ -399,34 +355,6 @@ TEST_F(BrevicastTest, AServerThatNeverStopsTalkingCannotExhaustMemory) {
     EXPECT_LT(seen.longestTranscript, flood.size() / 16);
     EXPECT_TRUE(seen.transcript.starts_with(line));
     EXPECT_EQ(seen.endings(), 0);
-}
-
-TEST_F(BrevicastTest, NumbersBeyond32BitsEndTheDownloadInsteadOfWrapping) {
-    // A size that would wrap to 1,000.
-    sized(peer, "213 4294968296");
-    download();
-    ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
-    EXPECT_EQ(seen.errors, Codes{1});
-    EXPECT_EQ(seen.sizes, Codes{});
-    EXPECT_EQ(engine->currentState(), 0);
-
-    // A byte count that would pass 2,147,483,647: a resume near the limit of a movie of
-    // unknown size, where the server plays only the real tail and the local file is sparse.
-    seen = {};
-    writeLocal("movie.wmv", "x");
-    fs::resize_file(folder() + "movie.wmv", 2147483000);
-    writeLocal("movie.wmv.ini", "2147483000\r\n\r\n");
-    negotiate(peer.nextConnection(), "unknown", "2147481720")
-        .transfer({movieBytes(4000), std::string::npos, DataEnd::Close, 2147481720});
-    download();
-    ASSERT_TRUE(runUntil([&] { return seen.endings() > 0 || peer.finished(); }));
-    advance(31'000);
-    EXPECT_EQ(seen.downloaded, 0);
-    EXPECT_EQ(seen.errors, Codes{2});
-    for (auto bytes : seen.progress)
-        EXPECT_GT(bytes, 0);
-    EXPECT_GE(sideCount(), 0);
-    EXPECT_LE(sideCount(), 2'147'483'647LL);
 }
 
 }  // namespace

@@ -161,17 +161,14 @@ bool ScriptedFtpPeer::runStep(Step& step) {
             return runSend(step);
         case Kind::Transfer:
             return runTransfer(step);
-        case Kind::ResetControl:
-            if (control_.fd >= 0) {
-                linger abortive{1, 0};
-                ::setsockopt(control_.fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
-            }
+        case Kind::ResetControl: {
+            linger abortive{1, 0};
+            ::setsockopt(control_.fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
             drop(control_);
             return true;
+        }
         case Kind::Pause:
-            if (!resumed_) return false;
-            resumed_ = false;
-            return true;
+            return std::exchange(resumed_, false);
     }
     return true;
 }
@@ -203,10 +200,9 @@ bool ScriptedFtpPeer::runTransfer(Step& step) {
     if (!step.started) {
         if (data_.fd < 0) return false;  // the data listener calls back on accept
         const DataPlan& plan = step.plan;
-        const std::size_t end = std::min(plan.stopAt, plan.origin + plan.file.size());
-        const std::size_t begin = std::min(std::max(restOffset_, plan.origin), end);
-        restOffset_ = 0;
-        data_.out = begin < plan.origin ? "" : plan.file.substr(begin - plan.origin, end - begin);
+        const std::size_t end = std::min(plan.stopAt, plan.file.size());
+        const std::size_t begin = std::min(std::exchange(restOffset_, 0), end);
+        data_.out = plan.file.substr(begin, end - begin);
         data_.sent = 0;
         step.started = true;
         flush(data_);

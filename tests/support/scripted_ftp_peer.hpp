@@ -24,13 +24,11 @@ enum class DataEnd { Close, Stall };
 
 // The bytes of one passive transfer. Sending starts at the offset of the last REST line
 // received (unless the script refused it, or refused the RETR after it) and stops before `stopAt`
-// (or at the end of the file). Positions count in the whole remote file, whose bytes from `origin`
-// on are `file`: a test can play the end of a huge file without holding all of it.
+// (or at the end of the file).
 struct DataPlan {
     std::string file{};
     std::size_t stopAt = std::numeric_limits<std::size_t>::max();
     DataEnd end = DataEnd::Close;
-    std::size_t origin = 0;
 };
 
 class ScriptedFtpPeer {
