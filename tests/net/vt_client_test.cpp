@@ -133,29 +133,6 @@ TEST_F(VTClientTest, BrokenExchangesRaiseInsteadOfHanging) {
     EXPECT_NE(tooLong.description().find("1000 bytes"), std::string::npos);
 }
 
-TEST(VTClientBeforeCheck, EveryPropertyRaises2853WithItsOwnName) {
-    platform::CurlHttpClient http;
-    const VTClient client(http, "ZOV Player");
-    const std::vector<std::pair<std::string, std::function<void()>>> properties = {
-        {"UpdateExists", [&] { client.UpdateExists(); }},
-        {"UpdateRequired", [&] { client.UpdateRequired(); }},
-        {"LatestVersion", [&] { client.LatestVersion(); }},
-        {"LatestModifications", [&] { client.LatestModifications(); }},
-        {"LatestVersionURL", [&] { client.LatestVersionURL(); }},
-        {"ProductName", [&] { client.ProductName(); }},
-        {"ProductURL", [&] { client.ProductURL(); }},
-        {"LocalVersion", [&] { client.LocalVersion(); }},
-    };
-    for (const auto& [name, read] : properties) {
-        const Error error = raised(read);
-        EXPECT_EQ(error.number(), 2853) << name;
-        EXPECT_EQ(error.description(),
-                  "You must call clsVersionTracker.CheckForUpdate() before clsVersionTracker." +
-                      name + ".");
-        EXPECT_EQ(error.source(), "ZOV Player") << name;
-    }
-}
-
 // Names match in any letter case of plain ASCII letters only ("\xC5\xBF", the long s, is
 // no "s"), and values are bytes as they stand, whatever their encoding or case.
 TEST(VersionAnswer, NamesMatchInAnyAsciiCaseAndValuesKeepTheirBytes) {

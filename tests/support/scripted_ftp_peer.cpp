@@ -136,8 +136,7 @@ bool ScriptedFtpPeer::runStep(Step& step) {
             return true;
         }
         case Kind::Passive:
-            if (!step.started) {
-                step.started = true;
+            if (!step.text.starts_with("227 ")) {  // the listener first, once
                 drop(data_);
                 dropDataListener();
                 std::uint16_t dataPort = 0;
@@ -152,11 +151,11 @@ bool ScriptedFtpPeer::runStep(Step& step) {
                     watch(data_);
                     advance();
                 });
-                step.pieces = {"227 Entering Passive Mode (" + step.text + "," +
-                               std::to_string(dataPort / 256) + "," +
-                               std::to_string(dataPort % 256) + ")\r\n"};
+                step.text = "227 Entering Passive Mode (" + step.text + "," +
+                            std::to_string(dataPort / 256) + "," + std::to_string(dataPort % 256) +
+                            ")\r\n";
             }
-            return runSend(step);
+            [[fallthrough]];
         case Kind::Send:
             return runSend(step);
         case Kind::Transfer:
@@ -174,26 +173,22 @@ bool ScriptedFtpPeer::runStep(Step& step) {
 }
 
 bool ScriptedFtpPeer::runSend(Step& step) {
-    // As real servers do, a restart point lives only until it is refused, or until a RETR
-    // after it is refused.
-    if (step.done == 0 && !transcript_.empty() && !step.pieces.empty()) {
-        const std::string& last = transcript_.back();
-        const std::string& answer = step.pieces.front();
-        if ((last.starts_with("REST ") && !answer.starts_with("350")) ||
-            (last.starts_with("RETR ") && !answer.starts_with("1"))) {
+    if (!step.started) {
+        step.started = true;
+        // As real servers do, a restart point lives only until it is refused, or until a
+        // RETR after it is refused.
+        const std::string last = transcript_.empty() ? "" : transcript_.back();
+        if ((last.starts_with("REST ") && !step.text.starts_with("350")) ||
+            (last.starts_with("RETR ") && !step.text.starts_with("1"))) {
             restOffset_ = 0;
         }
-    }
-    // Every piece, the last one included, must have been read before anything follows it.
-    while (control_.fd >= 0) {
-        if (step.done > 0 && (control_.pending() || !delivered(control_.fd))) return false;
-        if (step.done == step.pieces.size()) break;
-        if (control_.sent > 0) control_.out.erase(0, std::exchange(control_.sent, 0));
-        control_.out += step.pieces[step.done++];
+        control_.out = step.text;
+        control_.sent = 0;
         flush(control_);
         watch(control_);
     }
-    return true;
+    // Read by the client before anything follows it: each send in a receive of its own.
+    return control_.fd < 0 || (!control_.pending() && delivered(control_.fd));
 }
 
 bool ScriptedFtpPeer::runTransfer(Step& step) {

@@ -49,12 +49,9 @@ class ScriptedFtpPeer {
     // The next command line (without its CR LF) must be exactly this; anything else stops
     // the script and is kept in mismatch().
     ScriptedFtpPeer& expect(std::string line) { return add({Kind::Expect, std::move(line)}); }
-    ScriptedFtpPeer& reply(const std::string& line) { return sendInPieces({line + "\r\n"}); }
-    ScriptedFtpPeer& send(std::string bytes) { return sendInPieces({std::move(bytes)}); }
-    // Each piece reaches the client in a receive of its own (a reply split by the network).
-    ScriptedFtpPeer& sendInPieces(std::vector<std::string> pieces) {
-        return add({Kind::Send, {}, std::move(pieces)});
-    }
+    ScriptedFtpPeer& reply(const std::string& line) { return send(line + "\r\n"); }
+    // Sends exactly these bytes: two sends in a row are a reply split by the network.
+    ScriptedFtpPeer& send(std::string bytes) { return add({Kind::Send, std::move(bytes)}); }
     // Opens a data listener on 127.0.0.1 and sends the 227 reply with its port. The reply
     // claims `host`, so a test can check that the client ignores it.
     ScriptedFtpPeer& passive(std::string host = "127,0,0,1") {
@@ -62,9 +59,7 @@ class ScriptedFtpPeer {
     }
     // Waits for the data connection, sends the planned bytes, waits until the client has
     // read them all, then closes the data connection or leaves it open and silent.
-    ScriptedFtpPeer& transfer(DataPlan plan) {
-        return add({Kind::Transfer, {}, {}, std::move(plan)});
-    }
+    ScriptedFtpPeer& transfer(DataPlan plan) { return add({Kind::Transfer, {}, std::move(plan)}); }
     // Abortive close (RST) of the control connection.
     ScriptedFtpPeer& resetControl() { return add({Kind::ResetControl}); }
     ScriptedFtpPeer& pause() { return add({Kind::Pause}); }  // holds the script until resume()
@@ -88,10 +83,8 @@ class ScriptedFtpPeer {
     enum class Kind { AwaitConnection, Expect, Send, Passive, Transfer, ResetControl, Pause };
     struct Step {
         Kind kind;
-        std::string text{};                 // Expect, Passive host
-        std::vector<std::string> pieces{};  // Send
-        DataPlan plan{};                    // Transfer
-        std::size_t done = 0;               // pieces queued
+        std::string text{};  // Expect, Send; the host, then the 227 of Passive
+        DataPlan plan{};     // Transfer
         bool started = false;
     };
     // A connected socket and what is queued on it.
