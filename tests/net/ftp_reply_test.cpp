@@ -27,7 +27,6 @@ Replies repliesOf(FtpReplyReader& reader, const std::vector<std::string>& receiv
 
 TEST(FtpReplyReader, AReplyIsHandedOutOnceWhenItsLastLineIsInWhereverTheNetworkCutIt) {
     const std::vector<std::pair<std::vector<std::string>, Replies>> cases = {
-        {{"220-Welcome\r\n", "220 ready\r\n"}, {{220, "220-Welcome\r\n220 ready\r\n"}}},
         // The code itself split, and a line end split between CR and LF.
         {{"33", "1 Password required\r", "\n"}, {{331, "331 Password required\r\n"}}},
         {{"220 ready"}, {}},  // its line is not finished
@@ -65,28 +64,6 @@ TEST(FtpReply, NumbersAreReadOnlyWhenEveryPartOfThemIsRight) {
     EXPECT_EQ(sizeFromReply("213 4294967296\r\n"), 4294967296.0);  // the caller refuses it
     for (const char* bad : {"213 unknown\r\n", "213\r\n", "213 -5\r\n"})
         EXPECT_EQ(sizeFromReply(bad), std::nullopt) << bad;
-}
-
-TEST(FtpReply, SideFileResumesBeforeTheCountOnlyWhenThePartialMovieHoldsIt) {
-    struct Case {
-        const char* side;
-        std::int64_t length, count, offset;
-    };
-    for (const Case& c : std::vector<Case>{
-             {"5000\r\n\r\n", 5000, 5000, 3720},
-             {"  5000  \r\n", 9000, 5000, 3720},
-             {"1000\r\n\r\n", 1000, 1000, 0},
-             // The disk decides: a truncated movie, or a count written ahead of the data.
-             {"5000\r\n\r\n", 4999, 0, 0},
-             {"abc\r\n", 9000, 0, 0},
-             {"", 9000, 0, 0},
-             {"-5000\r\n", 9000, 0, 0},
-             {"99999999999\r\n", 1LL << 40, 0, 0},  // does not fit 32 bits
-         }) {
-        const ResumePoint point = resumePointFromSideFile(c.side, c.length, 1280);
-        EXPECT_EQ(std::make_pair(point.count, point.offset), std::make_pair(c.count, c.offset))
-            << c.side << " with " << c.length;
-    }
 }
 
 }  // namespace
