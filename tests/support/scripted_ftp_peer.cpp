@@ -66,18 +66,13 @@ int acceptWithoutDelay(int listener) {
     return fd;
 }
 
-void closeFd(int& fd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-}
-
 }  // namespace
 
 ScriptedFtpPeer::ScriptedFtpPeer(platform::EventLoop& loop)
     : loop_(loop), self_(std::make_shared<ScriptedFtpPeer*>(this)) {
-    listenFd_ = listenOnLoopback(port_);
-    loop_.watch(listenFd_, platform::Interest::Read, [this](platform::Readiness) {
-        for (int fd; (fd = acceptWithoutDelay(listenFd_)) >= 0;)
+    listener_.fd = listenOnLoopback(port_);
+    loop_.watch(listener_.fd, platform::Interest::Read, [this](platform::Readiness) {
+        for (int fd; (fd = acceptWithoutDelay(listener_.fd)) >= 0;)
             waitingConnections_.push_back(fd);
         advance();
     });
@@ -85,13 +80,10 @@ ScriptedFtpPeer::ScriptedFtpPeer(platform::EventLoop& loop)
 }
 
 ScriptedFtpPeer::~ScriptedFtpPeer() {
-    drop(control_);
-    drop(data_);
-    dropDataListener();
     for (int fd : waitingConnections_)
         ::close(fd);
-    loop_.unwatch(listenFd_);
-    closeFd(listenFd_);
+    for (Channel* channel : {&control_, &data_, &dataListener_, &listener_})
+        drop(*channel);
 }
 
 // --- script -------------------------------------------------------------------------
@@ -138,19 +130,20 @@ bool ScriptedFtpPeer::runStep(Step& step) {
         case Kind::Passive:
             if (!step.text.starts_with("227 ")) {  // the listener first, once
                 drop(data_);
-                dropDataListener();
+                drop(dataListener_);
                 std::uint16_t dataPort = 0;
-                dataListenFd_ = listenOnLoopback(dataPort);
-                loop_.watch(dataListenFd_, platform::Interest::Read, [this](platform::Readiness) {
-                    const int fd = acceptWithoutDelay(dataListenFd_);
-                    if (fd < 0) return;
-                    ++dataConnections_;
-                    drop(data_);
-                    dropDataListener();  // one connection per 227, as a real server does
-                    data_.fd = fd;
-                    watch(data_);
-                    advance();
-                });
+                dataListener_.fd = listenOnLoopback(dataPort);
+                loop_.watch(
+                    dataListener_.fd, platform::Interest::Read, [this](platform::Readiness) {
+                        const int fd = acceptWithoutDelay(dataListener_.fd);
+                        if (fd < 0) return;
+                        ++dataConnections_;
+                        drop(data_);
+                        drop(dataListener_);  // one connection per 227, as a real server does
+                        data_.fd = fd;
+                        watch(data_);
+                        advance();
+                    });
                 step.text = "227 Entering Passive Mode (" + step.text + "," +
                             std::to_string(dataPort / 256) + "," + std::to_string(dataPort % 256) +
                             ")\r\n";
@@ -282,15 +275,13 @@ void ScriptedFtpPeer::watch(Channel& channel) {
 }
 
 void ScriptedFtpPeer::drop(Channel& channel) {
-    if (channel.fd >= 0) loop_.unwatch(channel.fd);
-    closeFd(channel.fd);
+    if (channel.fd >= 0) {
+        loop_.unwatch(channel.fd);
+        ::close(channel.fd);
+    }
+    channel.fd = -1;
     channel.out.clear();
     channel.sent = 0;
-}
-
-void ScriptedFtpPeer::dropDataListener() {
-    if (dataListenFd_ >= 0) loop_.unwatch(dataListenFd_);
-    closeFd(dataListenFd_);
 }
 
 bool ScriptedFtpPeer::delivered(int fd) {

@@ -104,16 +104,15 @@ class ScriptedFtpPeer {
     void takeInput(const char* bytes, std::size_t size);
     void flush(Channel& channel);
     void watch(Channel& channel);
-    void drop(Channel& channel);
-    void dropDataListener();
+    void drop(Channel& channel);  // closes its socket, if any, and forgets what was queued
     // Everything sent on `fd` has been read by the client (when the client lives in this
     // process; otherwise acknowledged must do). When not, looks again on the loop's next pass.
     bool delivered(int fd);
 
     platform::EventLoop& loop_;
     std::uint16_t port_ = 0;
-    int listenFd_ = -1;
-    int dataListenFd_ = -1;
+    Channel listener_;
+    Channel dataListener_;
     std::deque<int> waitingConnections_;
     Channel control_;
     Channel data_;
