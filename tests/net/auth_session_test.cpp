@@ -308,8 +308,8 @@ TEST_F(AuthSessionTest, AnUnfinishedListEndsTheAttemptAndIsNotReadAgain) {
     server.send(movieList());
     play();
     EXPECT_TRUE(session->sessionAccepted());
-    EXPECT_EQ(playerProp.getDeliveryServer().serverURL(), "cdn.example");
-    EXPECT_EQ(playerProp.getDeliveryServer().accountName(), "downloader");
+    const config::DeliveryServerInfo d = playerProp.getDeliveryServer();
+    EXPECT_EQ((Lines{d.serverURL(), d.accountName()}), (Lines{"cdn.example", "downloader"}));
 }
 
 TEST_F(AuthSessionTest, ExitDuringALoginClosesTheConnectionFirst) {

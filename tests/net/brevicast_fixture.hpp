@@ -93,9 +93,9 @@ class BrevicastTest : public ::testing::Test {
         engine->setPort(peers_.emplace_back(std::make_unique<ScriptedFtpPeer>(loop))->port());
         return *peers_.back();
     }
-    void removeLocal(const std::string& name = "movie.wmv") {
-        fs::remove(folder() + name);
-        fs::remove(folder() + name + ".ini");
+    void removeLocal() {
+        fs::remove(folder() + "movie.wmv");
+        fs::remove(folder() + "movie.wmv.ini");
     }
 
     // Whatever the side file claims must already be on disk, correct.
@@ -142,19 +142,13 @@ class BrevicastTest : public ::testing::Test {
     }
 
     static ScriptedFtpPeer& loggedIn(ScriptedFtpPeer& p) {
-        return p.greet("220 Delivery server ready")
-            .expect("USER bob")
-            .reply("331 Password required")
-            .expect("PASS secret")
-            .reply("230 Logged in");
+        p.greet("220 Delivery server ready").expect("USER bob").reply("331 Password required");
+        return p.expect("PASS secret").reply("230 Logged in");
     }
     // Logged in, the size asked for and answered.
     static ScriptedFtpPeer& sized(ScriptedFtpPeer& p, const std::string& sizeReply) {
-        return loggedIn(p)
-            .expect("TYPE I")
-            .reply("200 Binary")
-            .expect("SIZE movie.wmv")
-            .reply(sizeReply);
+        loggedIn(p).expect("TYPE I").reply("200 Binary");
+        return p.expect("SIZE movie.wmv").reply(sizeReply);
     }
     // PASV, the REST line when there is an offset, RETR accepted.
     static ScriptedFtpPeer& retrieve(ScriptedFtpPeer& p, const std::string& rest = {}) {

@@ -111,23 +111,18 @@ class ScriptedFtpPeer {
 
     platform::EventLoop& loop_;
     std::uint16_t port_ = 0;
-    Channel listener_;
-    Channel dataListener_;
-    std::deque<int> waitingConnections_;
-    Channel control_;
-    Channel data_;
+    Channel listener_, dataListener_, control_, data_;
+    std::deque<int> waitingConnections_;  // accepted, not yet taken by the script
     std::string input_;
     std::deque<std::string> unread_;  // received lines no Expect has taken yet
     std::vector<Step> steps_;
     std::size_t next_ = 0;
-    bool resumed_ = false;
-    bool pollPosted_ = false;
+    bool resumed_ = false, pollPosted_ = false;
     std::size_t restOffset_ = 0;
 
     std::vector<std::string> transcript_;
     std::string mismatch_;
-    int controlConnections_ = 0;
-    int dataConnections_ = 0;
+    int controlConnections_ = 0, dataConnections_ = 0;
     std::size_t dataBytesSent_ = 0;
     bool controlClosedByClient_ = false;
 
