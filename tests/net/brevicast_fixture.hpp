@@ -55,7 +55,6 @@ class BrevicastTest : public ::testing::Test {
         movie.setRemoteFileName("movie");
         movie.setFileExtension(".wmv");
     }
-    ~BrevicastTest() override { engine.reset(); }
 
     // A fresh engine on this file system, pointed at the fixture's peer.
     void makeEngine(platform::FileSystem& files) {

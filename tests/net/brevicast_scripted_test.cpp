@@ -292,15 +292,9 @@ TEST_F(BrevicastTest, ValuesThatWouldBreakACommandOrLeaveTheFolderAreNeverUsed) 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedFtpPeer& p = freshPeer();
-        // The server goes along up to the step whose value is bad.
-        if (c.account != "bob") {
-            p.greet("220 Ready");
-        } else if (c.pass != "secret") {
-            p.greet("220 Ready").expect("USER bob").reply("331 Password required");
-        } else {
-            loggedIn(p).expect("TYPE I").reply("200 Binary");
-            p.expect("SIZE " + c.name + c.extension).reply("213 5").expect("PASV ").passive();
-        }
+        // The server goes along as far as the client does.
+        loggedIn(p).expect("TYPE I").reply("200 Binary");
+        p.expect("SIZE " + c.name + c.extension).reply("213 5").expect("PASV ").passive();
         engine->setAccount(c.account);
         engine->setPass(c.pass);
         movie.setRemoteFileName(c.name);

@@ -187,11 +187,9 @@ bool ScriptedFtpPeer::runSend(Step& step) {
 bool ScriptedFtpPeer::runTransfer(Step& step) {
     if (!step.started) {
         if (data_.fd < 0) return false;  // the data listener calls back on accept
-        const DataPlan& plan = step.plan;
-        const std::size_t end = std::min(plan.stopAt, plan.file.size());
+        const std::size_t end = std::min(step.plan.stopAt, step.plan.file.size());
         const std::size_t begin = std::min(std::exchange(restOffset_, 0), end);
-        data_.out = plan.file.substr(begin, end - begin);
-        data_.sent = 0;
+        data_.out = step.plan.file.substr(begin, end - begin);  // nothing sent yet: new connection
         step.started = true;
         flush(data_);
         watch(data_);
