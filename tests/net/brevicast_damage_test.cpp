@@ -42,14 +42,6 @@ TEST_F(DamagedDownloadTest, ARestartPointTheServerRefusesAsPastTheEndFetchesTheW
         EXPECT_EQ(seen.downloaded, 1);
         EXPECT_TRUE(readLocal("movie.wmv") == expected) << "not the server's movie";
     }
-    // Refused for any other reason, it is still error 3.
-    writeLocal("movie.wmv", std::string(5000, 'X'));
-    writeLocal("movie.wmv.ini", "5000\r\n\r\n");
-    ScriptedFtpPeer& p = freshPeer();
-    sized(p, "213 9000").expect("PASV ").passive().expect("REST 3720").reply("502 No REST");
-    downloadToTheEnd(p);
-    EXPECT_EQ(seen.errors, Codes{3});
-    EXPECT_EQ(p.dataConnections(), 1);
 }
 
 TEST_F(DamagedDownloadTest, BytesPastTheAnnouncedSizeAreATransferErrorAndNothingIsDone) {
@@ -64,8 +56,8 @@ TEST_F(DamagedDownloadTest, BytesPastTheAnnouncedSizeAreATransferErrorAndNothing
 }
 
 // Told as it happens, not as a silent server: a disk that fills up in the middle (what
-// was counted for a resume is on disk, and right). The next download's ending says nothing
-// of the disk.
+// was counted for a resume is on disk, and right), a movie that cannot be created. The
+// next download's ending says nothing of the disk.
 TEST_F(DamagedDownloadTest, ADiskThatRefusesTheMovieEndsTheDownloadAtOnceWithError2) {
     zov::platform::MemoryFileSystem disk;
     disk.createFolderPath("C:\\zov\\");
@@ -91,6 +83,17 @@ TEST_F(DamagedDownloadTest, ADiskThatRefusesTheMovieEndsTheDownloadAtOnceWithErr
     download();
     ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
     EXPECT_EQ(engine->diskFailure(), DiskFailure::None);
+
+    // A movie that cannot even be created, also when the tail comes first.
+    disk.deleteFile("C:\\zov\\movie.wmv");
+    disk.createFolderPath("C:\\zov\\movie.wmv\\");
+    for (bool trickle : {true, false}) {
+        sized(freshPeer(), "213 2000000").expect("PASV ").passive();
+        download(trickle);
+        ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
+        EXPECT_EQ(seen.errors, Codes{2}) << trickle;
+        EXPECT_EQ(engine->diskFailure(), DiskFailure::CannotWrite) << trickle;
+    }
 }
 
 }  // namespace

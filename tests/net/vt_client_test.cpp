@@ -59,7 +59,6 @@ TEST_F(VTClientTest, AsksWithItsVersionAndReadsAllFourElements) {
     check();
     EXPECT_EQ(server.requestLines(),
               std::vector<std::string>{"GET " + kPath + "?5.3.135 HTTP/1.1"});
-    EXPECT_EQ(client.LocalVersion(), "5.3.135");
     EXPECT_EQ(client.ProductName(), "ZOV Player");
     EXPECT_EQ(client.ProductURL(), "http://zov.example/");
     EXPECT_EQ(client.LatestVersion(), "5.4.0");
