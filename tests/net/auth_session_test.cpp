@@ -31,35 +31,30 @@ using namespace std::chrono_literals;
 using net::AuthSession;
 using Lines = std::vector<std::string>;
 
-const std::string kConnecting = "Connecting to Server...";
 const std::string kAuthenticating = "Authenticating User...";
 const std::string kRetrieving = "Retrieving Information from Server...";
 const std::string kConnectionFailed = "Connection to Server Failed...";
 const std::string kInvalidConfig = "Invalid Config Data Retrieved...";
 
-// The attributes of a valid service configuration, in the order the service writes them.
-const std::vector<std::pair<std::string, std::string>> kConfig{
-    {"location", "cdn.example"},
-    {"username", "downloader"},
-    {"password", "s3cret"},
-    {"cdnport", "2121"},
-    {"epgGuide", "http://127.0.0.1/guide.html"},
-    {"AdsUrl", "http://127.0.0.1/banner.html"},
-};
-
-// A movie list; the attribute `name` is written as `replacement` ("" leaves it out).
+// A movie list with a valid service configuration; the attribute `name` is written as
+// `replacement` ("" leaves it out).
 std::string movieList(const std::string& name = "", const std::string& replacement = "") {
     std::string attributes;
-    for (const auto& [key, value] : kConfig)
+    for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
+             {"location", "cdn.example"},
+             {"username", "downloader"},
+             {"password", "s3cret"},
+             {"cdnport", "2121"},
+             {"epgGuide", "http://127.0.0.1/guide.html"},
+             {"AdsUrl", "http://127.0.0.1/banner.html"}})
         attributes += key == name ? replacement : " " + key + "=\"" + value + "\"";
     return "<movieList" + attributes + "><movie title=\"A Movie\"/></movieList>";
 }
 
 std::string versionAnswer(const std::string& newer) {
-    return "<product name=\"ZOV Player\" url=\"http://zov.example/\">"
-           "<version id=\"5.4.0\" newer-than-you=\"" +
-           newer +
-           "\" require-update=\"no\"><modifications>Faster.</modifications>"
+    return "<product name=\"ZOV Player\" url=\"http://zov.example/\"><version id=\"5.4.0\" "
+           "newer-than-you=\"" +
+           newer + "\" require-update=\"no\"><modifications>Faster.</modifications>" +
            "<url>http://zov.example/setup.exe</url></version></product>";
 }
 
@@ -79,8 +74,7 @@ class RecordingHost final : public net::AuthSessionHost {
         return std::count(calls.begin(), calls.end(), call);
     }
 
-    Lines statuses;
-    Lines calls;
+    Lines statuses, calls;
     bool visible = false;
 };
 
@@ -89,12 +83,10 @@ class FakeVersionServer final : public platform::HttpClient {
   public:
     platform::HttpResponse get(const std::string& url, const platform::HttpLimits&) override {
         asked.push_back(url);
-        return answer();
+        return response;
     }
     Lines asked;
-    std::function<platform::HttpResponse()> answer = [] {
-        return platform::HttpResponse{200, versionAnswer("no")};
-    };
+    platform::HttpResponse response{200, versionAnswer("no")};
 };
 
 class AuthSessionTest : public ::testing::Test {
@@ -140,6 +132,8 @@ class AuthSessionTest : public ::testing::Test {
         AuthSession::create(loop, resolver, playerProp, http, host, "5.3.135");
 };
 
+// After acceptance the connection stays open: later lists apply again, and an error reply
+// closes it without sending the user back to the login page.
 TEST_F(AuthSessionTest, AcceptedLoginAppliesTheServiceConfiguration) {
     // The end of the list cut across two reads is still its end.
     const std::string list = movieList();
@@ -148,27 +142,34 @@ TEST_F(AuthSessionTest, AcceptedLoginAppliesTheServiceConfiguration) {
     session->authUser("   ", "  al ice ", " p  w ");  // inner spaces go as typed
     play();
 
-    EXPECT_EQ(host.statuses, (Lines{kConnecting, kAuthenticating, kRetrieving}));
+    EXPECT_EQ(host.statuses, (Lines{"Connecting to Server...", kAuthenticating, kRetrieving}));
     EXPECT_EQ(host.calls, (Lines{"createMediaPath", "acceptSession"}));
     EXPECT_EQ(http.asked, Lines{"http://127.0.0.1/pcplayer_version_control/"
                                 "version_control_server.asp?5.3.135"});
     EXPECT_TRUE(session->sessionAccepted());
-    EXPECT_EQ(playerProp.userID(), "al ice");
-    EXPECT_EQ(playerProp.userPass(), "p  w");
-    EXPECT_EQ(playerProp.contentDistributor(), "acme");  // empty field: zov.ini's
-    EXPECT_EQ(playerProp.stbEpgURL(), "http://127.0.0.1/guide.html");
-    EXPECT_EQ(playerProp.bannerURL(), "http://127.0.0.1/banner.html");
+    // An empty distributor field keeps zov.ini's.
+    EXPECT_EQ((Lines{playerProp.userID(), playerProp.userPass(), playerProp.contentDistributor(),
+                     playerProp.stbEpgURL(), playerProp.bannerURL()}),
+              (Lines{"al ice", "p  w", "acme", "http://127.0.0.1/guide.html",
+                     "http://127.0.0.1/banner.html"}));
     EXPECT_FALSE(playerProp.adsEnabled());
-    const config::DeliveryServerInfo delivery = playerProp.getDeliveryServer();
-    EXPECT_EQ(delivery.serverURL(), "cdn.example");
-    EXPECT_EQ(delivery.accountName(), "downloader");
-    EXPECT_EQ(delivery.password(), "s3cret");
-    EXPECT_EQ(delivery.port(), 2121);
-
-    // The connection stays open, and its time-out no longer acts.
-    advance(100'000);
+    const config::DeliveryServerInfo d = playerProp.getDeliveryServer();
+    EXPECT_EQ((Lines{d.serverURL(), d.accountName(), d.password(), std::to_string(d.port())}),
+              (Lines{"cdn.example", "downloader", "s3cret", "2121"}));
+    advance(100'000);  // the time-out no longer acts
     EXPECT_FALSE(server.closedByClient());
-    EXPECT_EQ(host.status(), kRetrieving);
+
+    server.send("CM_PING").send(movieList("epgGuide", " epgGuide=\"http://127.0.0.1/new.html\""));
+    play();
+    EXPECT_EQ(host.count("acceptSession"), 2);
+    EXPECT_EQ(playerProp.stbEpgURL(), "http://127.0.0.1/new.html");
+    EXPECT_FALSE(server.closedByClient());
+
+    server.send("ERR_MULTI_LOGIN");
+    play();
+    EXPECT_TRUE(waitFor([&] { return server.closedByClient(); }));
+    EXPECT_EQ(host.status(), "Duplicated Logins Detected...");  // in the hidden status window
+    advance(100'000);
     EXPECT_EQ(host.count("loginError"), 0);
 }
 
@@ -206,14 +207,17 @@ TEST_F(AuthSessionTest, AnErrorReplyEndsTheAttemptAndReturnsToTheLoginPageOnce) 
     }
 }
 
-// A reply that is no keyword as it stands is kept as list text, and the attempt times out
-// forty seconds after it without asking for the list.
+// A reply that is no keyword as it stands is kept as list text. Every reply rearms the
+// forty-second time-out, a ping does nothing else, and the list is never asked for.
 TEST_F(AuthSessionTest, AStalledReplyIsKeptAsListTextAndTheAttemptTimesOut) {
     for (const std::string reply : {"RPL_ACCEPTED\r\n", "CM_PINGRPL_ACCEPTED", "rpl_accepted"}) {
         SCOPED_TRACE(reply);
         if (reply != "RPL_ACCEPTED\r\n") nextCase();
         server.expect("USER acme bob pw").send(reply);
         session->authUser("", "bob", "pw");
+        play();
+        advance(30'000);
+        server.send("CM_PING");
         play();
         EXPECT_EQ(session->dataBuffer(), reply);
         advance(39'999);
@@ -223,107 +227,48 @@ TEST_F(AuthSessionTest, AStalledReplyIsKeptAsListTextAndTheAttemptTimesOut) {
         EXPECT_TRUE(waitFor([&] { return server.closedByClient(); }));
         advance(2000);
         EXPECT_EQ(host.calls, Lines{"loginError"});
-        EXPECT_EQ(server.lines().back(), "USER acme bob pw");  // the list was never asked for
+        EXPECT_EQ(server.lines().back(), "USER acme bob pw");
     }
 }
 
-TEST_F(AuthSessionTest, EveryReplyRearmsTheTimeOutAndAPingDoesNothingElse) {
-    server.expect("USER acme bob pw");
-    session->authUser("", "bob", "pw");
-    play();
-    advance(30'000);
-    server.send("CM_PING");
-    play();
-    EXPECT_EQ(session->dataBuffer(), "");
-    advance(39'999);
-    EXPECT_EQ(host.status(), kAuthenticating);
-    advance(1);
-    EXPECT_EQ(host.status(), kConnectionFailed);
-}
-
-TEST_F(AuthSessionTest, WithNoHostToConnectToTheFailureIsToldAtOnce) {
-    files.writeFile("zov.ini", "ZOVAuthServer.URL=\r\n");
-    playerProp.load("zov.ini");
-    session->authUser("", "bob", "pw");
-    EXPECT_EQ(host.statuses, (Lines{kConnecting, kConnectionFailed}));
-    advance(2000);
-    EXPECT_EQ(host.calls, Lines{"loginError"});
-}
-
-TEST_F(AuthSessionTest, LoginValuesWithLineBreaksAreNeverSent) {
-    for (const char bad : {'\r', '\n', '\0'}) {
-        const std::string value = std::string("a") + bad + "MOVIELIST";
-        for (int field = 0; field < 3; ++field) {
-            const long before = host.count("loginError");
-            session->authUser(field == 0 ? value : "", field == 1 ? value : "bob",
-                              field == 2 ? value : "pw");
-            EXPECT_NE(host.status().find("Line Breaks"), std::string::npos);
-            advance(2000);
-            EXPECT_EQ(host.count("loginError"), before + 1);
-        }
+TEST_F(AuthSessionTest, WithNoHostOrWithLineBreaksInAValueNothingIsSentAndTheFailureIsToldAtOnce) {
+    const std::string bad[] = {"a\rMOVIELIST", "a\nMOVIELIST", std::string("a\0b", 3)};
+    for (int field = 0; field < 3; ++field) {
+        session->authUser(field == 0 ? bad[0] : "", field == 1 ? bad[1] : "bob",
+                          field == 2 ? bad[2] : "pw");
+        EXPECT_NE(host.status().find("Line Breaks"), std::string::npos);
+        advance(2000);
+        EXPECT_EQ(host.count("loginError"), field + 1);
     }
-    for (int i = 0; i < 20; ++i)
-        loop.processPending();
     EXPECT_EQ(server.controlConnections(), 0);
     EXPECT_EQ(playerProp.userID(), "");
     EXPECT_EQ(playerProp.contentDistributor(), "acme");
-}
 
-TEST_F(AuthSessionTest, ANewerClientBlocksTheLoginUntilTheTimeOut) {
-    http.answer = [] { return platform::HttpResponse{200, versionAnswer("yes")}; };
-    server.expect("USER acme bob pw").send("RPL_ACCEPTED");
+    host = {};
+    files.writeFile("zov.ini", "ZOVAuthServer.URL=\r\n");
+    playerProp.load("zov.ini");
     session->authUser("", "bob", "pw");
-    play();
-    EXPECT_EQ(host.status(),
-              "The current version of the player is 5.3.135  The latest version is 5.4.0.  "
-              "Please go to http://zov.example/ to update your player.");
-    advance(40'000);
-    EXPECT_EQ(host.status(), kConnectionFailed);
+    EXPECT_EQ(host.statuses, (Lines{"Connecting to Server...", kConnectionFailed}));
     advance(2000);
     EXPECT_EQ(host.calls, Lines{"loginError"});
-    EXPECT_EQ(server.lines(), Lines{"USER acme bob pw"});
-}
-
-TEST_F(AuthSessionTest, ABrokenVersionServerCountsAsNoUpdate) {
-    const std::vector<std::function<platform::HttpResponse()>> failures = {
-        []() -> platform::HttpResponse {
-            throw Error(platform::kHttpCannotConnect, "Cannot connect.", "test");
-        },
-        [] {
-            return platform::HttpResponse{500, versionAnswer("yes")};
-        },
-        [] {
-            return platform::HttpResponse{200, "<product name=\"ZOV\" url=\"x\">"};
-        },
-    };
-    for (std::size_t i = 0; i < failures.size(); ++i) {
-        SCOPED_TRACE(i);
-        if (i > 0) nextCase();
-        http.answer = failures[i];
-        loginAccepted();
-        server.send(movieList());
-        play();
-        EXPECT_TRUE(session->sessionAccepted());
-    }
 }
 
 // A configuration the client cannot use ends the attempt and changes no setting.
 TEST_F(AuthSessionTest, ARejectedConfigurationEndsTheAttemptAndChangesNoSetting) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"cdnport", ""},
-        {"cdnport", " cdnport=\"\""},
         {"cdnport", " cdnport=\"ftp\""},
         {"cdnport", " cdnport=\"70000\""},
-        {"cdnport", " cdnport=\"0\""},
         {"location", " location = \"cdn.example\""},
         {"location", " location=\"\""},  // not the next attribute
         {"username", " UserName=\"downloader\""},
+        {"password", ""},
         {"epgGuide", ""},
         {"AdsUrl", " adsurl=\"x\""},
     };
     for (const auto& [attribute, writtenAs] : cases) {
         SCOPED_TRACE(attribute + " as '" + writtenAs + "'");
-        if (writtenAs != cases.front().second || attribute != cases.front().first) nextCase();
+        if (&attribute != &cases.front().first) nextCase();
         loginAccepted();
         server.send(movieList(attribute, writtenAs));
         play();
@@ -337,47 +282,32 @@ TEST_F(AuthSessionTest, ARejectedConfigurationEndsTheAttemptAndChangesNoSetting)
     }
 }
 
-TEST_F(AuthSessionTest, ASecondLoginReadsOnlyItsOwnList) {
-    loginAccepted();
-    server.send("<movieList location=\"old.example\" username=\"old\"");  // never ends
-    play();
-    advance(42'000);
-    EXPECT_EQ(host.calls, Lines{"loginError"});
-
-    server.nextConnection().expect("USER acme bob pw").send("RPL_ACCEPTED").expect("MOVIELIST");
-    server.send(movieList());
-    session->authUser("", "bob", "pw");
-    play();
-    EXPECT_TRUE(session->sessionAccepted());
-    EXPECT_EQ(playerProp.getDeliveryServer().serverURL(), "cdn.example");
-    EXPECT_EQ(playerProp.getDeliveryServer().accountName(), "downloader");
-}
-
-TEST_F(AuthSessionTest, AnEndlessListEndsTheAttempt) {
+// A list that never ends is dropped at its limit, and a list the time-out cut off is not
+// read into the next login's.
+TEST_F(AuthSessionTest, AnUnfinishedListEndsTheAttemptAndIsNotReadAgain) {
     loginAccepted();
     server.send("<movieList" + std::string(AuthSession::kDataBufferLimit, ' '));
     ASSERT_TRUE(waitFor([&] { return host.status() == kInvalidConfig; }));
     EXPECT_EQ(session->dataBuffer(), "");
     advance(2000);
-    EXPECT_EQ(host.count("loginError"), 1);
-    EXPECT_EQ(host.count("acceptSession"), 0);
-}
+    EXPECT_EQ(host.calls, (Lines{"loginError"}));
 
-TEST_F(AuthSessionTest, AfterAcceptanceListsReapplyAndAnErrorClosesQuietly) {
+    nextCase();
     loginAccepted();
-    server.send(movieList()).send("CM_PING");
-    server.send(movieList("epgGuide", " epgGuide=\"http://127.0.0.1/new.html\""));
+    server.send("<movieList location=\"old.example\" username=\"old\"");  // never ends
     play();
-    EXPECT_EQ(host.count("acceptSession"), 2);
-    EXPECT_EQ(playerProp.stbEpgURL(), "http://127.0.0.1/new.html");
-    EXPECT_FALSE(server.closedByClient());
-
-    server.send("ERR_MULTI_LOGIN");
+    advance(42'000);
+    EXPECT_EQ(host.calls, Lines{"loginError"});
+    // A version server that fails counts as no update (a newer client is the end-to-end
+    // tests'): the list is asked for as usual.
+    http.response = {500, versionAnswer("yes")};
+    server.nextConnection();
+    loginAccepted();
+    server.send(movieList());
     play();
-    EXPECT_TRUE(waitFor([&] { return server.closedByClient(); }));
-    EXPECT_EQ(host.status(), "Duplicated Logins Detected...");  // in the hidden status window
-    advance(100'000);
-    EXPECT_EQ(host.count("loginError"), 0);
+    EXPECT_TRUE(session->sessionAccepted());
+    const config::DeliveryServerInfo d = playerProp.getDeliveryServer();
+    EXPECT_EQ((Lines{d.serverURL(), d.accountName()}), (Lines{"cdn.example", "downloader"}));
 }
 
 TEST_F(AuthSessionTest, ExitDuringALoginClosesTheConnectionFirst) {
@@ -387,20 +317,10 @@ TEST_F(AuthSessionTest, ExitDuringALoginClosesTheConnectionFirst) {
     session->closeForExit();
     EXPECT_TRUE(waitFor([&] { return server.closedByClient(); }));
     advance(100'000);
-    EXPECT_EQ(host.status(), kAuthenticating);
     EXPECT_TRUE(host.calls.empty());
 }
 
-TEST(AuthReply, AttributeValuesAreReadBetweenTheirOwnQuotes) {
-    const std::string text =
-        "<movieList a=\"\" location=\"first host\" location=\"second\" x=\"1\" open=\"";
-    EXPECT_EQ(net::readReplyValue(text, "location"), "first host");
-    EXPECT_EQ(net::readReplyValue(text, "a"), "");
-    EXPECT_EQ(net::readReplyValue(text, "x"), "1");
-    EXPECT_EQ(net::readReplyValue(text, "open"), "");
-    EXPECT_EQ(net::readReplyValue(text, "Location"), "");
-    EXPECT_EQ(net::readReplyValue("<movieList location", "location"), "");
-
+TEST(AuthReply, ADeliveryPortIsANumberFrom1To65535) {
     EXPECT_EQ(net::cdnPort("21"), 21);
     EXPECT_EQ(net::cdnPort("65535"), 65535);
     EXPECT_EQ(net::cdnPort(" 8021 "), 8021);

@@ -7,13 +7,19 @@ using namespace zov::test;
 
 namespace {
 
-using Codes = std::vector<std::int32_t>;
-
 // --- control connection ----------------------------------------------------------------
 
+// Replies split by the network are answered once, after their last line.
 TEST_F(BrevicastTest, DownloadsAMovieWithTheWholeConversationReported) {
     expected = movieBytes(200'000);
-    negotiate(peer, "200000").transfer({expected}).reply("226 Transfer complete");
+    peer.send("220-Welcome to the delivery server\r\n").send("22").send("0 Ready\r\n");
+    peer.expect("USER bob").reply("331 Password required");
+    peer.expect("PASS secret").reply("230 Logged in").expect("TYPE I").reply("200 Binary");
+    peer.expect("SIZE movie.wmv").reply("213 200000").expect("PASV ");
+    peer.passive("127,0,0,2");  // some other host: the data still comes from the server
+    peer.expect("RETR movie.wmv").send("150-Opening BINARY connection\r\n");
+    peer.send("150 Here it comes\r\n").transfer({expected});
+    peer.send("22").send("6 Transfer complete\r\n");
     Lines steps;
     engine->setStateTrace([&](zov::net::CommandState from, zov::net::CommandState to) {
         steps.push_back(std::string(commandStateName(from)) + ">" +
@@ -33,6 +39,10 @@ TEST_F(BrevicastTest, DownloadsAMovieWithTheWholeConversationReported) {
     // The owner sees the password: what to show is its choice.
     EXPECT_EQ(seen.sent, (Lines{"Connecting to 127.0.0.1", "USER bob", "PASS secret", "TYPE I",
                                 "SIZE movie.wmv", "PASV ", "RETR movie.wmv"}));
+    EXPECT_EQ(seen.repliesSeen[1], 3);  // USER went after the greeting's third piece
+    EXPECT_TRUE(seen.transcript.starts_with(
+        "220-Welcome to the delivery server\r\n220 Ready\r\n331 Password required\r\n"));
+    EXPECT_TRUE(seen.transcript.ends_with("150 Here it comes\r\n226 Transfer complete\r\n"));
     EXPECT_EQ(seen.sizes, Codes{200'000});
     ASSERT_FALSE(seen.progress.empty());
     EXPECT_TRUE(std::is_sorted(seen.progress.begin(), seen.progress.end()));
@@ -40,81 +50,42 @@ TEST_F(BrevicastTest, DownloadsAMovieWithTheWholeConversationReported) {
     EXPECT_TRUE(seen.preparation.empty());  // nothing was resumed
     EXPECT_EQ(readLocal("movie.wmv"), expected);
     EXPECT_FALSE(readLocal("movie.wmv.ini"));  // complete: no resume counter left
-    EXPECT_TRUE(closedTheConnection());
-}
-
-TEST_F(BrevicastTest, AReplySplitAcrossReceivesIsAnsweredOnceAfterItsLastLine) {
-    const std::vector<Lines> splits = {
-        {"220-Welcome to the delivery server\r\n", "220 Ready\r\n"},
-        {"22", "0 Ready", "\r\n"},  // the code itself split
-    };
-    for (const Lines& pieces : splits) {
-        SCOPED_TRACE(pieces.front());
-        ScriptedFtpPeer& p = freshPeer();
-        p.sendInPieces(pieces).expect("USER bob");
-        download();
-        ASSERT_TRUE(scriptDone(p));
-        EXPECT_EQ(p.transcript(), (Lines{"USER bob"}));
-        ASSERT_EQ(seen.sent.size(), 2u);
-        EXPECT_EQ(seen.repliesSeen[1], static_cast<int>(pieces.size()));
-        EXPECT_EQ(seen.transcript, pieces.size() == 2 ? pieces[0] + pieces[1] : "220 Ready\r\n");
-        engine->cancelCurrentDownload();
-    }
+    EXPECT_TRUE(closedTheConnection(peer));
 }
 
 // Every refusal and failure, with the code the owner is told. The connection is closed
 // before onError, whatever the step, and nothing more is told later.
 TEST_F(BrevicastTest, EachFailingStepEndsTheDownloadWithItsErrorCode) {
+    // The conversation up to the transfer; a case answers one command its own way ("" is a
+    // reset connection) and the server says nothing after it.
+    const std::vector<std::pair<std::string, std::string>> steps = {
+        {"", "220 Ready"},
+        {"USER bob", "331 Password required"},
+        {"PASS secret", "230 OK"},
+        {"TYPE I", "200 Binary"},
+        {"SIZE movie.wmv", "213 5000"},
+        {"PASV ", "227"},
+        {"REST 1720", "350 Restarting"},
+        {"RETR movie.wmv", "150 Opening"}};
     struct Case {
         const char* what;
-        std::function<void(ScriptedFtpPeer&)> script;
+        std::string command, answer;
         std::int32_t code;
-        bool resume = false;
-        bool trickle = false;
-    };
-    auto upToSize = [](ScriptedFtpPeer& p) -> ScriptedFtpPeer& {
-        return login(p).expect("SIZE movie.wmv").reply("213 5000");
-    };
-    auto missing = [](ScriptedFtpPeer& p) {
-        login(p).expect("SIZE movie.wmv").reply("550 No such file");
+        bool resume = false, trickle = false;
     };
     const std::vector<Case> cases = {
-        {"greeting refused", [](auto& p) { p.greet("421 Too many users"); }, 0},
-        {"USER refused",
-         [](auto& p) { p.greet("220 Ready").expect("USER bob").reply("530 Not allowed"); }, 0},
-        {"PASS refused",
-         [](auto& p) {
-             p.greet("220 Ready").expect("USER bob").reply("331 Password");
-             p.expect("PASS secret").reply("530 Login incorrect");
-         },
-         0},
-        {"TYPE refused", [](auto& p) { loggedIn(p).expect("TYPE I").reply("504 No"); }, 3},
-        {"SIZE refused after a USER that needed no password",
-         [](auto& p) {
-             p.greet("220 Ready").expect("USER bob").reply("230 No password needed");
-             p.expect("TYPE I").reply("200 Binary").expect("SIZE movie.wmv").reply("550 No");
-         },
-         1},
-        {"SIZE refused in a trickle download", missing, 1, false, true},
-        {"PASV refused",
-         [&](auto& p) { upToSize(p).expect("PASV ").reply("425 No data connection"); }, 0},
-        {"REST refused",
-         [&](auto& p) {
-             upToSize(p).expect("PASV ").passive().expect("REST 1720").reply("502 No restart");
-         },
-         3, true},
-        {"RETR refused",
-         [&](auto& p) {
-             upToSize(p).expect("PASV ").passive().expect("RETR movie.wmv").reply("550 Denied");
-         },
-         2},
-        {"connection reset while logging in",
-         [](auto& p) { p.greet("220 Ready").expect("USER bob").resetControl(); }, 0},
-        {"connection reset during the transfer",
-         [](auto& p) {
-             negotiate(p, "5000").transfer({movieBytes(5000), 2000, DataEnd::Stall}).resetControl();
-         },
-         2},
+        {"greeting refused", "", "421 Too many users", 0},
+        {"USER refused", "USER bob", "530 Not allowed", 0},
+        {"PASS refused", "PASS secret", "530 Login incorrect", 0},
+        {"connection reset while logging in", "USER bob", "", 0},
+        {"TYPE refused", "TYPE I", "504 No", 3},
+        {"SIZE refused", "SIZE movie.wmv", "550 No such file", 1},
+        {"SIZE refused in a trickle download", "SIZE movie.wmv", "550 No", 1, false, true},
+        {"SIZE beyond 32 bits, that would wrap to 1,000", "SIZE movie.wmv", "213 4294968296", 1},
+        {"PASV refused", "PASV ", "425 No data connection", 0},
+        {"REST refused", "REST 1720", "502 No restart", 3, true},
+        {"RETR refused", "RETR movie.wmv", "550 Denied", 2},
+        {"connection reset during the transfer", "transfer", "", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -124,19 +95,34 @@ TEST_F(BrevicastTest, EachFailingStepEndsTheDownloadWithItsErrorCode) {
             writeLocal("movie.wmv.ini", "3000\r\n\r\n");
         }
         ScriptedFtpPeer& p = freshPeer();
-        c.script(p);
-        c.trickle ? downloadWithTrickle() : download();
+        for (const auto& [command, answer] : steps) {
+            if (command == "REST 1720" && !c.resume) continue;
+            if (!command.empty()) p.expect(command);
+            if (command == c.command) {
+                c.answer.empty() ? p.resetControl() : p.reply(c.answer);
+                break;
+            }
+            answer == "227" ? p.passive() : p.reply(answer);
+        }
+        if (c.command == "transfer")
+            p.transfer({movieBytes(5000), 2000, DataEnd::Stall}).resetControl();
+        download(c.trickle);
         ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; })) << p.mismatch();
         EXPECT_EQ(seen.errors, Codes{c.code});
         EXPECT_EQ(seen.statusAtError, Codes{0});
-        EXPECT_TRUE(runUntil([&] { return p.finished(); })) << p.mismatch();
-        if (!std::string_view(c.what).starts_with("connection reset")) {  // else none to close
-            EXPECT_TRUE(closedTheConnection(p));
-        }
+        EXPECT_TRUE(scriptDone(p)) << p.mismatch();
+        EXPECT_TRUE(c.answer.empty() || closedTheConnection(p));  // a reset leaves none
         EXPECT_EQ(engine->currentState(), 0);
         advance(60'000);
         EXPECT_EQ(seen.endings(), 1);
     }
+    // A USER that needs no password goes on to TYPE.
+    ScriptedFtpPeer& p = freshPeer();
+    p.greet("220 Ready").expect("USER bob").reply("230 No password needed");
+    p.expect("TYPE I").reply("200 Binary").expect("SIZE movie.wmv").reply("550 No");
+    download();
+    ASSERT_TRUE(scriptDone(p)) << p.mismatch();
+    EXPECT_TRUE(runUntil([&] { return seen.errors == Codes{1}; }));
 }
 
 TEST_F(BrevicastTest, AnUnreachableServerIsError0AndADownloadStartedFromItsHandlerGoesOn) {
@@ -144,13 +130,12 @@ TEST_F(BrevicastTest, AnUnreachableServerIsError0AndADownloadStartedFromItsHandl
     // clean-up must not end that new download.
     const ClosedLoopbackPort closed;
     engine->setPort(closed.port());
-    engine->onError.connect([this](std::int32_t& code) {  // takes the place of the fixture's
+    engine->onError.connect([this](std::int32_t& code) {  // in place of the fixture's
         seen.errors.push_back(code);
         engine->setPort(peer.port());
         download();
     });
     download();
-    ASSERT_TRUE(runUntil([&] { return !seen.errors.empty(); }));
     ASSERT_TRUE(runUntil([&] { return peer.controlConnections() == 1; }));
     EXPECT_EQ(engine->currentState(), 1);
     EXPECT_EQ(seen.errors, Codes{0});
@@ -166,13 +151,14 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     EXPECT_EQ(seen.timeOuts, 1);
     EXPECT_TRUE(seen.errors.empty());
     EXPECT_TRUE(peer.transcript().empty());
-    EXPECT_TRUE(closedTheConnection());
+    EXPECT_TRUE(closedTheConnection(peer));
 
     // A data connection that stalls: counted from the last block, which came 20 s after
-    // the server's last reply.
+    // the server's last reply, with a 226 that is not believed before the last byte.
     seen = {};
-    peer.nextConnection();
-    negotiate(peer, "5000").pause().transfer({movieBytes(5000), 3000, DataEnd::Stall});
+    expected = movieBytes(5000);
+    negotiate(peer.nextConnection(), "5000").pause().transfer({expected, 3000, DataEnd::Stall});
+    peer.reply("226 Transfer complete");
     download();
     ASSERT_TRUE(runUntil([&] { return engine->currentState() == 2; }));
     advance(20'000);
@@ -183,63 +169,36 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     advance(10'000);
     EXPECT_EQ(seen.timeOuts, 1);
     EXPECT_EQ(seen.downloaded, 0);
-    EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 4), "3000");  // resumable
+    EXPECT_EQ(sideCount(), 3000);  // resumable
+    advance(60'000);
+    EXPECT_EQ(seen.endings(), 1);  // the completion check died with the download
 
-    // A 227 without a readable address, and the tail of a trickle download that stalls.
-    for (bool trickle : {false, true}) {
-        seen = {};
-        removeLocal();
-        peer.nextConnection();
-        if (trickle) {
-            negotiate(peer, "600000", "100000")
-                .transfer({movieBytes(600'000), 300'000, DataEnd::Stall});
-        } else {
-            login(peer).expect("SIZE movie.wmv").reply("213 5000").expect("PASV ").reply("227 ?");
-        }
-        trickle ? downloadWithTrickle() : download();
-        ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-        advance(30'000);
-        EXPECT_EQ(seen.timeOuts, 1);
-        EXPECT_TRUE(closedTheConnection());  // idle: the queue may start the next movie
-        advance(60'000);
-        EXPECT_EQ(seen.endings(), 1);
-    }
-}
-
-TEST_F(BrevicastTest, ACancelThatCouldNotFinishIsReportedAsError4AndTheNextDownloadGoesOn) {
-    expected = movieBytes(5000);
-    negotiate(peer, "5000").transfer({expected, 3000, DataEnd::Stall}).nextConnection();
-    negotiate(peer, "5000", "1720").transfer({expected}).reply("226 Done");
-    download();
-    ASSERT_TRUE(runUntil([&] { return !seen.progress.empty() && seen.progress.back() == 3000; }));
-    faulty.failToStopTimers = true;
-    EXPECT_THROW(engine->cancelCurrentDownload(), zov::Error);
-    faulty.failToStopTimers = false;
-    EXPECT_EQ(engine->currentState(), 3);
-
-    download();
-    EXPECT_EQ(seen.errors, Codes{4});
-    EXPECT_EQ(engine->currentState(), 1);  // it starts anyway
+    // The tail of a trickle download that stalls.
+    seen = {};
+    removeLocal();
+    negotiate(peer.nextConnection(), "600000", "100000")
+        .transfer({movieBytes(600'000), 300'000, DataEnd::Stall});
+    download(true);
     ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(1000);
-    EXPECT_EQ(seen.downloaded, 1);
-    EXPECT_EQ(readLocal("movie.wmv"), expected);
+    advance(30'000);
+    EXPECT_EQ(seen.timeOuts, 1);
+    EXPECT_TRUE(closedTheConnection(peer));  // idle: the queue may start the next movie
+    advance(60'000);
+    EXPECT_EQ(seen.endings(), 1);
 }
 
-// --- data transfer and resume ---------------------------------------------------------
-
-TEST_F(BrevicastTest, CancelLeavesTheFilesAndTheSameMovieResumesLater) {
+TEST_F(BrevicastTest, CancelTellsNothingAndTheSameMovieResumesLater) {
     expected = movieBytes(50'000);
     negotiate(peer, "50000").transfer({expected, 20'000, DataEnd::Stall}).nextConnection();
+    negotiate(peer, "50000", "18720").transfer({expected}).reply("226 Done");
     download();
-    ASSERT_TRUE(runUntil([&] { return !seen.progress.empty() && seen.progress.back() == 20'000; }));
+    ASSERT_TRUE(runUntil([&] { return seen.progressReached(20'000); }));
     engine->cancelCurrentDownload();
     EXPECT_EQ(engine->currentState(), 0);
     advance(60'000);
-    EXPECT_EQ(seen.endings(), 0);  // a cancel tells nothing
-    EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 5), "20000");
+    EXPECT_EQ(seen.endings(), 0);
+    EXPECT_EQ(sideCount(), 20'000);
 
-    negotiate(peer, "50000", "18720").transfer({expected}).reply("226 Done");
     download();
     ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
     advance(1000);
@@ -247,6 +206,8 @@ TEST_F(BrevicastTest, CancelLeavesTheFilesAndTheSameMovieResumesLater) {
     EXPECT_EQ(seen.preparation, (Lines{"Preparing Download"}));
     EXPECT_EQ(readLocal("movie.wmv"), expected);
 }
+
+// --- completion -----------------------------------------------------------------------
 
 // Without a size (none given, or 0) the end of the movie is the data connection's close:
 // the download completes at the first check after it, and never while it is open.
@@ -256,34 +217,34 @@ TEST_F(BrevicastTest, AnUnknownSizeCompletesAtTheFirstCheckAfterTheDataConnectio
         for (DataEnd end : {DataEnd::Close, DataEnd::Stall}) {
             SCOPED_TRACE(std::string(size) + (end == DataEnd::Close ? ", closed" : ", open"));
             removeLocal();
-            negotiate(freshPeer(), size).transfer({expected, std::string::npos, end});
-            peers_.back()->reply("226 Done");
+            ScriptedFtpPeer& p = freshPeer();
+            negotiate(p, size).transfer({expected, std::string::npos, end}).reply("226 Done");
             download();
-            ASSERT_TRUE(scriptDone(*peers_.back())) << peers_.back()->mismatch();
+            ASSERT_TRUE(scriptDone(p)) << p.mismatch();
             EXPECT_EQ(seen.sizes, Codes{0});
             advance(999);
             EXPECT_EQ(seen.downloaded, 0);
             advance(1);
             EXPECT_EQ(seen.downloaded, end == DataEnd::Close ? 1 : 0);
-            if (end == DataEnd::Close) {
-                EXPECT_EQ(readLocal("movie.wmv"), expected);
-            }
+            EXPECT_EQ(readLocal("movie.wmv"), expected);
             engine->cancelCurrentDownload();
         }
     }
 }
 
+// The tail is asked for as .wmv, whatever the movie's extension, then the whole movie. A
+// movie shorter than the tail comes whole at once.
 TEST_F(BrevicastTest, ATrickleDownloadFetchesTheTailFirstThenTheWholeMovie) {
     expected = movieBytes(2'000'000);
+    movie.setFileExtension(".asf");
     negotiate(peer, "2000000", "1500000").transfer({expected}).reply("226 Tail done");
-    movie.setFileExtension(".asf");  // the tail is always asked for as .wmv
-    downloadWithTrickle();
+    download(true);
     ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
     EXPECT_EQ(seen.preparation,
               (Lines{"Prepare file for trickle download (bytes remaining): 1000000",
                      "Prepare file for trickle download (bytes remaining): 0"}));
     EXPECT_TRUE(seen.progress.empty());  // the tail is not progress
-    auto local = readLocal("movie.asf").value_or("");
+    const auto local = readLocal("movie.asf").value_or("");
     ASSERT_EQ(local.size(), 2'000'000u);
     EXPECT_EQ(local.substr(0, 1'500'000), std::string(1'500'000, '\0'));
     EXPECT_EQ(local.substr(1'500'000), expected.substr(1'500'000));
@@ -299,76 +260,18 @@ TEST_F(BrevicastTest, ATrickleDownloadFetchesTheTailFirstThenTheWholeMovie) {
     EXPECT_EQ(seen.progress.back(), 2'000'000);
     EXPECT_EQ(readLocal("movie.asf"), expected);
     EXPECT_FALSE(readLocal("movie.asf.ini"));
-}
 
-TEST_F(BrevicastTest, TheWholeFileOfATrickleDownloadIsNotDoneBeforeItsLastByte) {
-    expected = movieBytes(600'000);
-    negotiate(peer, "600000", "100000").transfer({expected}).reply("226 Tail done");
-    downloadWithTrickle();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    retrieve(peer)
-        .transfer({expected, 400'000, DataEnd::Stall})
-        .reply("226 Done");  // too early: a third of the movie is missing
+    expected = movieBytes(10'000);
+    ScriptedFtpPeer& p = freshPeer();
+    negotiate(p, "10000").transfer({expected}).reply("226 Done");
+    download(true);
+    ASSERT_TRUE(scriptDone(p)) << p.mismatch();
     advance(1000);
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(5000);
-    EXPECT_EQ(seen.downloaded, 0);
-    advance(30'000);
-    EXPECT_EQ(seen.downloaded, 0);
-    EXPECT_EQ(seen.timeOuts, 1);  // the inactivity time-out ends it instead
-    EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 6), "400000");
-}
-
-// A 226 before the last byte is not believed, and one that crosses the engine's close
-// after its time-out changes nothing: the movie stays resumable.
-TEST_F(BrevicastTest, ATransferReportedCompleteTooEarlyEndsInATimeOutNotADownload) {
-    for (bool beforeTheTimeOut : {true, false}) {
-        SCOPED_TRACE(beforeTheTimeOut ? "226 before the time-out" : "226 after it");
-        removeLocal();
-        ScriptedFtpPeer& p = freshPeer();
-        negotiate(p, "5000").transfer({movieBytes(5000), 3000, DataEnd::Stall}).pause();
-        p.reply("226 Transfer complete");
-        if (beforeTheTimeOut) p.resume();
-        download();
-        ASSERT_TRUE(runUntil([&] { return seen.progress.size() && seen.progress.back() == 3000; }));
-        advance(29'000);
-        EXPECT_EQ(seen.endings(), 0);  // still waiting for the rest
-        advance(beforeTheTimeOut ? 60'000 : 1000);
-        ASSERT_EQ(seen.timeOuts, 1);
-        p.resume();
-        ASSERT_TRUE(scriptDone(p));
-        advance(60'000);
-        EXPECT_EQ(seen.endings(), 1);  // the completion check died with the download
-        EXPECT_EQ(readLocal("movie.wmv.ini").value_or("").substr(0, 4), "3000");
-    }
+    EXPECT_EQ(seen.downloaded, 1);
+    EXPECT_EQ(readLocal("movie.asf"), expected);
 }
 
 // --- hostile or broken servers and names ------------------------------------------------
-
-TEST_F(BrevicastTest, TheDataConnectionGoesToTheServerAndOnlyChecksTheAddressInThe227) {
-    expected = movieBytes(5000);
-    login(peer).expect("SIZE movie.wmv").reply("213 5000").expect("PASV ");
-    peer.passive({.host = "127,0,0,2"})  // some other host: not where the data comes from
-        .expect("RETR movie.wmv")
-        .reply("150 Opening")
-        .transfer({expected})
-        .reply("226 Done");
-    download();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(1000);
-    EXPECT_EQ(seen.downloaded, 1);
-    EXPECT_EQ(readLocal("movie.wmv"), expected);
-
-    seen = {};
-    peer.nextConnection();
-    login(peer).expect("SIZE movie.wmv").reply("213 5000").expect("PASV ");
-    peer.passive({.host = "127,0,0,256"});
-    download();
-    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
-    advance(30'000);
-    EXPECT_EQ(peer.dataConnections(), 1);  // no connection for the second 227
-    EXPECT_EQ(seen.timeOuts, 1);
-}
 
 // Line breaks and NULs never reach a command line, and a name never leaves the download
 // folder; nothing is written.
@@ -379,31 +282,19 @@ TEST_F(BrevicastTest, ValuesThatWouldBreakACommandOrLeaveTheFolderAreNeverUsed) 
     };
     const std::vector<Case> cases = {
         {"account with CR LF", "bob\r\nDELE x", "secret", "movie"},
-        {"account with NUL", std::string("bob\0x", 5), "secret", "movie"},
         {"password with LF", "bob", "secret\nDELE x", "movie"},
         {"name with CR LF", "bob", "secret", "movie\r\nDELE x"},
         {"name with NUL", "bob", "secret", std::string("mo\0vie", 6)},
         {"parent folder", "bob", "secret", "..\\escaped"},
-        {"sub-folder", "bob", "secret", "sub\\movie"},
-        {"slash", "bob", "secret", "sub/movie"},
-        {"drive", "bob", "secret", "C:movie"},
         {"dot dot", "bob", "secret", "..", ""},
-        {"control byte", "bob", "secret", "mo\x01vie"},
         {"extension leaving", "bob", "secret", "movie", ".wmv\\..\\..\\escaped"},
-        {"tab in extension", "bob", "secret", "movie", ".wm\tv"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedFtpPeer& p = freshPeer();
-        // The server goes along up to the step whose value is bad.
-        if (c.account != "bob") {
-            p.greet("220 Ready");
-        } else if (c.pass != "secret") {
-            p.greet("220 Ready").expect("USER bob").reply("331 Password required");
-        } else {
-            login(p).expect("SIZE " + c.name + c.extension).reply("213 5");
-            p.expect("PASV ").passive();
-        }
+        // The server goes along as far as the client does.
+        loggedIn(p).expect("TYPE I").reply("200 Binary");
+        p.expect("SIZE " + c.name + c.extension).reply("213 5").expect("PASV ").passive();
         engine->setAccount(c.account);
         engine->setPass(c.pass);
         movie.setRemoteFileName(c.name);
@@ -416,49 +307,23 @@ TEST_F(BrevicastTest, ValuesThatWouldBreakACommandOrLeaveTheFolderAreNeverUsed) 
             EXPECT_EQ(line.find('\0'), std::string::npos) << line;
         }
         EXPECT_EQ(p.dataConnections(), 0);
-        EXPECT_EQ(filesOnDrive(), Lines{});
+        EXPECT_EQ(std::distance(fs::recursive_directory_iterator(drive_.root()), {}), 1);
         EXPECT_EQ(engine->currentState(), 0);
     }
 }
 
+// The transcript the owner is shown stays bounded and starts at a line.
 TEST_F(BrevicastTest, AServerThatNeverStopsTalkingCannotExhaustMemory) {
-    const std::size_t flood = 32u << 20;
-    peer.greet("220-Welcome").flood("220-and more of the same greeting\r\n", flood);
+    const std::string line = "220-and more of the same greeting\r\n";
+    std::string flood;
+    while (flood.size() < (4u << 20))
+        flood += line;
+    peer.greet("220-Welcome").send(flood);
     download();
     ASSERT_TRUE(runUntil([&] { return peer.finished() || peer.controlClosedByClient(); }));
-    EXPECT_LT(seen.longestTranscript, flood / 4);
-    EXPECT_EQ(seen.downloaded, 0);
-}
-
-TEST_F(BrevicastTest, NumbersBeyond32BitsEndTheDownloadInsteadOfWrapping) {
-    // A size that would wrap to 1,000.
-    login(peer).expect("SIZE movie.wmv").reply("213 4294968296");
-    download();
-    ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; }));
-    EXPECT_EQ(seen.errors.size(), 1u);
-    for (auto size : seen.sizes)
-        EXPECT_NE(size, 1000);
-    EXPECT_EQ(engine->currentState(), 0);
-
-    // A byte count that would pass 2,147,483,647: a resume near the limit of a movie of
-    // unknown size, where the server plays only the real tail and the local file is sparse.
-    seen = {};
-    writeLocal("movie.wmv", "x");
-    fs::resize_file(folder() + "movie.wmv", 2147483000);
-    writeLocal("movie.wmv.ini", "2147483000\r\n\r\n");
-    peer.nextConnection();
-    negotiate(peer, "unknown", "2147481720")
-        .transfer({movieBytes(4000), std::string::npos, DataEnd::Close, 2147481720});
-    download();
-    ASSERT_TRUE(runUntil([&] { return seen.endings() > 0 || peer.finished(); }));
-    advance(31'000);
-    EXPECT_EQ(seen.downloaded, 0);
-    EXPECT_EQ(seen.errors.size(), 1u);
-    for (auto bytes : seen.progress)
-        EXPECT_GT(bytes, 0);
-    const long long side = std::atoll(readLocal("movie.wmv.ini").value_or("0").c_str());
-    EXPECT_GE(side, 0);
-    EXPECT_LE(side, 2'147'483'647LL);
+    EXPECT_LT(seen.longestTranscript, flood.size() / 16);
+    EXPECT_TRUE(seen.transcript.starts_with(line));
+    EXPECT_EQ(seen.endings(), 0);
 }
 
 }  // namespace
