@@ -173,6 +173,22 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     advance(60'000);
     EXPECT_EQ(seen.endings(), 1);  // the completion check died with the download
 
+    // The same 226 arriving only after the time-out crosses the engine's close: ignored.
+    seen = {};
+    negotiate(peer.nextConnection(), "5000", "1720")
+        .transfer({expected, 4000, DataEnd::Stall})
+        .pause()
+        .reply("226 Transfer complete");
+    download();
+    ASSERT_TRUE(runUntil([&] { return seen.progressReached(4000); })) << peer.mismatch();
+    advance(30'000);
+    ASSERT_EQ(seen.timeOuts, 1);
+    peer.resume();
+    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
+    advance(60'000);
+    EXPECT_EQ(seen.endings(), 1);
+    EXPECT_EQ(sideCount(), 4000);
+
     // The tail of a trickle download that stalls.
     seen = {};
     removeLocal();
@@ -324,6 +340,16 @@ TEST_F(BrevicastTest, AServerThatNeverStopsTalkingCannotExhaustMemory) {
     EXPECT_LT(seen.longestTranscript, flood.size() / 16);
     EXPECT_TRUE(seen.transcript.starts_with(line));
     EXPECT_EQ(seen.endings(), 0);
+}
+
+// A size that would wrap to 1,000 in 32 bits ends the download instead.
+TEST_F(BrevicastTest, ASizeBeyond32BitsEndsTheDownloadInsteadOfWrapping) {
+    sized(peer, "213 4294968296");
+    download();
+    ASSERT_TRUE(runUntil([&] { return seen.endings() > 0; })) << peer.mismatch();
+    EXPECT_EQ(seen.errors.size(), 1u);
+    EXPECT_EQ(std::count(seen.sizes.begin(), seen.sizes.end(), 1000), 0);
+    EXPECT_EQ(engine->currentState(), 0);
 }
 
 }  // namespace
