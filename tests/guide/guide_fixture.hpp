@@ -121,6 +121,14 @@ class GuideFixture : public PlayerFixture, public guide::GuideHost {
         if (withMarker) files.writeFile(kMediaPath + uid + ".conf", "done\r\n\r\n");
     }
     bool fileExists(const std::string& name) const { return files.fileExists(kMediaPath + name); }
+    bool playing() {
+        return runUntil([&] { return control->playState() == ui::wmppsPlaying; });
+    }
+    bool downloadedBytesReach(std::int32_t bytes) {
+        return runUntil([&] {
+            return guide->currentDownload() && guide->currentDownload()->downloadedBytes() >= bytes;
+        });
+    }
 
     // The conversation that downloads `name` of `size` bytes; stopAt holds the data
     // connection open and silent after that many bytes.
@@ -167,6 +175,11 @@ class GuideFixture : public PlayerFixture, public guide::GuideHost {
     std::vector<bool> answers;
     std::size_t clicks = 0;
     std::shared_ptr<guide::movieGuide> guide;
+};
+
+// The guide with its page loaded and wired.
+struct LoadedGuideFixture : GuideFixture {
+    void SetUp() override { loadGuidePage(); }
 };
 
 }  // namespace zov::test

@@ -127,6 +127,14 @@ struct PlayerFixture : ::testing::Test {
         return path;
     }
     bool runUntil(const std::function<bool()>& predicate) { return loop.runUntil(predicate, 10s); }
+    // What the main window hands its parts to tell the skin.
+    std::function<void(const std::string&, const std::string&)> skinSetter() {
+        return [this](const std::string& name, const std::string& value) { skin[name] = value; };
+    }
+    void adsOn() {
+        playerProp.setAdsEnabled(true);
+        playerProp.setAdsURL("c:\\zov\\ad.wmv");
+    }
     // The embedded player's state settles on the loop (opening, buffering).
     void settle() {
         ASSERT_TRUE(runUntil([&] {

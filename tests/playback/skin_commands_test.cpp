@@ -21,9 +21,8 @@ struct SkinCommandsTest : PlayerFixture {
         h264Screen,
         files,
         dialogs,
-        {[this](const std::string& name, const std::string& value) { skin[name] = value; },
-         [this] { calls.push_back("guide"); }, [this] { calls.push_back("HDEngine"); },
-         [this] { calls.push_back("min"); },
+        {skinSetter(), [this] { calls.push_back("guide"); },
+         [this] { calls.push_back("HDEngine"); }, [this] { calls.push_back("min"); },
          [this] {
              calls.push_back("exit " + std::to_string(streamingPlayer.PlayerCurrentStatus()));
          }}};
@@ -138,8 +137,7 @@ TEST_F(SkinCommandsTest, BookmarkWritesThePositionOfAMovieOnlyWhileItIsShownWith
     ASSERT_TRUE(files.deleteFile(kBookmark));
     mediaPlayer.stopPlaying();
     say("bookmark");
-    playerProp.setAdsEnabled(true);
-    playerProp.setAdsURL("c:\\zov\\ad.wmv");
+    adsOn();
     mediaPlayer.loadContent("m1.wmv");
     settle();
     say("bookmark");
