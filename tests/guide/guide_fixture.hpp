@@ -136,12 +136,10 @@ class GuideFixture : public PlayerFixture, public guide::GuideHost {
                         std::size_t stopAt = std::string::npos) {
         const std::string bytes(size, 'x');
         peer.greet("220 Delivery server ready");
-        for (const auto& [command, reply] :
-             {std::pair<std::string, std::string>{"USER bob", "331 Password required"},
-              {"PASS secret", "230 Logged in"},
-              {"TYPE I", "200 Binary"},
-              {"SIZE " + name, "213 " + std::to_string(bytes.size())}})
-            peer.expect(command).reply(reply);
+        peer.expect("USER bob").reply("331 Password required");
+        peer.expect("PASS secret").reply("230 Logged in");
+        peer.expect("TYPE I").reply("200 Binary");
+        peer.expect("SIZE " + name).reply("213 " + std::to_string(size));
         peer.expect("PASV ")
             .passive()
             .expect("RETR " + name)

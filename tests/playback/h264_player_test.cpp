@@ -10,7 +10,6 @@ namespace {
 
 using playback::h264Player;
 using playback::MessageHook;
-using Sent = std::vector<platform::WindowMessage>;
 using Arguments = std::vector<std::string>;
 
 // The main window's part of the external player: its controller, its hook, its video

@@ -35,6 +35,7 @@ namespace zov::test {
 
 using namespace std::chrono_literals;
 using Variables = std::map<std::string, std::string>;
+using Sent = std::vector<platform::WindowMessage>;  // window messages, in order
 
 inline constexpr std::uint32_t kOurUser = 1000;
 
@@ -149,8 +150,8 @@ struct PlayerFixture : ::testing::Test {
         return processes.starts.back().arguments;
     }
     // What was sent to the external player's windows (everything not for the main window).
-    std::vector<platform::WindowMessage> sentToPlayer() const {
-        std::vector<platform::WindowMessage> sent;
+    Sent sentToPlayer() const {
+        Sent sent;
         for (const auto& posted : messages.posted())
             if (posted.target != mainPlayer->windowHandle()) sent.push_back(posted.record);
         return sent;

@@ -7,7 +7,6 @@ namespace zov::test {
 namespace {
 
 using playback::h264Player;
-using Sent = std::vector<platform::WindowMessage>;
 
 constexpr const char* kBookmark = "c:\\zov\\m1.wmv.pos";
 
