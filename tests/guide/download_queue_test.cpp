@@ -6,26 +6,17 @@
 #include "guide_fixture.hpp"
 #include "net/brevicast.hpp"
 #include "ui/headless/headless_list_box.hpp"
-#include "ui/headless/simulated_media_player.hpp"
 
 namespace zov::test {
 namespace {
 
-class DownloadQueueTest : public GuideFixture {
-  protected:
-    void SetUp() override { loadGuidePage(); }
-
+struct DownloadQueueTest : LoadedGuideFixture {
     Lines queueLines() {
         Lines lines;
         auto& list = guide->queueWindow().movieNameList();
         for (int i = 0; i < list.listCount(); ++i)
             lines.push_back(list.list(i));
         return lines;
-    }
-    bool downloadedBytesReach(std::int32_t bytes) {
-        return runUntil([&] {
-            return guide->currentDownload() && guide->currentDownload()->downloadedBytes() >= bytes;
-        });
     }
 };
 
@@ -183,7 +174,7 @@ TEST_F(DownloadQueueTest, WhileAMoviePlaysDuringADownloadTheSkinTitleAlternates)
 
     clickItem("old", "Old one");
     ASSERT_TRUE(click("MLplay"));
-    ASSERT_TRUE(runUntil([&] { return control->playState() == ui::wmppsPlaying; }));
+    ASSERT_TRUE(playing());
     videoNames.clear();
     advance(10);
     advance(10);

@@ -121,6 +121,14 @@ class GuideFixture : public PlayerFixture, public guide::GuideHost {
         if (withMarker) files.writeFile(kMediaPath + uid + ".conf", "done\r\n\r\n");
     }
     bool fileExists(const std::string& name) const { return files.fileExists(kMediaPath + name); }
+    bool playing() {
+        return runUntil([&] { return control->playState() == ui::wmppsPlaying; });
+    }
+    bool downloadedBytesReach(std::int32_t bytes) {
+        return runUntil([&] {
+            return guide->currentDownload() && guide->currentDownload()->downloadedBytes() >= bytes;
+        });
+    }
 
     // The conversation that downloads `name` of `size` bytes; stopAt holds the data
     // connection open and silent after that many bytes.
@@ -128,12 +136,10 @@ class GuideFixture : public PlayerFixture, public guide::GuideHost {
                         std::size_t stopAt = std::string::npos) {
         const std::string bytes(size, 'x');
         peer.greet("220 Delivery server ready");
-        for (const auto& [command, reply] :
-             {std::pair<std::string, std::string>{"USER bob", "331 Password required"},
-              {"PASS secret", "230 Logged in"},
-              {"TYPE I", "200 Binary"},
-              {"SIZE " + name, "213 " + std::to_string(bytes.size())}})
-            peer.expect(command).reply(reply);
+        peer.expect("USER bob").reply("331 Password required");
+        peer.expect("PASS secret").reply("230 Logged in");
+        peer.expect("TYPE I").reply("200 Binary");
+        peer.expect("SIZE " + name).reply("213 " + std::to_string(size));
         peer.expect("PASV ")
             .passive()
             .expect("RETR " + name)
@@ -167,6 +173,11 @@ class GuideFixture : public PlayerFixture, public guide::GuideHost {
     std::vector<bool> answers;
     std::size_t clicks = 0;
     std::shared_ptr<guide::movieGuide> guide;
+};
+
+// The guide with its page loaded and wired.
+struct LoadedGuideFixture : GuideFixture {
+    void SetUp() override { loadGuidePage(); }
 };
 
 }  // namespace zov::test

@@ -6,20 +6,13 @@
 namespace zov::test {
 namespace {
 
-class PlayFromGuideTest : public GuideFixture {
-  protected:
-    void SetUp() override { loadGuidePage(); }
-
-    bool playing() {
-        return runUntil([&] { return control->playState() == ui::wmppsPlaying; });
-    }
-};
+using PlayFromGuideTest = LoadedGuideFixture;
 
 TEST_F(PlayFromGuideTest, PreviewNeedsFivePercentAndThenWatchesTheDownloadAhead) {
     scriptDownload("m1.wmv", 200'000, 12'000);
     clickItem("m1", "First");
     click("MLdownload");
-    ASSERT_TRUE(runUntil([&] { return guide->currentDownload()->downloadedBytes() >= 12'000; }));
+    ASSERT_TRUE(downloadedBytesReach(12'000));
     ui.media().setDuration("C:\\zov\\m1.wmv", 100);
 
     guide->setProgressBarValue(4);

@@ -1,7 +1,7 @@
 #include "library/media_library.hpp"
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "library/library_fixture.hpp"
 #include "ui/headless/memory_browser.hpp"
@@ -11,13 +11,6 @@ using namespace zov;
 using library::mediaLibrary;
 
 namespace {
-
-std::string pageMarkup() {
-    std::ifstream in(ZOV_SOURCE_DIR "/app/zov/playlistSkin.html");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 config::MediaInfo movie(const std::string& remote, const std::string& title) {
     config::MediaInfo media;
@@ -34,7 +27,8 @@ struct PlaylistTest : test::LibraryFixture {
     std::unique_ptr<mediaLibrary> library;
 
     PlaylistTest() {
-        const std::string page = pageMarkup();
+        std::ifstream in(ZOV_SOURCE_DIR "/app/zov/playlistSkin.html");
+        const std::string page{std::istreambuf_iterator<char>(in), {}};
         EXPECT_FALSE(page.empty());
         files.writeFile(programFolder() + "\\playlistSkin.html", page);
     }

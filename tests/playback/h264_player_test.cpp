@@ -10,7 +10,6 @@ namespace {
 
 using playback::h264Player;
 using playback::MessageHook;
-using Sent = std::vector<platform::WindowMessage>;
 using Arguments = std::vector<std::string>;
 
 // The main window's part of the external player: its controller, its hook, its video
@@ -21,9 +20,8 @@ struct H264Test : PlayerFixture {
     const std::string mainHandle = std::to_string(kMainWindow);
     const std::string program = "/opt/zov client/zovplayer1.exe";
     int guideShown = 0;
-    MessageHook::MainWindow mainWindowPart{
-        [this](const std::string& name, const std::string& value) { skin[name] = value; },
-        [] { return std::string("Casablanca"); }, [this] { ++guideShown; }};
+    MessageHook::MainWindow mainWindowPart{skinSetter(), [] { return std::string("Casablanca"); },
+                                           [this] { ++guideShown; }};
     MessageHook hook{messages, player, *fullscreentimer, h264Screen, mainWindowPart};
     static constexpr ui::WindowHandle kPlayerWindow = 900;
 

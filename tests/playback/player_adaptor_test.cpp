@@ -18,20 +18,18 @@ struct PlayerAdaptorTest : PlayerFixture {
     bool previewTooClose = false;
     int previewChecks = 0;
     int streamingFullScreens = 0;
-    playback::PlayerEvents events{
-        loop,
-        *control,
-        mediaPlayer,
-        *fullscreentimer,
-        dialogs,
-        files,
-        {[this] { return mainWindowVisible; },
-         [this] {
-             ++previewChecks;
-             return previewTooClose;
-         },
-         [this] { ++streamingFullScreens; },
-         [this](const std::string& name, const std::string& value) { skin[name] = value; }}};
+    playback::PlayerEvents events{loop,
+                                  *control,
+                                  mediaPlayer,
+                                  *fullscreentimer,
+                                  dialogs,
+                                  files,
+                                  {[this] { return mainWindowVisible; },
+                                   [this] {
+                                       ++previewChecks;
+                                       return previewTooClose;
+                                   },
+                                   [this] { ++streamingFullScreens; }, skinSetter()}};
 
     PlayerAdaptorTest() {
         for (auto [name, seconds] :
@@ -178,8 +176,7 @@ TEST_F(PlayerAdaptorTest, ABookmarkGoesOnlyWhenItsMovieEndsOnItsOwnAfterNoAdAndN
     EXPECT_TRUE(files.folderExists("c:\\zov\\m1.wmv.pos"));
 
     // Neither the ad's end nor an entry's end removes one, nor moves on too early.
-    playerProp.setAdsEnabled(true);
-    playerProp.setAdsURL("c:\\zov\\ad.wmv");
+    adsOn();
     mediaPlayer.loadThisPlayList(std::make_shared<Playlist>(Playlist{media("a"), media("m2")}));
     EXPECT_EQ(urlAfter(15 + 1), "c:\\zov\\a.wmv");
     EXPECT_EQ(urlAfter(10 + 1), "c:\\zov\\ad.wmv");  // the next entry, after its ad
@@ -254,8 +251,7 @@ TEST_F(PlayerAdaptorTest, PreviewThatCatchesUpWithTheDownloadPausesButNeverDurin
     advance(10);
     EXPECT_EQ(previewChecks, 6);  // the pause stopped the checks
 
-    playerProp.setAdsEnabled(true);
-    playerProp.setAdsURL("c:\\zov\\ad.wmv");
+    adsOn();
     mediaPlayer.loadContent("m1.wmv");
     settle();
     advance(10);

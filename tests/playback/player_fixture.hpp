@@ -35,6 +35,7 @@ namespace zov::test {
 
 using namespace std::chrono_literals;
 using Variables = std::map<std::string, std::string>;
+using Sent = std::vector<platform::WindowMessage>;  // window messages, in order
 
 inline constexpr std::uint32_t kOurUser = 1000;
 
@@ -127,6 +128,14 @@ struct PlayerFixture : ::testing::Test {
         return path;
     }
     bool runUntil(const std::function<bool()>& predicate) { return loop.runUntil(predicate, 10s); }
+    // What the main window hands its parts to tell the skin.
+    std::function<void(const std::string&, const std::string&)> skinSetter() {
+        return [this](const std::string& name, const std::string& value) { skin[name] = value; };
+    }
+    void adsOn() {
+        playerProp.setAdsEnabled(true);
+        playerProp.setAdsURL("c:\\zov\\ad.wmv");
+    }
     // The embedded player's state settles on the loop (opening, buffering).
     void settle() {
         ASSERT_TRUE(runUntil([&] {
@@ -141,8 +150,8 @@ struct PlayerFixture : ::testing::Test {
         return processes.starts.back().arguments;
     }
     // What was sent to the external player's windows (everything not for the main window).
-    std::vector<platform::WindowMessage> sentToPlayer() const {
-        std::vector<platform::WindowMessage> sent;
+    Sent sentToPlayer() const {
+        Sent sent;
         for (const auto& posted : messages.posted())
             if (posted.target != mainPlayer->windowHandle()) sent.push_back(posted.record);
         return sent;

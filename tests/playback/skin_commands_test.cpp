@@ -7,7 +7,6 @@ namespace zov::test {
 namespace {
 
 using playback::h264Player;
-using Sent = std::vector<platform::WindowMessage>;
 
 constexpr const char* kBookmark = "c:\\zov\\m1.wmv.pos";
 
@@ -21,9 +20,8 @@ struct SkinCommandsTest : PlayerFixture {
         h264Screen,
         files,
         dialogs,
-        {[this](const std::string& name, const std::string& value) { skin[name] = value; },
-         [this] { calls.push_back("guide"); }, [this] { calls.push_back("HDEngine"); },
-         [this] { calls.push_back("min"); },
+        {skinSetter(), [this] { calls.push_back("guide"); },
+         [this] { calls.push_back("HDEngine"); }, [this] { calls.push_back("min"); },
          [this] {
              calls.push_back("exit " + std::to_string(streamingPlayer.PlayerCurrentStatus()));
          }}};
@@ -138,8 +136,7 @@ TEST_F(SkinCommandsTest, BookmarkWritesThePositionOfAMovieOnlyWhileItIsShownWith
     ASSERT_TRUE(files.deleteFile(kBookmark));
     mediaPlayer.stopPlaying();
     say("bookmark");
-    playerProp.setAdsEnabled(true);
-    playerProp.setAdsURL("c:\\zov\\ad.wmv");
+    adsOn();
     mediaPlayer.loadContent("m1.wmv");
     settle();
     say("bookmark");

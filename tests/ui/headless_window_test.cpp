@@ -25,8 +25,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using ui::ShowMode;
-using ui::headless::HeadlessButton;
-using ui::headless::HeadlessLabel;
 using ui::headless::HeadlessUiFactory;
 using ui::headless::HeadlessWindow;
 
