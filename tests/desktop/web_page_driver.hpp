@@ -4,18 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QString>
-#include <QVariant>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
-#include <QWidget>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/clock.hpp"
 #include "support/temporary_drive.hpp"
@@ -32,11 +29,28 @@ class PageDriver {
 
     // Runs the script in the page's main world; its value (an invalid QVariant when the
     // answer never came, which also fails the test).
-    QVariant evaluate(QWebEngineView& view, const QString& script);
+    QVariant evaluate(QWebEngineView& view, const QString& script) {
+        // Shared with the callback, which may come after a watchdog gave up on it.
+        auto answer = std::make_shared<std::optional<QVariant>>();
+        view.page()->runJavaScript(script, QWebEngineScript::MainWorld,
+                                   [answer](const QVariant& value) { *answer = value; });
+        if (!waitFor([&] { return answer->has_value(); })) {
+            ADD_FAILURE() << "no answer from the page to: " << script.toStdString();
+            return {};
+        }
+        return **answer;
+    }
     // Turns the loop until the condition holds; false (and a failure) when the watchdog ends it.
-    bool waitFor(const std::function<bool()>& condition);
+    bool waitFor(const std::function<bool()>& condition) {
+        const bool met = loop_.runUntil(condition, kPageWatchdog);
+        EXPECT_TRUE(met) << "the watchdog ended the wait";
+        return met;
+    }
     // Turns the loop until the page's main world finds the expression true.
-    bool waitForPage(QWebEngineView& view, const QString& expression);
+    bool waitForPage(QWebEngineView& view, const QString& expression) {
+        const QString question = QStringLiteral("!!(") + expression + QStringLiteral(")");
+        return waitFor([&] { return evaluate(view, question).toBool(); });
+    }
 
   private:
     ui::desktop::QtEventLoop& loop_;
