@@ -16,11 +16,7 @@
 #include "ui/controls.hpp"
 #include "ui/desktop/desktop_browser.hpp"
 
-using zov::test::Change;
-using zov::test::clickAt;
-using zov::test::DesktopUiTest;
-using zov::test::sendKey;
-using zov::test::sendMouse;
+using namespace zov::test;
 using zov::ui::desktop::DesktopUiFactory;
 
 namespace {
@@ -200,14 +196,14 @@ TEST_F(DesktopControlsTest, ATimerTicksOnTheSystemsLoopOnlyWhileEnabledAndHeld) 
     int ticks = 0;
     timer->Timer.connect([&] { ++ticks; });
     timer->setInterval(100);
-    zov::test::advanceTime(loop, clock, 250);
+    advanceTime(loop, clock, 250);
     EXPECT_EQ(ticks, 2);
     timer->setEnabled(false);
-    zov::test::advanceTime(loop, clock, 250);
+    advanceTime(loop, clock, 250);
     EXPECT_EQ(ticks, 2);
     timer->setEnabled(true);
     timer.reset();
-    zov::test::advanceTime(loop, clock, 250);
+    advanceTime(loop, clock, 250);
     EXPECT_EQ(ticks, 2);
 }
 

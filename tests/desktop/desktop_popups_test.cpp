@@ -17,12 +17,7 @@
 #include "ui/headless/headless_ui_factory.hpp"
 #include "ui/window.hpp"
 
-using zov::test::Change;
-using zov::test::clickAt;
-using zov::test::DesktopUiTest;
-using zov::test::RunWatchdog;
-using zov::test::sendKey;
-using zov::test::sendMouse;
+using namespace zov::test;
 
 namespace {
 
@@ -103,9 +98,9 @@ void popupsAndQuestion(zov::ui::UiFactory& ui, zov::ui::desktop::QtEventLoop& lo
                        zov::platform::ManualClock& clock) {
     zov::runtime::Dialogs dialogs(loop, ui);
     dialogs.showPopup("Connecting...");
-    zov::test::advanceTime(loop, clock, 1000);
+    advanceTime(loop, clock, 1000);
     dialogs.showPopup("Invalid Password...");
-    zov::test::advanceTime(loop, clock, 2000);
+    advanceTime(loop, clock, 2000);
     dialogs.showPersistentPopup("Loading...");
     dialogs.popupwindow().window().hide();
 
@@ -136,7 +131,7 @@ TEST_F(DesktopUiTest, EveryChangeIsReportedAsTheHeadlessFrontEndReportsIt) {
 
     std::vector<Change> headlessChanges;
     zov::ui::headless::HeadlessUiFactory headless(loop, files);
-    zov::test::recordChanges(headless.registry(), headlessChanges);
+    recordChanges(headless.registry(), headlessChanges);
     popupsAndQuestion(headless, loop, clock);
 
     EXPECT_EQ(changes, headlessChanges);

@@ -11,11 +11,7 @@
 #include "platform/event_loop_contract_support.hpp"
 #include "ui/controls.hpp"
 
-using zov::test::Change;
-using zov::test::DesktopUiTest;
-using zov::test::RunWatchdog;
-using zov::test::sendKey;
-using zov::ui::Rect;
+using namespace zov::test;
 using zov::ui::ShowMode;
 
 namespace {
@@ -164,7 +160,7 @@ TEST_F(DesktopUiTest, TheGuidesButtonsCloseUpOverHiddenOnesInsideTheWindow) {
 
     int plays = 0;  // a button in a row still takes its clicks
     buttons[0]->Click.connect([&] { ++plays; });
-    zov::test::clickAt(ui.widget("movieGuide", "MLplay"), {5, 5});
+    clickAt(ui.widget("movieGuide", "MLplay"), {5, 5});
     EXPECT_EQ(plays, 1);
     buttons[0]->setVisible(false);  // MLplay
     buttons[1]->setVisible(false);  // MLdownload

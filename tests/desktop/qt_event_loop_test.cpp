@@ -17,11 +17,8 @@
 #include "platform/event_loop_dispatch_contract.hpp"
 #include "platform/event_loop_timer_contract.hpp"
 
-using zov::platform::Interest;
-using zov::platform::ManualClock;
-using zov::platform::Readiness;
-using zov::test::RunWatchdog;
-using zov::test::TestPipe;
+using namespace zov::platform;
+using namespace zov::test;
 using zov::ui::desktop::QtEventLoop;
 
 // At file scope, so that CTest names the instantiations plainly ("...<QtLoopHarness>").

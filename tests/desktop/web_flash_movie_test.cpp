@@ -10,10 +10,8 @@
 
 #include "desktop/web_page_driver.hpp"
 
-using zov::ui::ChangeSink;
-using zov::ui::ControlName;
-using zov::ui::desktop::DesktopFlashMovie;
-using zov::ui::desktop::makeFlashMovie;
+using namespace zov::ui;
+using namespace zov::ui::desktop;
 
 namespace {
 

@@ -7,12 +7,8 @@
 #include "platform/error.hpp"
 #include "ui/desktop/desktop_browser.hpp"
 
-using zov::ui::ControlName;
-using zov::ui::Element;
-using zov::ui::FrameLevel;
-using zov::ui::PageEvent;
-using zov::ui::desktop::DesktopBrowser;
-using zov::ui::desktop::makeBrowser;
+using namespace zov::ui;
+using namespace zov::ui::desktop;
 
 namespace {
 
@@ -167,10 +163,8 @@ TEST_F(MirroredPage, ThePlaylistIsBuiltInThePageThroughItsTable) {
     const auto add = [&](const std::string& title) {
         Element* row = table->insertRow(table->rowCount());
         row->insertCell(0)->setInnerHtml(
-            "<center><div id='ninety'><div id='selectionControl' style='border-color: orange;' "
-            "onmouseout=this.style.borderStyle='none' onmouseover=this.style.borderStyle='solid'>"
-            "<font>" +
-            title + "</font></div></div></center>");
+            "<div id='selectionControl' onmouseover=this.style.borderStyle='solid'>" + title +
+            "</div>");
         return row;
     };
     add("One");
