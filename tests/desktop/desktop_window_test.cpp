@@ -68,7 +68,7 @@ TEST_F(DesktopWindowTest, KeysALabelLeavesComeUpToTheWindowAndPressKeyGivesTheSa
     EXPECT_EQ(keys, codes);
 }
 
-TEST_F(DesktopWindowTest, AModalWindowReturnsWhenAPostedCallbackHidesIt) {
+TEST_F(DesktopWindowTest, AModalWindowReturnsOnceHiddenAndNestedOnesEndInnermostFirst) {
     RunWatchdog watchdog(loop);
     bool modalWhileShown = false;
     loop.post([&] {
@@ -85,10 +85,8 @@ TEST_F(DesktopWindowTest, AModalWindowReturnsWhenAPostedCallbackHidesIt) {
     EXPECT_FALSE(frame()->isModal());
     EXPECT_EQ(changes, (std::vector<Change>{{"mainPlayer", "", "visible", "true"},
                                             {"mainPlayer", "", "visible", "false"}}));
-}
 
-TEST_F(DesktopWindowTest, AnOuterModalWindowHiddenUnderAnInnerOneEndsWhenTheInnerOneDoes) {
-    RunWatchdog watchdog(loop);
+    // An outer modal window hidden under an inner one ends when the inner one does.
     auto inner = ui.createWindow("yesNoPopup");
     std::vector<std::string> order;
     loop.post([&] {
@@ -105,15 +103,13 @@ TEST_F(DesktopWindowTest, AnOuterModalWindowHiddenUnderAnInnerOneEndsWhenTheInne
     EXPECT_EQ(order, (std::vector<std::string>{"inner returned", "outer returned"}));
 }
 
-TEST_F(DesktopWindowTest, ClosingFromTheFrameHidesTheWindowAsTheSystemWould) {
+TEST_F(DesktopWindowTest, TheFrameClosesAsTheSystemsWouldAndTakesOpacityCaptionAndPlace) {
     window->show();
     frame()->close();
     EXPECT_FALSE(window->visible());
     EXPECT_FALSE(frame()->isVisible());
     EXPECT_EQ(changes.back(), (Change{"mainPlayer", "", "visible", "false"}));
-}
 
-TEST_F(DesktopWindowTest, OpacityCaptionAndPixelPlacement) {
     EXPECT_TRUE(window->setOpacity(180));
     EXPECT_NEAR(frame()->windowOpacity(), 180 / 255.0, 0.01);
     EXPECT_FALSE(window->setOpacity(256));

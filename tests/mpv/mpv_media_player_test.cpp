@@ -159,14 +159,8 @@ struct RecordingSurface final : ui::mpv::VideoSurface {
     bool covering = false;
 };
 
-class MpvFullScreenTest : public test::MpvPlayerFixture {
+class MpvFullScreenTest : public MpvMediaPlayerTest {
   protected:
-    static void SetUpTestSuite() {
-        makeFolder();
-        makeMovie("clip.mp4", 4);
-    }
-    static void TearDownTestSuite() { removeFolder(); }
-
     void SetUp() override {
         auto sink = std::make_shared<ui::ChangeSink>([this](const std::string&, const std::string&,
                                                             const std::string& property,
