@@ -3,7 +3,6 @@
 // it, so that the remote-control channel cannot tell the two apart.
 
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QLabel>
 #include <functional>
 

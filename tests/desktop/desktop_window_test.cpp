@@ -3,7 +3,6 @@
 
 #include "ui/desktop/desktop_window.hpp"
 
-#include <QLabel>
 #include <vector>
 
 #include "desktop/desktop_ui_fixture.hpp"
@@ -28,7 +27,8 @@ struct DesktopWindowTest : DesktopUiTest {
 
 }  // namespace
 
-TEST_F(DesktopWindowTest, KeysReachKeyDownAsTheSystemsKeyCodes) {
+TEST_F(DesktopWindowTest, KeysFromTheWindowALabelOrPressKeyReachKeyDownAsTheSystemsCodes) {
+    auto label = ui.createLabel(*window, "SelectedNameLabel");
     window->show();
     sendKey(frame(), Qt::Key_A, "a");
     sendKey(frame(), Qt::Key_A, "A", Qt::ShiftModifier);
@@ -52,11 +52,9 @@ TEST_F(DesktopWindowTest, KeysReachKeyDownAsTheSystemsKeyCodes) {
     sendKey(frame(), Qt::Key_Meta);  // no code: nothing
     EXPECT_EQ(keys, (std::vector<int>{'A', 'A', 'P', '7', 13,  13,  27,  32,  9,   37,
                                       38,  39,  40,  46,  101, 112, '1', '4', '5', 16}));
-}
 
-TEST_F(DesktopWindowTest, KeysALabelLeavesComeUpToTheWindowAndPressKeyGivesTheSameCodes) {
-    auto label = ui.createLabel(*window, "SelectedNameLabel");
-    window->show();
+    // Keys a label leaves come up to the window; pressKey gives the same codes.
+    keys.clear();
     sendKey(ui.widget("mainPlayer", "SelectedNameLabel"), Qt::Key_Delete);
     ASSERT_EQ(keys, std::vector<int>{46});
 

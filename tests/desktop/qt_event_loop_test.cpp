@@ -5,12 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-#include <string>
-#include <vector>
 
 #include "desktop/qt_manual_time.hpp"
 #include "platform/clock.hpp"

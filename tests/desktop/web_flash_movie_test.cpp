@@ -5,7 +5,6 @@
 #include "ui/desktop/desktop_flash_movie.hpp"
 
 #include <QUrl>
-#include <iterator>
 #include <tuple>
 
 #include "desktop/web_page_driver.hpp"
