@@ -35,7 +35,7 @@ struct DesktopQuestionTest : DesktopUiTest {
 
 }  // namespace
 
-TEST_F(DesktopQuestionTest, TheSelectorFollowsTheMouseAndEnterAnswersTheChoiceUnderIt) {
+TEST_F(DesktopQuestionTest, EnterOrAClickAnswersTheChoiceAndAllIsLaidOutToBeRead) {
     question->defaultToYes();
     EXPECT_EQ(widget("Selector")->x(), 240 / 15);
     ask([&] {
@@ -57,9 +57,8 @@ TEST_F(DesktopQuestionTest, TheSelectorFollowsTheMouseAndEnterAnswersTheChoiceUn
         sendKey(widget("NoControl"), Qt::Key_Enter, "\r", Qt::KeypadModifier);
     });
     EXPECT_TRUE(question->decision);
-}
 
-TEST_F(DesktopQuestionTest, AClickOnAnAnswerAnswersItAndTheQuestionIsLaidOutToBeRead) {
+    // A click on an answer answers it.
     question->Label1().setCaption("Do you want to resume where you stopped?");
     ask([&] { clickAt(widget("NoControl"), {5, 5}); });
     EXPECT_FALSE(question->decision);
