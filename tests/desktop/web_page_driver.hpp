@@ -23,10 +23,19 @@ namespace zov::test {
 // Generous: a hang guard, never a measure. A page loads in well under a second.
 inline constexpr std::chrono::milliseconds kPageWatchdog{30000};
 
-class PageDriver {
-  public:
-    explicit PageDriver(ui::desktop::QtEventLoop& loop) : loop_(loop) {}
+// A web view's surroundings: the Qt loop on a manual clock, a client drive in a temporary
+// folder and a window to hold the view.
+struct WebTest : ::testing::Test {
+    platform::ManualClock clock;
+    ui::desktop::QtEventLoop loop{clock};
+    TemporaryDrive drive{"zov-web-test"};
+    QWidget window;
 
+    // Writes a file on the client's drive; its address in the client's form.
+    std::string writePage(const std::string& name, const std::string& text) {
+        std::ofstream(std::filesystem::path(drive.root()) / name) << text;
+        return drive.files().windowsPath(drive.root()) + "\\" + name;
+    }
     // Runs the script in the page's main world; its value (an invalid QVariant when the
     // answer never came, which also fails the test).
     QVariant evaluate(QWebEngineView& view, const QString& script) {
@@ -42,7 +51,7 @@ class PageDriver {
     }
     // Turns the loop until the condition holds; false (and a failure) when the watchdog ends it.
     bool waitFor(const std::function<bool()>& condition) {
-        const bool met = loop_.runUntil(condition, kPageWatchdog);
+        const bool met = loop.runUntil(condition, kPageWatchdog);
         EXPECT_TRUE(met) << "the watchdog ended the wait";
         return met;
     }
@@ -50,25 +59,6 @@ class PageDriver {
     bool waitForPage(QWebEngineView& view, const QString& expression) {
         const QString question = QStringLiteral("!!(") + expression + QStringLiteral(")");
         return waitFor([&] { return evaluate(view, question).toBool(); });
-    }
-
-  private:
-    ui::desktop::QtEventLoop& loop_;
-};
-
-// A web view's surroundings: the Qt loop on a manual clock, the driver, a client drive in a
-// temporary folder and a window to hold the view.
-struct WebTest : ::testing::Test {
-    platform::ManualClock clock;
-    ui::desktop::QtEventLoop loop{clock};
-    PageDriver driver{loop};
-    TemporaryDrive drive{"zov-web-test"};
-    QWidget window;
-
-    // Writes a file on the client's drive; its address in the client's form.
-    std::string writePage(const std::string& name, const std::string& text) {
-        std::ofstream(std::filesystem::path(drive.root()) / name) << text;
-        return drive.files().windowsPath(drive.root()) + "\\" + name;
     }
 };
 
