@@ -3,6 +3,7 @@
 
 #include "ui/desktop/desktop_window.hpp"
 
+#include <tuple>
 #include <vector>
 
 #include "desktop/desktop_ui_fixture.hpp"
@@ -30,26 +31,18 @@ struct DesktopWindowTest : DesktopUiTest {
 TEST_F(DesktopWindowTest, KeysFromTheWindowALabelOrPressKeyReachKeyDownAsTheSystemsCodes) {
     auto label = ui.createLabel(*window, "SelectedNameLabel");
     window->show();
-    sendKey(frame(), Qt::Key_A, "a");
-    sendKey(frame(), Qt::Key_A, "A", Qt::ShiftModifier);
-    sendKey(frame(), Qt::Key_P, "p");
-    sendKey(frame(), Qt::Key_7, "7");
-    sendKey(frame(), Qt::Key_Return, "\r");
-    sendKey(frame(), Qt::Key_Enter, "\r", Qt::KeypadModifier);
-    sendKey(frame(), Qt::Key_Escape, "\x1b");
-    sendKey(frame(), Qt::Key_Space, " ");
-    sendKey(frame(), Qt::Key_Tab, "\t");
-    for (int arrow : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down})
-        sendKey(frame(), arrow);
-    sendKey(frame(), Qt::Key_Delete);
-    sendKey(frame(), Qt::Key_5, "5", Qt::KeypadModifier);
-    sendKey(frame(), Qt::Key_F1);
-    for (const auto& [key, text] : {std::pair{Qt::Key_Exclam, "!"},
-                                    {Qt::Key_Dollar, "$"},
-                                    {Qt::Key_Percent, "%"},
-                                    {Qt::Key_Shift, ""}})
-        sendKey(frame(), key, text, Qt::ShiftModifier);
-    sendKey(frame(), Qt::Key_Meta);  // no code: nothing
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, pad = Qt::KeypadModifier, none;
+    const std::vector<std::tuple<int, QString, Qt::KeyboardModifiers>> presses = {
+        {Qt::Key_A, "a", none},         {Qt::Key_A, "A", shift},      {Qt::Key_P, "p", none},
+        {Qt::Key_7, "7", none},         {Qt::Key_Return, "\r", none}, {Qt::Key_Enter, "\r", pad},
+        {Qt::Key_Escape, "\x1b", none}, {Qt::Key_Space, " ", none},   {Qt::Key_Tab, "\t", none},
+        {Qt::Key_Left, "", none},       {Qt::Key_Up, "", none},       {Qt::Key_Right, "", none},
+        {Qt::Key_Down, "", none},       {Qt::Key_Delete, "", none},   {Qt::Key_5, "5", pad},
+        {Qt::Key_F1, "", none},         {Qt::Key_Exclam, "!", shift}, {Qt::Key_Dollar, "$", shift},
+        {Qt::Key_Percent, "%", shift},  {Qt::Key_Shift, "", shift},   {Qt::Key_Meta, "", none}};
+    for (const auto& [key, text, modifiers] : presses)
+        sendKey(frame(), key, text, modifiers);
+    // Meta has no code: it raises nothing.
     EXPECT_EQ(keys, (std::vector<int>{'A', 'A', 'P', '7', 13,  13,  27,  32,  9,   37,
                                       38,  39,  40,  46,  101, 112, '1', '4', '5', 16}));
 

@@ -26,14 +26,10 @@ struct QtLoopHarness {
     }
 };
 
-namespace {
-
 struct QtLoopTest : ::testing::Test {
     ManualClock clock;
     QtEventLoop loop{clock};
 };
-
-}  // namespace
 
 namespace zov::test {
 INSTANTIATE_TYPED_TEST_SUITE_P(QtLoop, EventLoopTimers, QtLoopHarness);
