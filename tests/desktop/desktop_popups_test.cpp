@@ -3,7 +3,6 @@
 // it, so that the remote-control channel cannot tell the two apart.
 
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QLabel>
 #include <functional>
 
@@ -17,12 +16,7 @@
 #include "ui/headless/headless_ui_factory.hpp"
 #include "ui/window.hpp"
 
-using zov::test::Change;
-using zov::test::clickAt;
-using zov::test::DesktopUiTest;
-using zov::test::RunWatchdog;
-using zov::test::sendKey;
-using zov::test::sendMouse;
+using namespace zov::test;
 
 namespace {
 
@@ -41,7 +35,7 @@ struct DesktopQuestionTest : DesktopUiTest {
 
 }  // namespace
 
-TEST_F(DesktopQuestionTest, TheSelectorFollowsTheMouseAndEnterAnswersTheChoiceUnderIt) {
+TEST_F(DesktopQuestionTest, EnterOrAClickAnswersTheChoiceAndAllIsLaidOutToBeRead) {
     question->defaultToYes();
     EXPECT_EQ(widget("Selector")->x(), 240 / 15);
     ask([&] {
@@ -63,9 +57,8 @@ TEST_F(DesktopQuestionTest, TheSelectorFollowsTheMouseAndEnterAnswersTheChoiceUn
         sendKey(widget("NoControl"), Qt::Key_Enter, "\r", Qt::KeypadModifier);
     });
     EXPECT_TRUE(question->decision);
-}
 
-TEST_F(DesktopQuestionTest, AClickOnAnAnswerAnswersItAndTheQuestionIsLaidOutToBeRead) {
+    // A click on an answer answers it.
     question->Label1().setCaption("Do you want to resume where you stopped?");
     ask([&] { clickAt(widget("NoControl"), {5, 5}); });
     EXPECT_FALSE(question->decision);
@@ -103,9 +96,9 @@ void popupsAndQuestion(zov::ui::UiFactory& ui, zov::ui::desktop::QtEventLoop& lo
                        zov::platform::ManualClock& clock) {
     zov::runtime::Dialogs dialogs(loop, ui);
     dialogs.showPopup("Connecting...");
-    zov::test::advanceTime(loop, clock, 1000);
+    advanceTime(loop, clock, 1000);
     dialogs.showPopup("Invalid Password...");
-    zov::test::advanceTime(loop, clock, 2000);
+    advanceTime(loop, clock, 2000);
     dialogs.showPersistentPopup("Loading...");
     dialogs.popupwindow().window().hide();
 
@@ -136,7 +129,7 @@ TEST_F(DesktopUiTest, EveryChangeIsReportedAsTheHeadlessFrontEndReportsIt) {
 
     std::vector<Change> headlessChanges;
     zov::ui::headless::HeadlessUiFactory headless(loop, files);
-    zov::test::recordChanges(headless.registry(), headlessChanges);
+    recordChanges(headless.registry(), headlessChanges);
     popupsAndQuestion(headless, loop, clock);
 
     EXPECT_EQ(changes, headlessChanges);

@@ -3,7 +3,7 @@
 
 #include "ui/desktop/desktop_window.hpp"
 
-#include <QLabel>
+#include <tuple>
 #include <vector>
 
 #include "desktop/desktop_ui_fixture.hpp"
@@ -11,11 +11,7 @@
 #include "platform/event_loop_contract_support.hpp"
 #include "ui/controls.hpp"
 
-using zov::test::Change;
-using zov::test::DesktopUiTest;
-using zov::test::RunWatchdog;
-using zov::test::sendKey;
-using zov::ui::Rect;
+using namespace zov::test;
 using zov::ui::ShowMode;
 
 namespace {
@@ -32,35 +28,26 @@ struct DesktopWindowTest : DesktopUiTest {
 
 }  // namespace
 
-TEST_F(DesktopWindowTest, KeysReachKeyDownAsTheSystemsKeyCodes) {
-    window->show();
-    sendKey(frame(), Qt::Key_A, "a");
-    sendKey(frame(), Qt::Key_A, "A", Qt::ShiftModifier);
-    sendKey(frame(), Qt::Key_P, "p");
-    sendKey(frame(), Qt::Key_7, "7");
-    sendKey(frame(), Qt::Key_Return, "\r");
-    sendKey(frame(), Qt::Key_Enter, "\r", Qt::KeypadModifier);
-    sendKey(frame(), Qt::Key_Escape, "\x1b");
-    sendKey(frame(), Qt::Key_Space, " ");
-    sendKey(frame(), Qt::Key_Tab, "\t");
-    for (int arrow : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down})
-        sendKey(frame(), arrow);
-    sendKey(frame(), Qt::Key_Delete);
-    sendKey(frame(), Qt::Key_5, "5", Qt::KeypadModifier);
-    sendKey(frame(), Qt::Key_F1);
-    for (const auto& [key, text] : {std::pair{Qt::Key_Exclam, "!"},
-                                    {Qt::Key_Dollar, "$"},
-                                    {Qt::Key_Percent, "%"},
-                                    {Qt::Key_Shift, ""}})
-        sendKey(frame(), key, text, Qt::ShiftModifier);
-    sendKey(frame(), Qt::Key_Meta);  // no code: nothing
-    EXPECT_EQ(keys, (std::vector<int>{'A', 'A', 'P', '7', 13,  13,  27,  32,  9,   37,
-                                      38,  39,  40,  46,  101, 112, '1', '4', '5', 16}));
-}
-
-TEST_F(DesktopWindowTest, KeysALabelLeavesComeUpToTheWindowAndPressKeyGivesTheSameCodes) {
+TEST_F(DesktopWindowTest, KeysFromTheWindowALabelOrPressKeyReachKeyDownAsTheSystemsCodes) {
     auto label = ui.createLabel(*window, "SelectedNameLabel");
     window->show();
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, pad = Qt::KeypadModifier, none;
+    const std::vector<std::tuple<int, QString, Qt::KeyboardModifiers>> presses = {
+        {Qt::Key_A, "a", none},         {Qt::Key_A, "A", shift},      {Qt::Key_P, "p", none},
+        {Qt::Key_7, "7", none},         {Qt::Key_Return, "\r", none}, {Qt::Key_Enter, "\r", pad},
+        {Qt::Key_Escape, "\x1b", none}, {Qt::Key_Space, " ", none},   {Qt::Key_Tab, "\t", none},
+        {Qt::Key_Left, "", none},       {Qt::Key_Up, "", none},       {Qt::Key_Right, "", none},
+        {Qt::Key_Down, "", none},       {Qt::Key_Delete, "", none},   {Qt::Key_5, "5", pad},
+        {Qt::Key_F1, "", none},         {Qt::Key_Exclam, "!", shift}, {Qt::Key_Dollar, "$", shift},
+        {Qt::Key_Percent, "%", shift},  {Qt::Key_Shift, "", shift},   {Qt::Key_Meta, "", none}};
+    for (const auto& [key, text, modifiers] : presses)
+        sendKey(frame(), key, text, modifiers);
+    // Meta has no code: it raises nothing.
+    EXPECT_EQ(keys, (std::vector<int>{'A', 'A', 'P', '7', 13,  13,  27,  32,  9,   37,
+                                      38,  39,  40,  46,  101, 112, '1', '4', '5', 16}));
+
+    // Keys a label leaves come up to the window; pressKey gives the same codes.
+    keys.clear();
     sendKey(ui.widget("mainPlayer", "SelectedNameLabel"), Qt::Key_Delete);
     ASSERT_EQ(keys, std::vector<int>{46});
 
@@ -72,7 +59,7 @@ TEST_F(DesktopWindowTest, KeysALabelLeavesComeUpToTheWindowAndPressKeyGivesTheSa
     EXPECT_EQ(keys, codes);
 }
 
-TEST_F(DesktopWindowTest, AModalWindowReturnsWhenAPostedCallbackHidesIt) {
+TEST_F(DesktopWindowTest, AModalWindowReturnsOnceHiddenAndNestedOnesEndInnermostFirst) {
     RunWatchdog watchdog(loop);
     bool modalWhileShown = false;
     loop.post([&] {
@@ -89,10 +76,8 @@ TEST_F(DesktopWindowTest, AModalWindowReturnsWhenAPostedCallbackHidesIt) {
     EXPECT_FALSE(frame()->isModal());
     EXPECT_EQ(changes, (std::vector<Change>{{"mainPlayer", "", "visible", "true"},
                                             {"mainPlayer", "", "visible", "false"}}));
-}
 
-TEST_F(DesktopWindowTest, AnOuterModalWindowHiddenUnderAnInnerOneEndsWhenTheInnerOneDoes) {
-    RunWatchdog watchdog(loop);
+    // An outer modal window hidden under an inner one ends when the inner one does.
     auto inner = ui.createWindow("yesNoPopup");
     std::vector<std::string> order;
     loop.post([&] {
@@ -109,15 +94,13 @@ TEST_F(DesktopWindowTest, AnOuterModalWindowHiddenUnderAnInnerOneEndsWhenTheInne
     EXPECT_EQ(order, (std::vector<std::string>{"inner returned", "outer returned"}));
 }
 
-TEST_F(DesktopWindowTest, ClosingFromTheFrameHidesTheWindowAsTheSystemWould) {
+TEST_F(DesktopWindowTest, TheFrameClosesAsTheSystemsWouldAndTakesOpacityCaptionAndPlace) {
     window->show();
     frame()->close();
     EXPECT_FALSE(window->visible());
     EXPECT_FALSE(frame()->isVisible());
     EXPECT_EQ(changes.back(), (Change{"mainPlayer", "", "visible", "false"}));
-}
 
-TEST_F(DesktopWindowTest, OpacityCaptionAndPixelPlacement) {
     EXPECT_TRUE(window->setOpacity(180));
     EXPECT_NEAR(frame()->windowOpacity(), 180 / 255.0, 0.01);
     EXPECT_FALSE(window->setOpacity(256));
@@ -164,7 +147,7 @@ TEST_F(DesktopUiTest, TheGuidesButtonsCloseUpOverHiddenOnesInsideTheWindow) {
 
     int plays = 0;  // a button in a row still takes its clicks
     buttons[0]->Click.connect([&] { ++plays; });
-    zov::test::clickAt(ui.widget("movieGuide", "MLplay"), {5, 5});
+    clickAt(ui.widget("movieGuide", "MLplay"), {5, 5});
     EXPECT_EQ(plays, 1);
     buttons[0]->setVisible(false);  // MLplay
     buttons[1]->setVisible(false);  // MLdownload

@@ -5,15 +5,12 @@
 #include "ui/desktop/desktop_flash_movie.hpp"
 
 #include <QUrl>
-#include <iterator>
 #include <tuple>
 
 #include "desktop/web_page_driver.hpp"
 
-using zov::ui::ChangeSink;
-using zov::ui::ControlName;
-using zov::ui::desktop::DesktopFlashMovie;
-using zov::ui::desktop::makeFlashMovie;
+using namespace zov::ui;
+using namespace zov::ui::desktop;
 
 namespace {
 
@@ -51,13 +48,11 @@ struct WebMovieTest : zov::test::WebTest {
 
     bool loadAndWait(const std::string& movieName) {
         movie->LoadMovie(programFolder() + "/" + movieName);
-        return driver.waitFor([&] { return movie->pageReady(); });
+        return waitFor([&] { return movie->pageReady(); });
     }
 
     QWebEngineView& view() { return *movie->view(); }
-    QString pageText(const QString& expression) {
-        return driver.evaluate(view(), expression).toString();
-    }
+    QString pageText(const QString& expression) { return evaluate(view(), expression).toString(); }
 };
 
 using SkinPage = WebMovieTest;
@@ -76,9 +71,8 @@ TEST_F(SkinPage, TheSwfIsShownAsOurPageAndAWriteIsReadBackAtOnce) {
     EXPECT_EQ(changes, std::vector<Change>{Change("mainPlayer", "PlayerSkin", "variable videoName",
                                                   "Colour Bars")});
 
-    ASSERT_TRUE(driver.waitForPage(view(),
-                                   "document.getElementById('title').textContent === "
-                                   "'Colour Bars'"));
+    ASSERT_TRUE(
+        waitForPage(view(), "document.getElementById('title').textContent === 'Colour Bars'"));
     EXPECT_EQ(movie->GetVariable("videoName"), "Colour Bars");
     EXPECT_EQ(movie->GetVariable("never written"), "");
     // The page's own scripts see nothing of the bridge.
@@ -98,23 +92,20 @@ TEST_F(SkinPage, TheMirrorNeverFallsBackToAnOlderValue) {
         const std::string now = movie->GetVariable("videoName");
         if (seen.empty() || seen.back() != now) seen.push_back(now);
     };
-    ASSERT_TRUE(driver.waitFor([&] {
+    ASSERT_TRUE(waitFor([&] {
         watch();
         return movie->pageReady();
     }));
-    ASSERT_TRUE(driver.waitForPage(view(),
-                                   "document.getElementById('title').textContent === "
-                                   "'Second' && document.getElementById('length')"
-                                   ".textContent === '01:30:00'"));
+    ASSERT_TRUE(waitForPage(view(),
+                            "document.getElementById('title').textContent === 'Second' && "
+                            "document.getElementById('length').textContent === '01:30:00'"));
     watch();
     EXPECT_EQ(seen, std::vector<std::string>{"Second"});
 
     for (int i = 1; i <= 40; ++i)
         movie->SetVariable("videoName", "Title " + std::to_string(i));
-    ASSERT_TRUE(driver.waitForPage(view(),
-                                   "document.getElementById('title').textContent === "
-                                   "'Title 40'"));
-    ASSERT_TRUE(driver.waitFor([&] {
+    ASSERT_TRUE(waitForPage(view(), "document.getElementById('title').textContent === 'Title 40'"));
+    ASSERT_TRUE(waitFor([&] {
         watch();
         return true;
     }));
@@ -123,19 +114,19 @@ TEST_F(SkinPage, TheMirrorNeverFallsBackToAnOlderValue) {
 
 TEST_F(SkinPage, ButtonsAndTheSeekBarSendTheirCommands) {
     ASSERT_TRUE(loadAndWait("mainplayer.swf"));
-    driver.evaluate(view(), "document.querySelector('button[data-command=\"pause\"]').click()");
-    ASSERT_TRUE(driver.waitFor([&] { return !commands.empty(); }));
+    evaluate(view(), "document.querySelector('button[data-command=\"pause\"]').click()");
+    ASSERT_TRUE(waitFor([&] { return !commands.empty(); }));
     EXPECT_EQ(commands, std::vector<Command>{Command("pause", "")});
 
     commands.clear();
     movie->SetVariable("videoName", "Colour Bars");
     movie->SetVariable("totalTime", "120");
-    ASSERT_TRUE(driver.waitForPage(view(), "!document.getElementById('seek').disabled"));
-    driver.evaluate(view(),
-                    "const seek = document.getElementById('seek');"
-                    "seek.value = '42.5'; seek.dispatchEvent(new Event('change'));");
-    driver.evaluate(view(), "document.querySelector('button[data-command=\"End\"]').click()");
-    ASSERT_TRUE(driver.waitFor([&] { return commands.size() == 2; }));
+    ASSERT_TRUE(waitForPage(view(), "!document.getElementById('seek').disabled"));
+    evaluate(view(),
+             "const seek = document.getElementById('seek');seek.value = '42.5'; "
+             "seek.dispatchEvent(new Event('change'));");
+    evaluate(view(), "document.querySelector('button[data-command=\"End\"]').click()");
+    ASSERT_TRUE(waitFor([&] { return commands.size() == 2; }));
     EXPECT_EQ(commands, (std::vector<Command>{{"UPDATE_POSITION", "42.5"}, {"End", ""}}));
 }
 
@@ -143,17 +134,16 @@ TEST_F(LoginPage, WhatIsTypedIsReadWhenConnectArrives) {
     ASSERT_TRUE(loadAndWait("Main.swf"));
     EXPECT_EQ(pageText("document.activeElement.id"), "distributorBox");
 
-    driver.evaluate(view(),
-                    "const user = document.getElementById('userBox');"
-                    "user.value = 'alice'; user.dispatchEvent(new Event('input'));");
-    ASSERT_TRUE(driver.waitFor([&] { return movie->GetVariable("userBox") == "alice"; }));
+    evaluate(view(),
+             "const user = document.getElementById('userBox');user.value = 'alice'; "
+             "user.dispatchEvent(new Event('input'));");
+    ASSERT_TRUE(waitFor([&] { return movie->GetVariable("userBox") == "alice"; }));
 
     changes.clear();
     movie->typeVariable("passBox", "secret");
     EXPECT_EQ(movie->GetVariable("passBox"), "secret");
     EXPECT_TRUE(changes.empty());  // a person typed: the client wrote nothing
-    ASSERT_TRUE(
-        driver.waitForPage(view(), "document.getElementById('passBox').value === 'secret'"));
+    ASSERT_TRUE(waitForPage(view(), "document.getElementById('passBox').value === 'secret'"));
 
     // A field changed without an input event (an autofill) and Connect at once: the
     // handler must read what the person sees.
@@ -163,10 +153,10 @@ TEST_F(LoginPage, WhatIsTypedIsReadWhenConnectArrives) {
         for (const char* name : {"distributorBox", "userBox", "passBox"})
             read.push_back(movie->GetVariable(name));
     });
-    driver.evaluate(view(),
-                    "document.getElementById('distributorBox').value = 'acme';"
-                    "document.querySelector('button[data-command=\"Connect\"]').click()");
-    ASSERT_TRUE(driver.waitFor([&] { return !read.empty(); }));
+    evaluate(view(),
+             "document.getElementById('distributorBox').value = "
+             "'acme';document.querySelector('button[data-command=\"Connect\"]').click()");
+    ASSERT_TRUE(waitFor([&] { return !read.empty(); }));
     EXPECT_EQ(read, (std::vector<std::string>{"acme", "alice", "secret"}));
 }
 

@@ -4,18 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QString>
-#include <QVariant>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
-#include <QWidget>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/clock.hpp"
 #include "support/temporary_drive.hpp"
@@ -26,28 +23,11 @@ namespace zov::test {
 // Generous: a hang guard, never a measure. A page loads in well under a second.
 inline constexpr std::chrono::milliseconds kPageWatchdog{30000};
 
-class PageDriver {
-  public:
-    explicit PageDriver(ui::desktop::QtEventLoop& loop) : loop_(loop) {}
-
-    // Runs the script in the page's main world; its value (an invalid QVariant when the
-    // answer never came, which also fails the test).
-    QVariant evaluate(QWebEngineView& view, const QString& script);
-    // Turns the loop until the condition holds; false (and a failure) when the watchdog ends it.
-    bool waitFor(const std::function<bool()>& condition);
-    // Turns the loop until the page's main world finds the expression true.
-    bool waitForPage(QWebEngineView& view, const QString& expression);
-
-  private:
-    ui::desktop::QtEventLoop& loop_;
-};
-
-// A web view's surroundings: the Qt loop on a manual clock, the driver, a client drive in a
-// temporary folder and a window to hold the view.
+// A web view's surroundings: the Qt loop on a manual clock, a client drive in a temporary
+// folder and a window to hold the view.
 struct WebTest : ::testing::Test {
     platform::ManualClock clock;
     ui::desktop::QtEventLoop loop{clock};
-    PageDriver driver{loop};
     TemporaryDrive drive{"zov-web-test"};
     QWidget window;
 
@@ -55,6 +35,30 @@ struct WebTest : ::testing::Test {
     std::string writePage(const std::string& name, const std::string& text) {
         std::ofstream(std::filesystem::path(drive.root()) / name) << text;
         return drive.files().windowsPath(drive.root()) + "\\" + name;
+    }
+    // Runs the script in the page's main world; its value (an invalid QVariant when the
+    // answer never came, which also fails the test).
+    QVariant evaluate(QWebEngineView& view, const QString& script) {
+        // Shared with the callback, which may come after a watchdog gave up on it.
+        auto answer = std::make_shared<std::optional<QVariant>>();
+        view.page()->runJavaScript(script, QWebEngineScript::MainWorld,
+                                   [answer](const QVariant& value) { *answer = value; });
+        if (!waitFor([&] { return answer->has_value(); })) {
+            ADD_FAILURE() << "no answer from the page to: " << script.toStdString();
+            return {};
+        }
+        return **answer;
+    }
+    // Turns the loop until the condition holds; false (and a failure) when the watchdog ends it.
+    bool waitFor(const std::function<bool()>& condition) {
+        const bool met = loop.runUntil(condition, kPageWatchdog);
+        EXPECT_TRUE(met) << "the watchdog ended the wait";
+        return met;
+    }
+    // Turns the loop until the page's main world finds the expression true.
+    bool waitForPage(QWebEngineView& view, const QString& expression) {
+        const QString question = QStringLiteral("!!(") + expression + QStringLiteral(")");
+        return waitFor([&] { return evaluate(view, question).toBool(); });
     }
 };
 

@@ -2,9 +2,9 @@
 // length, position, end, failures as Error, full screen held only while there is something
 // to show) must come from the real decoder; and where it shows and sounds.
 
+#include <gmock/gmock.h>
 #include <mpv/client.h>
 
-#include <algorithm>
 #include <clocale>
 #include <fstream>
 #include <tuple>
@@ -159,14 +159,8 @@ struct RecordingSurface final : ui::mpv::VideoSurface {
     bool covering = false;
 };
 
-class MpvFullScreenTest : public test::MpvPlayerFixture {
+class MpvFullScreenTest : public MpvMediaPlayerTest {
   protected:
-    static void SetUpTestSuite() {
-        makeFolder();
-        makeMovie("clip.mp4", 4);
-    }
-    static void TearDownTestSuite() { removeFolder(); }
-
     void SetUp() override {
         auto sink = std::make_shared<ui::ChangeSink>([this](const std::string&, const std::string&,
                                                             const std::string& property,
@@ -228,11 +222,9 @@ TEST(MpvOutputs, AWindowGetsThePictureInOptionsLibmpvTakes) {
     // plays, on the null output.
     const auto options =
         ui::mpv::outputOptions({.videoWindow = 0x4a00007, .audioOutputs = "pulse,alsa"});
-    const auto has = [&](std::string name, std::string value) {
-        return std::find(options.begin(), options.end(), std::pair{name, value}) != options.end();
-    };
-    EXPECT_TRUE(has("wid", "77594631"));
-    EXPECT_TRUE(has("ao", "pulse,alsa,null"));
+    using Option = std::pair<std::string, std::string>;
+    EXPECT_THAT(options, testing::Contains(Option("wid", "77594631")));
+    EXPECT_THAT(options, testing::Contains(Option("ao", "pulse,alsa,null")));
     // A misspelt option would be refused here and silently ignored in the player.
     std::setlocale(LC_NUMERIC, "C");
     mpv_handle* mpv = mpv_create();
