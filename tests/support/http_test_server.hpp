@@ -18,7 +18,6 @@ class HttpTestServer {
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
 
-    std::uint16_t port() const { return port_; }
     // "http://127.0.0.1:<port>" followed by the path.
     std::string url(const std::string& path) const;
 
@@ -38,7 +37,6 @@ class HttpTestServer {
 
     void serve();
     void handle(int connection);
-    bool readRequestHead(int connection, std::string& head);
     bool waitReadable(int fd);
 
     int listenFd_ = -1;
