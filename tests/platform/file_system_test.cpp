@@ -16,6 +16,7 @@
 #include "platform/drive_map.hpp"
 #include "platform/memory_file_system.hpp"
 #include "platform/plain_file_name.hpp"
+#include "support/temporary_drive.hpp"
 
 using namespace zov::platform;
 
@@ -33,13 +34,11 @@ DriveMap mapOf(std::map<std::string, std::string> variables,
 // A temporary folder holds drives C: and E:, an F: not created yet, a G: whose folder
 // never exists, and the client folder.
 struct PosixFileSystemTest : ::testing::Test {
-    std::string root;
+    zov::test::TemporaryDrive drive{"zov-fs"};
+    const std::string& root = drive.root();
     std::unique_ptr<PosixFileSystem> fs;
 
     void SetUp() override {
-        char pattern[] = "/tmp/zov-fs-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
         for (auto folder : {"/c", "/e", "/client"})
             std::filesystem::create_directory(root + folder);
         fs = std::make_unique<PosixFileSystem>(mapOf({{"ZOV_DRIVE_C", root + "/c"},
@@ -48,7 +47,6 @@ struct PosixFileSystemTest : ::testing::Test {
                                                       {"ZOV_DRIVE_G", root + "/never"}}),
                                                root + "/client");
     }
-    void TearDown() override { std::filesystem::remove_all(root); }
 
     std::string onDisk(const std::string& relative) const { return root + "/" + relative; }
 
