@@ -54,21 +54,11 @@ std::string HttpTestServer::url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
-void HttpTestServer::respond(int status, std::string body) {
+void HttpTestServer::set(Mode mode, int status, std::string body) {
     std::lock_guard lock(mutex_);
-    mode_ = Mode::Answer;
+    mode_ = mode;
     status_ = status;
     body_ = std::move(body);
-}
-
-void HttpTestServer::staySilent() {
-    std::lock_guard lock(mutex_);
-    mode_ = Mode::Silent;
-}
-
-void HttpTestServer::hangUp() {
-    std::lock_guard lock(mutex_);
-    mode_ = Mode::HangUp;
 }
 
 std::vector<std::string> HttpTestServer::requestLines() const {
