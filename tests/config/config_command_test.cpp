@@ -10,10 +10,11 @@
 namespace zov::test {
 namespace {
 
-constexpr const char* kDefaults =
+const std::string kDefaultsBeforePath =
     "ZOVAuthServer.URL=vod.zov.example\nZOVPlayer.website=vod.zov.example\n"
     "ZOVAuthServer.contentDistributor=\nZOVLogOn.userID=\nZOVLogOn.userPass=\nZOVDemo.adsUrl=\n"
-    "ZOVDemo.stbEpgURL=\nZOVDemo.adsEnable=False\nZOVPlayer.path=c:\\zov\\\n"
+    "ZOVDemo.stbEpgURL=\nZOVDemo.adsEnable=False\n";
+const std::string kDefaultKeys =
     "ZOVPlayer.playPauseMappedKey=80\nZOVPlayer.stopMappedKey=83\n"
     "ZOVPlayer.rewindMappedKey=82\nZOVPlayer.fastForwardMappedKey=70\n";
 
@@ -40,8 +41,15 @@ TEST(ConfigCommand, ListsEverySettingAsTheClientReadsItWithThePasswordMasked) {
         {"the client folder's file, missing",
          {},
          0,
-         kDefaults,
+         kDefaultsBeforePath + "ZOVPlayer.path=c:\\zov\\\n" + kDefaultKeys,
          "zov config: zov.ini cannot be read; showing the defaults\n"},
+        // Only a lower-case "true" enables the ads; a key out of range (80 + 32768), not a
+        // number or empty keeps its default.
+        {"odd values",
+         {"--file", "/tmp/x/odd.ini"},
+         0,
+         kDefaultsBeforePath + "ZOVPlayer.path=\n" + kDefaultKeys,
+         ""},
         {"an unknown argument", {"--verbose"}, 2, "", "usage: zov config [--file PATH]\n"},
     };
     platform::MemoryFileSystem fs;
@@ -55,6 +63,11 @@ TEST(ConfigCommand, ListsEverySettingAsTheClientReadsItWithThePasswordMasked) {
                      "ZOVPlayer.path=d:\\movies\r\nZOVPlayer.playPauseMappedKey=32\r\n"
                      "ZOVPlayer.stopMappedKey=81.5\r\nZOVPlayer.rewindMappedKey=37\r\n"
                      "ZOVPlayer.fastForwardMappedKey=39\r\n"));
+    ASSERT_TRUE(
+        fs.writeFile("Z:\\tmp\\x\\odd.ini",
+                     "ZOVDemo.adsEnable=True\r\nZOVPlayer.path=\r\n"
+                     "ZOVPlayer.playPauseMappedKey=32848\r\nZOVPlayer.stopMappedKey=S\r\n"
+                     "ZOVPlayer.rewindMappedKey=\r\nZOVPlayer.fastForwardMappedKey=70.5\r\n"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::ostringstream out, err;

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "config/media_info.hpp"
-#include "config/player_properties.hpp"
 #include "config/property_loader.hpp"
 #include "platform/memory_file_system.hpp"
 
@@ -13,7 +12,6 @@ namespace zov::test {
 namespace {
 
 using config::MediaInfo;
-using config::PlayerProperties;
 using config::PropertyLoader;
 
 // A file that cannot be read leaves every default: config_command_test.cpp shows it.
@@ -43,30 +41,6 @@ TEST(PropertyLoaderTest, KeepsTheFirstTwentyEntriesOfStrippedLinesSplitAtTheFirs
     EXPECT_EQ(loader.getInteger("half", 0), 82);  // half to even
     EXPECT_EQ(loader.getInteger("big", 1), 1);
     EXPECT_EQ(loader.getInteger("words", 2), 2);
-}
-
-// Every setting read and its defaults: config_command_test.cpp lists them all; what a save
-// writes, the install test reads back.
-TEST(PlayerPropertiesTest, OddValuesReadAsTheClientAlwaysReadThem) {
-    platform::MemoryFileSystem fs;
-    ASSERT_TRUE(
-        fs.writeFile("zov.ini",
-                     "ZOVDemo.adsEnable=True\r\nZOVPlayer.path=\r\n"
-                     "ZOVPlayer.playPauseMappedKey=32848\r\nZOVPlayer.stopMappedKey=S\r\n"
-                     "ZOVPlayer.rewindMappedKey=\r\nZOVPlayer.fastForwardMappedKey=70.5\r\n"));
-    PlayerProperties props{fs};
-    props.load("zov.ini");
-    EXPECT_EQ(props.demoAdsEnable(), "False");  // only a lower-case "true" enables the ads
-    EXPECT_EQ(props.mediaPath(), "");
-    EXPECT_EQ(props.playPauseKey(), 80);  // 80 + 32768: out of range
-    EXPECT_EQ(props.stopKey(), 83);
-    EXPECT_EQ(props.rewindKey(), 82);
-    EXPECT_EQ(props.fastForwardKey(), 70);  // half to even
-
-    props.setMediaPath("E:\\zov");  // a folder ends in a backslash, unless there is none
-    EXPECT_EQ(props.mediaPath(), "E:\\zov\\");
-    props.setMediaPath("");
-    EXPECT_EQ(props.mediaPath(), "");
 }
 
 TEST(MediaInfo, KeepsTheDownloadedCountInASmallFileAndReadsAnUnusableOneAsZero) {

@@ -5,8 +5,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <thread>

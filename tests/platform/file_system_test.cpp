@@ -7,15 +7,14 @@
 #include <sys/xattr.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/drive_map.hpp"
 #include "platform/memory_file_system.hpp"
 #include "platform/plain_file_name.hpp"
+#include "support/temporary_drive.hpp"
 
 using namespace zov::platform;
 
@@ -33,13 +32,11 @@ DriveMap mapOf(std::map<std::string, std::string> variables,
 // A temporary folder holds drives C: and E:, an F: not created yet, a G: whose folder
 // never exists, and the client folder.
 struct PosixFileSystemTest : ::testing::Test {
-    std::string root;
+    zov::test::TemporaryDrive drive{"zov-fs"};
+    const std::string& root = drive.root();
     std::unique_ptr<PosixFileSystem> fs;
 
     void SetUp() override {
-        char pattern[] = "/tmp/zov-fs-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
         for (auto folder : {"/c", "/e", "/client"})
             std::filesystem::create_directory(root + folder);
         fs = std::make_unique<PosixFileSystem>(mapOf({{"ZOV_DRIVE_C", root + "/c"},
@@ -48,16 +45,8 @@ struct PosixFileSystemTest : ::testing::Test {
                                                       {"ZOV_DRIVE_G", root + "/never"}}),
                                                root + "/client");
     }
-    void TearDown() override { std::filesystem::remove_all(root); }
 
     std::string onDisk(const std::string& relative) const { return root + "/" + relative; }
-
-    static std::string contents(const std::string& host) {
-        std::ifstream file(host, std::ios::binary);
-        std::stringstream bytes;
-        bytes << file.rdbuf();
-        return bytes.str();
-    }
 
     static unsigned modeOf(const std::string& host) {
         struct stat status {};
@@ -123,7 +112,7 @@ TEST_F(PosixFileSystemTest, WholeRegularFilesAreWrittenReadReplacedAndDeleted) {
     EXPECT_FALSE(fs->folderExists("c:\\m.wmv"));
 
     ASSERT_TRUE(fs->writeFile("c:\\m.wmv", "short"));
-    EXPECT_EQ(contents(onDisk("c/m.wmv")), "short");
+    EXPECT_EQ(fs->readFile("c:\\m.wmv"), "short");
 
     EXPECT_EQ(fs->readFile("c:\\missing.wmv"), std::nullopt);
     EXPECT_EQ(fs->readFile("c:\\"), std::nullopt);
@@ -150,7 +139,7 @@ TEST_F(PosixFileSystemTest, OwnerOnlyFilesAreReadableByTheOwnerAlone) {
     ::chmod(onDisk("client/zov.ini").c_str(), 0644);
     ASSERT_TRUE(fs->writeFile("zov.ini", "ZOVLogOn.userPass=other", Privacy::OwnerOnly));
     EXPECT_EQ(modeOf(onDisk("client/zov.ini")), 0600u);
-    EXPECT_EQ(contents(onDisk("client/zov.ini")), "ZOVLogOn.userPass=other");
+    EXPECT_EQ(fs->readFile("zov.ini"), "ZOVLogOn.userPass=other");
 
     ::chmod(onDisk("client/zov.ini").c_str(), 0640);
     ASSERT_TRUE(fs->writeFile("zov.ini", "x"));  // an ordinary write leaves the mode alone
@@ -165,11 +154,11 @@ TEST_F(PosixFileSystemTest, RandomAccessWritesInPlaceWithoutTruncating) {
     ASSERT_TRUE(file->seek(6));
     ASSERT_TRUE(file->write("ZOV", 3));
     ASSERT_TRUE(file->write("!!", 2));  // carries on where the last write ended
-    EXPECT_EQ(contents(onDisk("c/m.wmv")), "HELLO ZOV!!");
+    EXPECT_EQ(fs->readFile("c:\\m.wmv"), "HELLO ZOV!!");
 
     ASSERT_TRUE(file->seek(20));  // past the end: zeros in between
     ASSERT_TRUE(file->write("E", 1));
-    EXPECT_EQ(contents(onDisk("c/m.wmv")), std::string("HELLO ZOV!!") + std::string(9, '\0') + "E");
+    EXPECT_EQ(fs->readFile("c:\\m.wmv"), std::string("HELLO ZOV!!") + std::string(9, '\0') + "E");
     EXPECT_FALSE(file->seek(-1));
 
     EXPECT_EQ(fs->openReadWrite("e:\\new.wmv")->size(), 0);  // made when missing
@@ -211,10 +200,9 @@ TEST(PlainFileNameTest, OnlyNamesThatStayInTheirFolderPass) {
     for (std::string name : {"movie1.wmv", "a b.wmv", "..hidden", "\xc3\xa9t\xc3\xa9.wmv"}) {
         EXPECT_TRUE(isPlainFileName(name)) << name;
     }
-    for (std::string name :
-         {std::string(), std::string("."), std::string(".."), std::string("..\\..\\zov.ini"),
-          std::string("a/b"), std::string("c:evil"), std::string("line\r\nbreak"),
-          std::string("del\x7f"), std::string("nul\0byte", 8)}) {
+    using namespace std::string_literals;
+    for (std::string name : {""s, "."s, ".."s, "..\\..\\zov.ini"s, "a/b"s, "c:evil"s,
+                             "line\r\nbreak"s, "del\x7f"s, "nul\0byte"s}) {
         EXPECT_FALSE(isPlainFileName(name)) << name;
     }
 }

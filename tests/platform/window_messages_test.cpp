@@ -14,8 +14,10 @@
 #include "platform/error.hpp"
 #include "platform/poll_loop.hpp"
 #include "platform/unix_window_messages.hpp"
+#include "support/temporary_drive.hpp"
 
 using namespace zov::platform;
+using zov::test::TemporaryDrive;
 using namespace std::chrono_literals;
 
 namespace {
@@ -25,14 +27,8 @@ namespace {
 struct UnixMessagesTest : ::testing::Test {
     ManualClock clock;
     PollLoop loop{clock};
-    std::string folder;
-
-    void SetUp() override {
-        char pattern[] = "/tmp/zov-wm-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    TemporaryDrive drive{"zov-wm"};
+    const std::string& folder = drive.root();
 
     // Receives on hWnd into got.
     static WindowMessages::Receiver into(std::vector<WindowMessage>& got) {

@@ -153,29 +153,6 @@ TEST_F(SocketTest, HostNamesAreLookedUpFirstAndUnknownNamesFailWith11001) {
     EXPECT_EQ(lost->State(), runtime::sckError);
 }
 
-namespace {
-
-// Lowers this process's limit of open files so that no new descriptor can be made (the
-// lowest free number is already past it); the old limit comes back when it goes.
-class NoMoreDescriptors {
-  public:
-    NoMoreDescriptors() {
-        ::getrlimit(RLIMIT_NOFILE, &saved_);
-        const int lowestFree = ::dup(0);
-        ::close(lowestFree);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
-        ::setrlimit(RLIMIT_NOFILE, &lowered);
-    }
-    ~NoMoreDescriptors() { lift(); }
-    void lift() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
-
-  private:
-    rlimit saved_{};
-};
-
-}  // namespace
-
 TEST_F(SocketTest, DatagramsCarryTheSenderAddressAndAWakeUpWithNothingThereIsNoError) {
     test::TestPipe thief;  // served before the receiver in a pass: its descriptor is lower
     auto receiver = newSocket();
@@ -230,19 +207,23 @@ TEST_F(SocketTest, AListenerOutOfDescriptorsBacksOffInsteadOfSpinningAndLaterTak
     requests = 0;
 
     client->Connect("127.0.0.1", listener->LocalPort());  // its descriptor exists already
-    {
-        NoMoreDescriptors exhausted;
-        for (int pass = 0; pass < 20; ++pass)
-            loop.processPending();
-        EXPECT_EQ(requests, 0);
-        EXPECT_EQ(listener->State(), runtime::sckListening);
+    // The limit of open files lowered to the lowest free number: no new descriptor at all.
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit lowered = saved;
+    lowered.rlim_cur = static_cast<rlim_t>(::dup(0));
+    ::close(static_cast<int>(lowered.rlim_cur));
+    ::setrlimit(RLIMIT_NOFILE, &lowered);
+    for (int pass = 0; pass < 20; ++pass)
+        loop.processPending();
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(requests, 0);
+    EXPECT_EQ(listener->State(), runtime::sckListening);
 
-        exhausted.lift();
-        advanceTime(loop, clock, CSocket::kAcceptBackOffMs - 1);
-        // Descriptors are back, but the listener is left alone until its back-off ends (one
-        // that kept trying would have spun all along, and would take the connection now).
-        EXPECT_EQ(requests, 0);
-    }
+    advanceTime(loop, clock, CSocket::kAcceptBackOffMs - 1);
+    // Descriptors are back, but the listener is left alone until its back-off ends (one
+    // that kept trying would have spun all along, and would take the connection now).
+    EXPECT_EQ(requests, 0);
     advanceTime(loop, clock, 1);
     ASSERT_TRUE(until([&] { return taker->State() == runtime::sckConnected; }));
     EXPECT_EQ(requests, 1);

@@ -16,6 +16,7 @@
 #include "platform/poll_loop.hpp"
 #include "platform/proc_process_table.hpp"
 #include "platform/spawn_process_launcher.hpp"
+#include "support/temporary_drive.hpp"
 
 using namespace zov::platform;
 using zov::runtime::KillProcessById;
@@ -26,7 +27,8 @@ namespace {
 // Real children, started as the client starts its player: copies of sleep named after this
 // test run ("zovtest<pid>player.exe"), so nothing but the test's own children can match.
 struct KillProcessTest : ::testing::Test {
-    std::string folder;
+    zov::test::TemporaryDrive drive{"zov-kill"};
+    const std::string& folder = drive.root();
     std::string player = "zovtest" + std::to_string(::getpid()) + "player.exe";
     std::vector<pid_t> started;
     ProcProcessTable table;
@@ -34,16 +36,10 @@ struct KillProcessTest : ::testing::Test {
     PollLoop loop{clock};
     SpawnProcessLauncher launcher{loop};
 
-    void SetUp() override {
-        char pattern[] = "/tmp/zov-kill-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
     void TearDown() override {
         for (pid_t pid : started) {
             if (launcher.running(pid) && ::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
         }
-        std::filesystem::remove_all(folder);
     }
 
     pid_t start(const std::string& name) {
@@ -89,10 +85,7 @@ TEST_F(KillProcessTest, ProcessesWhoseNameEndsWithTheNameOrWithTheIdAreEndedAndC
     EXPECT_FALSE(table.terminate(*listed));
     EXPECT_TRUE(launcher.running(longer));
 
-    std::string capitals = player;
-    for (auto& c : capitals)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_TRUE(KillProcessByName(table, capitals));
+    EXPECT_TRUE(KillProcessByName(table, "ZOVTEST" + std::to_string(::getpid()) + "PLAYER.EXE"));
     EXPECT_TRUE(ended(first) && ended(second) && ended(longer));
     EXPECT_FALSE(KillProcessByName(table, ""));  // every name ends with nothing
     EXPECT_TRUE(launcher.running(bystander));

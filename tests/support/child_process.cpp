@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,7 +12,7 @@
 
 namespace zov::test {
 
-ChildProcess::ChildProcess(std::vector<std::string> arguments, unsigned openFiles) {
+ChildProcess::ChildProcess(std::vector<std::string> arguments) {
     std::vector<char*> argv;
     for (auto& argument : arguments)
         argv.push_back(argument.data());
@@ -25,8 +24,6 @@ ChildProcess::ChildProcess(std::vector<std::string> arguments, unsigned openFile
     if (pid_ == 0) {  // only calls that are safe between fork and exec
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent) ::_exit(1);
-        const rlimit limit{openFiles, openFiles};
-        if (openFiles != 0 && ::setrlimit(RLIMIT_NOFILE, &limit) != 0) ::_exit(1);
         ::dup2(out[1], STDOUT_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);

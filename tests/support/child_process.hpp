@@ -14,9 +14,8 @@ namespace zov::test {
 
 class ChildProcess {
   public:
-    // Starts arguments[0] (a path) with the rest as its arguments; when `openFiles` is not
-    // 0, under that soft and hard limit of open files. Throws when it cannot start.
-    explicit ChildProcess(std::vector<std::string> arguments, unsigned openFiles = 0);
+    // Starts arguments[0] (a path) with the rest as its arguments. Throws when it cannot start.
+    explicit ChildProcess(std::vector<std::string> arguments);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

@@ -1,26 +1,18 @@
 #include "support/client_fixture.hpp"
 
+#include <chrono>
 #include "shell/main_player.hpp"
+
 #include "support/manual_time.hpp"
 
 namespace zov::test {
 
-platform::HttpResponse FakeVersionServer::get(const std::string& url, const platform::HttpLimits&) {
-    requests.push_back(url);
+platform::HttpResponse FakeVersionServer::get(const std::string&, const platform::HttpLimits&) {
     return {200,
             "<answer><product name=\"ZOV\" url=\"http://vod.zov.example/\">"
-            "<version id=\"" +
-                latestVersion + "\" newer-than-you=\"" + (updateExists ? "yes" : "no") +
-                "\" require-update=\"no\"><modifications>Faster.</modifications>"
-                "<url>http://vod.zov.example/update</url></version></product></answer>"};
-}
-
-std::int32_t FakeLauncher::start(const std::string& path,
-                                 const std::vector<std::string>& arguments) {
-    std::vector<std::string> line{path};
-    line.insert(line.end(), arguments.begin(), arguments.end());
-    started.push_back(line);
-    return 4242;
+            "<version id=\"5.3.135\" newer-than-you=\"no\" require-update=\"no\">"
+            "<modifications>Faster.</modifications>"
+            "<url>http://vod.zov.example/update</url></version></product></answer>"};
 }
 
 void ClientFixture::startClient(const std::vector<std::string>& zovIni) {
@@ -31,7 +23,7 @@ void ClientFixture::startClient(const std::vector<std::string>& zovIni) {
     if (!zovIni.empty()) files.writeFile("Z:\\opt\\zov\\zov.ini", text);
     client = std::make_unique<shell::Client>(
         shell::ClientServices{loop, resolver, files, versionServer, messages, launcher, processes,
-                              ui, kClientFolder, programFiles, [this] { ++processEnded; }});
+                              ui, kClientFolder, kClientFolder, [this] { ++processEnded; }});
     client->start();
 }
 

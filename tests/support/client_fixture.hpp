@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,25 +19,32 @@
 #include "platform/process_launcher.hpp"
 #include "platform/process_table.hpp"
 #include "shell/client.hpp"
-#include "support/no_processes.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
 
 namespace zov::test {
 
-// Answers every version check with the same document (no newer version by default).
+// Answers every version check with the same document: no newer version.
 class FakeVersionServer final : public platform::HttpClient {
   public:
     platform::HttpResponse get(const std::string& url, const platform::HttpLimits&) override;
-    std::string latestVersion = "5.3.135";
-    bool updateExists = false;
-    std::vector<std::string> requests;
 };
 
+// Starts nothing; the process table is empty and ends nothing.
 class FakeLauncher final : public platform::ProcessLauncher {
   public:
-    std::int32_t start(const std::string& path, const std::vector<std::string>& arguments) override;
+    std::int32_t start(const std::string&, const std::vector<std::string>&) override {
+        return 4242;
+    }
     bool running(std::int32_t) override { return false; }
-    std::vector<std::vector<std::string>> started;
+};
+
+class NoProcesses final : public platform::ProcessTable {
+  public:
+    std::vector<platform::ProcessInfo> processes() const override { return {}; }
+    std::optional<platform::ProcessInfo> process(std::int32_t) const override { return {}; }
+    bool terminate(const platform::ProcessInfo&) override { return false; }
+    std::int32_t currentProcessId() const override { return 1; }
+    std::uint32_t currentUserId() const override { return 1000; }
 };
 
 class ClientFixture : public ::testing::Test {
@@ -49,8 +55,6 @@ class ClientFixture : public ::testing::Test {
     bool runUntil(const std::function<bool()>& predicate);
 
     static constexpr const char* kClientFolder = "/opt/zov";
-    // Where the pages and the external player are read from; an installed client's differ.
-    std::string programFiles = kClientFolder;
     // A guide page with its four hidden fields and one item, and a banner, served to the
     // client's browsers at these addresses by serveTestGuide().
     static constexpr const char* kGuideUrl = "http://guide.test/epg";

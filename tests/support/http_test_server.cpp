@@ -54,21 +54,11 @@ std::string HttpTestServer::url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
-void HttpTestServer::respond(int status, std::string body) {
+void HttpTestServer::set(Mode mode, int status, std::string body) {
     std::lock_guard lock(mutex_);
-    mode_ = Mode::Answer;
+    mode_ = mode;
     status_ = status;
     body_ = std::move(body);
-}
-
-void HttpTestServer::staySilent() {
-    std::lock_guard lock(mutex_);
-    mode_ = Mode::Silent;
-}
-
-void HttpTestServer::hangUp() {
-    std::lock_guard lock(mutex_);
-    mode_ = Mode::HangUp;
 }
 
 std::vector<std::string> HttpTestServer::requestLines() const {
@@ -98,21 +88,17 @@ void HttpTestServer::serve() {
     }
 }
 
-bool HttpTestServer::readRequestHead(int connection, std::string& head) {
-    char buffer[4096];
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxHead) {
-        if (!waitReadable(connection)) return false;
-        const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return !head.empty();
-        head.append(buffer, static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 void HttpTestServer::handle(int connection) {
     std::string head;
-    if (!readRequestHead(connection, head)) return;
+    char buffer[4096];
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxHead) {
+        if (!waitReadable(connection)) return;
+        const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0 && head.empty()) return;
+        if (n <= 0) break;
+        head.append(buffer, static_cast<std::size_t>(n));
+    }
 
     Mode mode;
     std::string response;
@@ -128,13 +114,10 @@ void HttpTestServer::handle(int connection) {
         case Mode::Answer:
             sendAll(connection, response);
             break;
-        case Mode::Silent: {
-            // Hold the connection until the client closes it or the server stops.
-            char buffer[4096];
+        case Mode::Silent:  // holds the connection until the client closes it or the server stops
             while (waitReadable(connection) && ::recv(connection, buffer, sizeof buffer, 0) > 0) {
             }
             break;
-        }
         case Mode::HangUp:
             break;
     }

@@ -18,27 +18,26 @@ class HttpTestServer {
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
 
-    std::uint16_t port() const { return port_; }
     // "http://127.0.0.1:<port>" followed by the path.
     std::string url(const std::string& path) const;
 
     // Answers each request with this status and body, then closes.
-    void respond(int status, std::string body);
+    void respond(int status, std::string body) { set(Mode::Answer, status, std::move(body)); }
     // Reads each request and never answers; the connection stays open until the client
     // gives up (for time-out tests).
-    void staySilent();
+    void staySilent() { set(Mode::Silent); }
     // Reads each request and closes without a word.
-    void hangUp();
+    void hangUp() { set(Mode::HangUp); }
 
     // The first line of every request received so far ("GET /path?query HTTP/1.1").
     std::vector<std::string> requestLines() const;
 
   private:
     enum class Mode { Answer, Silent, HangUp };
+    void set(Mode mode, int status = 200, std::string body = {});
 
     void serve();
     void handle(int connection);
-    bool readRequestHead(int connection, std::string& head);
     bool waitReadable(int fd);
 
     int listenFd_ = -1;
