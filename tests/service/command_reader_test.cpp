@@ -39,15 +39,8 @@ TEST(CommandReaderTest, CommandsLoginsOffsetsAndNamesAreReadOrRefused) {
 }
 
 TEST(CommandReaderTest, HttpRequestHeadsAreReadOrRefused) {
+    // The rest of a request head is read in the HTTP server's own tests.
     service::HttpRequest request;
-    EXPECT_EQ(service::readHttpRequest("GET /a?5.3.135 HTTP/1.1\r\nHost: x\r\n", request),
-              RequestStatus::Incomplete);
-    ASSERT_EQ(service::readHttpRequest("GET /a?5.3.135 HTTP/1.1\r\nHost: x\r\n\r\n", request),
-              RequestStatus::Complete);
-    EXPECT_EQ(request.method, "GET");
-    EXPECT_EQ(request.path, "/a");
-    EXPECT_EQ(request.query, "5.3.135");
-    EXPECT_EQ(request.range, "");
     // The range header by any spelling of its name; a "Range" inside another header is none.
     ASSERT_EQ(service::readHttpRequest(
                   "GET /l HTTP/1.1\r\nX-Range: bytes=1-\r\nrANGE:  bytes=5- \r\n\r\n", request),

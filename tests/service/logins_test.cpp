@@ -54,11 +54,12 @@ TEST_F(ServiceTest, ASecondLoginOfOneSubscriberIsRefusedOnlyWhenAskedFor) {
     EXPECT_EQ(logIn(strict.port(), "USER acme bob s3cret")->received, "RPL_ACCEPTED");
 }
 
-class PasswordGuessingTest : public ServiceTest {
-  protected:
+constexpr const char* kIncorrect = "530 Login incorrect.\r\n";
+
+TEST_F(ServiceTest, AnAddressThatKeepsGuessingWaitsLongerEachTimeWhileOthersDoNot) {
     // Sends the line (if any); virtual milliseconds until the peer hears back, the clock
     // moving 100 ms at a time; -1 when a minute passes in silence.
-    std::int64_t msUntilAnswered(Peer& peer, const std::string& line = {}) {
+    const auto msUntilAnswered = [this](Peer& peer, const std::string& line = {}) {
         peer.received.clear();
         if (!line.empty()) peer.socket->SendData(line + "\r\n");
         const std::int64_t start = clock.nowMs();
@@ -68,13 +69,8 @@ class PasswordGuessingTest : public ServiceTest {
                 loop.processPending();
             if (!peer.received.empty() || peer.closed) return clock.nowMs() - start;
         }
-        return -1;
-    }
-};
-
-constexpr const char* kIncorrect = "530 Login incorrect.\r\n";
-
-TEST_F(PasswordGuessingTest, AnAddressThatKeepsGuessingWaitsLongerEachTimeWhileOthersDoNot) {
+        return std::int64_t{-1};
+    };
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(logIn(auth.port(), "USER acme bob wrong", "127.0.0.2")->received,
                   "ERR_INVALID_PASS");

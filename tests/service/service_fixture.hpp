@@ -151,14 +151,6 @@ class ServiceTest : public ::testing::Test {
             << line;
         return peer.received;
     }
-    // Connects to the delivery server on `port` and logs in as bob.
-    std::unique_ptr<Peer> ftpLogIn(std::int32_t port) {
-        auto client = connect(port);
-        ask(*client, "");
-        ask(*client, "USER bob");
-        EXPECT_EQ(ask(*client, "PASS s3cret"), "230 Logged in.\r\n");
-        return client;
-    }
     // Connects to the authentication server on `port` and sends the login line; the first
     // reply is in the peer's `received`.
     std::unique_ptr<Peer> logIn(std::int32_t port, const std::string& line,

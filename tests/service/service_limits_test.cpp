@@ -65,7 +65,9 @@ TEST_F(ServiceTest, AQuietControlConnectionIsToldAndClosed) {
     EXPECT_EQ(control->received, kIdleReply);
 
     // A transfer waiting for its data connection is no activity either.
-    auto waiting = ftpLogIn(delivery.port());
+    auto waiting = connect(delivery.port());
+    for (const char* line : {"", "USER bob", "PASS s3cret"})
+        ask(*waiting, line);
     ASSERT_EQ(ask(*waiting, "PASV").rfind("227 ", 0), 0u);
     ASSERT_EQ(ask(*waiting, "RETR movie.wmv").rfind("150 ", 0), 0u);  // no data connection
     EXPECT_EQ(ask(*waiting, "RETR movie.wmv"), "425 A transfer is running.\r\n");

@@ -14,18 +14,16 @@
 
 using namespace zov;
 
-namespace {
+using MainPlayerTest = test::ClientFixture;
 
-struct MainPlayerTest : test::ClientFixture {
-    bool shown(const std::string& window) {
+// The client starts on the login page; the banner sits at the same place of a centred 4:3
+// frame whatever the screen's shape.
+TEST_F(MainPlayerTest, StartsOnTheLoginPageAndPlacesTheBannerInACentredFourByThreeFrame) {
+    const auto shown = [&](const std::string& window) {
         auto w = ui.window(window);
         return w && w->visible();
-    }
-};
-
-}  // namespace
-
-TEST_F(MainPlayerTest, StartsOnTheLoginPageWithTheMainWindowHidden) {
+    };
+    ui.headlessScreen().setSize(1600, 1000);
     startClient({"ZOVAuthServer.URL=127.0.0.1", "ZOVPlayer.path=c:\\movies"});
     loop.processPending();  // the blank page arrives on the next turn of the loop
     EXPECT_TRUE(shown("LoginPage"));
@@ -46,19 +44,13 @@ TEST_F(MainPlayerTest, StartsOnTheLoginPageWithTheMainWindowHidden) {
     loginMovie.FSCommand("connect", "");  // the login movie's commands are exact
     EXPECT_TRUE(shown("LoginPage"));
     EXPECT_FALSE(shown("frmLogo"));
-}
 
-// The banner sits at the same place of a centred 4:3 frame whatever the screen's shape.
-TEST_F(MainPlayerTest, TheBannerSitsInACentredFourByThreeFrame) {
-    struct Case {
+    const struct {
         int width, height;
         double left, top, bannerWidth, bannerHeight;
-    };
-    const Case cases[] = {{1600, 1000, 1040, 900, 460, 1000.0 / 9},
-                          {1024, 768, 696.32, 691.2, 353.28, 768.0 / 9},
-                          {768, 1024, 522.24, 742.4, 264.96, 64}};
-    ui.headlessScreen().setSize(1600, 1000);
-    startClient();
+    } cases[] = {{1600, 1000, 1040, 900, 460, 1000.0 / 9},
+                 {1024, 768, 696.32, 691.2, 353.28, 768.0 / 9},
+                 {768, 1024, 522.24, 742.4, 264.96, 64}};
     const auto player = ui.mediaPlayer("mainPlayer", "wmpPlayer")->rect();
     EXPECT_DOUBLE_EQ(player.top, 125);
     EXPECT_DOUBLE_EQ(player.height, 650);
