@@ -57,8 +57,8 @@ class BrevicastTest : public ::testing::Test {
     }
 
     // A fresh engine on this file system, pointed at the fixture's peer.
-    void makeEngine(platform::FileSystem& files) {
-        engine = net::Brevicast::create(loop, resolver, files);
+    void makeEngine(platform::FileSystem& files, platform::EventLoop* on = nullptr) {
+        engine = net::Brevicast::create(on ? *on : loop, resolver, files);
         engine->setServerURL("127.0.0.1");
         engine->setPort(peer.port());
         engine->setAccount("bob");

@@ -2,6 +2,7 @@
 // sends, the events its owner sees and the bytes it leaves on disk.
 
 #include "brevicast_fixture.hpp"
+#include "platform/error.hpp"
 
 using namespace zov::test;
 
@@ -201,6 +202,62 @@ TEST_F(BrevicastTest, SilenceEndsTheDownloadAfterThirtySecondsWithATimeOut) {
     EXPECT_TRUE(closedTheConnection(peer));  // idle: the queue may start the next movie
     advance(60'000);
     EXPECT_EQ(seen.endings(), 1);
+}
+
+// The fixture's loop, whose timers can be made to refuse to stop.
+class FaultyLoop final : public zov::platform::EventLoop {
+  public:
+    explicit FaultyLoop(zov::platform::PollLoop& inner) : inner_(inner) {}
+    bool failToStopTimers = false;
+
+    void setTimer(zov::platform::TimerKey key, std::int64_t ms, Callback cb) override {
+        inner_.setTimer(key, ms, std::move(cb));
+    }
+    void killTimer(zov::platform::TimerKey key) override {
+        if (failToStopTimers) throw zov::Error(17003, "Cannot stop the timer", "test");
+        inner_.killTimer(key);
+    }
+    bool hasTimer(zov::platform::TimerKey key) const override { return inner_.hasTimer(key); }
+    void watch(int fd, zov::platform::Interest interest, FdCallback cb) override {
+        inner_.watch(fd, interest, std::move(cb));
+    }
+    void unwatch(int fd) override { inner_.unwatch(fd); }
+    void post(Callback cb) override { inner_.post(std::move(cb)); }
+    void processPending() override { inner_.processPending(); }
+    void run() override { inner_.run(); }
+    void quit() override { inner_.quit(); }
+    bool runUntil(const std::function<bool()>& p, std::chrono::milliseconds w) override {
+        return inner_.runUntil(p, w);
+    }
+    const zov::platform::Clock& clock() const override { return inner_.clock(); }
+    zov::platform::TimerKey newTimerKey() override { return inner_.newTimerKey(); }
+
+  private:
+    zov::platform::PollLoop& inner_;
+};
+
+TEST_F(BrevicastTest, ACancelThatCouldNotFinishIsReportedAsError4AndTheNextDownloadGoesOn) {
+    FaultyLoop faulty(loop);
+    makeEngine(drive_.files(), &faulty);
+    // The engine goes before the loop it was made on.
+    const std::shared_ptr<void> goesFirst(nullptr, [&](void*) { engine.reset(); });
+    expected = movieBytes(5000);
+    negotiate(peer, "5000").transfer({expected, 3000, DataEnd::Stall}).nextConnection();
+    negotiate(peer, "5000", "1720").transfer({expected}).reply("226 Done");
+    download();
+    ASSERT_TRUE(runUntil([&] { return seen.progressReached(3000); }));
+    faulty.failToStopTimers = true;
+    EXPECT_THROW(engine->cancelCurrentDownload(), zov::Error);
+    faulty.failToStopTimers = false;
+    EXPECT_EQ(engine->currentState(), 3);
+
+    download();
+    EXPECT_EQ(seen.errors, Codes{4});
+    EXPECT_EQ(engine->currentState(), 1);  // it starts anyway
+    ASSERT_TRUE(scriptDone(peer)) << peer.mismatch();
+    advance(1000);
+    EXPECT_EQ(seen.downloaded, 1);
+    EXPECT_EQ(readLocal("movie.wmv"), expected);
 }
 
 TEST_F(BrevicastTest, CancelTellsNothingAndTheSameMovieResumesLater) {
