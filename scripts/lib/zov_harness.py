@@ -10,6 +10,7 @@ import queue
 import shutil
 import struct
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -146,6 +147,8 @@ def client_environment(client_dir):
 class Client:
     """One `zov [--headless] --remote stdio` process and its channel."""
 
+    _answered = False  # the client has answered a request
+
     def __init__(self, bin_dir, client_dir, service, simulated_player=False, desktop=False,
                  geometry=None, display=None, log=None):
         """log: a file for what the client and its libraries print on stderr (else ours)."""
@@ -199,12 +202,34 @@ class Client:
         return request_id
 
     def reply(self, request_id, timeout=DEFAULT_TIMEOUT):
+        if not self._answered:
+            self._first_contact()
         deadline = time.monotonic() + timeout
         while request_id not in self._replies:
             if self._ended or time.monotonic() > deadline:
                 raise HarnessError("no reply to request %d" % request_id)
             self._take(deadline - time.monotonic())
         return self._replies.pop(request_id)
+
+    def _first_contact(self):
+        """Waits for a just-started client to answer at all. A desktop client built with the
+        sanitizers can take long to start its browser engine on a busy machine, so the
+        first answer gets more time than any later one, asked for again every 20 s, and a
+        slow start is told on stderr."""
+        started = time.monotonic()
+        while not self._answered:
+            probe = self.send("get_state")
+            deadline = time.monotonic() + 20.0
+            while probe not in self._replies and not self._ended and time.monotonic() < deadline:
+                self._take(deadline - time.monotonic())
+            if probe in self._replies:
+                self._replies.pop(probe)
+                self._answered = True
+            elif self._ended or time.monotonic() - started > 3 * DEFAULT_TIMEOUT:
+                raise HarnessError("the client never answered its first request")
+        waited = time.monotonic() - started
+        if waited > 20.0:
+            sys.stderr.write("note: the client took %.0f s to answer its first request\n" % waited)
 
     def request(self, command, timeout=DEFAULT_TIMEOUT, **params):
         """Sends a request and returns its data; a refusal raises HarnessError."""
