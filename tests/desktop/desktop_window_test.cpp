@@ -39,12 +39,13 @@ TEST_F(DesktopWindowTest, KeysFromTheWindowALabelOrPressKeyReachKeyDownAsTheSyst
         {Qt::Key_Left, "", none},       {Qt::Key_Up, "", none},       {Qt::Key_Right, "", none},
         {Qt::Key_Down, "", none},       {Qt::Key_Delete, "", none},   {Qt::Key_5, "5", pad},
         {Qt::Key_F1, "", none},         {Qt::Key_Exclam, "!", shift}, {Qt::Key_Dollar, "$", shift},
-        {Qt::Key_Percent, "%", shift},  {Qt::Key_Shift, "", shift},   {Qt::Key_Meta, "", none}};
+        {Qt::Key_Percent, "%", shift},  {Qt::Key_Shift, "", shift},   {Qt::Key_Slash, "/", pad},
+        {Qt::Key_Slash, "/", none},     {Qt::Key_Meta, "", none}};
     for (const auto& [key, text, modifiers] : presses)
         sendKey(frame(), key, text, modifiers);
     // Meta has no code: it raises nothing.
-    EXPECT_EQ(keys, (std::vector<int>{'A', 'A', 'P', '7', 13,  13,  27,  32,  9,   37,
-                                      38,  39,  40,  46,  101, 112, '1', '4', '5', 16}));
+    EXPECT_EQ(keys, (std::vector<int>{'A', 'A', 'P', '7', 13,  13,  27,  32,  9,  37,  38,
+                                      39,  40,  46,  101, 112, '1', '4', '5', 16, 111, 191}));
 
     // Keys a label leaves come up to the window; pressKey gives the same codes.
     keys.clear();
