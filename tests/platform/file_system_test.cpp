@@ -2,10 +2,12 @@
 #include "platform/posix_file_system.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/xattr.h>
 
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -163,6 +165,23 @@ TEST_F(PosixFileSystemTest, RandomAccessWritesInPlaceWithoutTruncating) {
 
     EXPECT_EQ(fs->openReadWrite("e:\\new.wmv")->size(), 0);  // made when missing
     EXPECT_EQ(fs->openReadWrite("c:\\"), nullptr);
+}
+
+// A write the disk refuses part way (here the process's file-size limit) is a failure with
+// a cause, never a success: the engine would count bytes that are not there.
+TEST_F(PosixFileSystemTest, AWriteTheDiskRefusesIsAFailureWithItsCause) {
+    auto file = fs->openReadWrite("c:\\m.wmv");
+    ASSERT_NE(file, nullptr);
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 4;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool wrote = file->write("HELLO", 5);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(wrote);
+    EXPECT_NE(file->failure(), zov::platform::DiskFailure::None);
 }
 
 TEST_F(PosixFileSystemTest, DiskSpaceIsThatOfTheVolumeHoldingTheDriveAndAttributesAreKept) {
