@@ -141,6 +141,17 @@ def client_environment(client_dir):
     environment = dict(os.environ, XDG_DATA_HOME=os.path.join(client_dir, "data"),
                        XDG_RUNTIME_DIR=os.path.join(client_dir, "run"))
     os.makedirs(environment["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+    return without_bus_autolaunch(environment)
+
+
+def without_bus_autolaunch(environment):
+    """With no session bus, libdbus in the desktop client starts one by forking from a
+    process full of threads; a child of a sanitizer build can hang there for good, holding
+    the client's start. A bus address that refuses at once leaves the client without one,
+    as on a machine that has none."""
+    if "DBUS_SESSION_BUS_ADDRESS" not in environment:
+        environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(
+            environment.get("XDG_RUNTIME_DIR") or tempfile.gettempdir(), "no-session-bus")
     return environment
 
 

@@ -54,6 +54,7 @@ class Install(unittest.TestCase):
                             if not name.startswith(("XDG_", "ZOV_DRIVE_"))}
         self.environment.update(HOME=self.home, XDG_RUNTIME_DIR=os.path.join(scratch.path, "run"))
         os.makedirs(self.environment["XDG_RUNTIME_DIR"], mode=0o700)
+        zh.without_bus_autolaunch(self.environment)
         subprocess.run(["cmake", "--install", BUILD, "--prefix", self.prefix], check=True,
                        stdout=subprocess.DEVNULL)
 
