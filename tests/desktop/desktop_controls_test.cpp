@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "desktop/desktop_ui_fixture.hpp"
-#include "desktop/qt_manual_time.hpp"
+#include "support/manual_time.hpp"
 #include "desktop_options.hpp"
 #include "platform/error.hpp"
 #include "ui/controls.hpp"

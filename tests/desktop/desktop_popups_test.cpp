@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "desktop/desktop_ui_fixture.hpp"
-#include "desktop/qt_manual_time.hpp"
+#include "support/manual_time.hpp"
 #include "platform/event_loop_contract_support.hpp"
 #include "runtime/dialogs.hpp"
 #include "runtime/popupwindow.hpp"

@@ -9,7 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "desktop/qt_manual_time.hpp"
+#include "support/manual_time.hpp"
 #include "platform/clock.hpp"
 #include "platform/event_loop_dispatch_contract.hpp"
 #include "platform/event_loop_timer_contract.hpp"
