@@ -10,9 +10,9 @@
 #include <stdexcept>
 
 #include "desktop/desktop_ui_fixture.hpp"
-#include "support/manual_time.hpp"
 #include "desktop_options.hpp"
 #include "platform/error.hpp"
+#include "support/manual_time.hpp"
 #include "ui/controls.hpp"
 #include "ui/desktop/desktop_browser.hpp"
 

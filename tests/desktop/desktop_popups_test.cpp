@@ -7,11 +7,11 @@
 #include <functional>
 
 #include "desktop/desktop_ui_fixture.hpp"
-#include "support/manual_time.hpp"
 #include "platform/event_loop_contract_support.hpp"
 #include "runtime/dialogs.hpp"
 #include "runtime/popupwindow.hpp"
 #include "runtime/yes_no_popup.hpp"
+#include "support/manual_time.hpp"
 #include "ui/controls.hpp"
 #include "ui/headless/headless_ui_factory.hpp"
 #include "ui/window.hpp"

@@ -9,10 +9,10 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "support/manual_time.hpp"
 #include "platform/clock.hpp"
 #include "platform/event_loop_dispatch_contract.hpp"
 #include "platform/event_loop_timer_contract.hpp"
+#include "support/manual_time.hpp"
 
 using namespace zov::platform;
 using namespace zov::test;
